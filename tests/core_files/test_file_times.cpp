@@ -97,12 +97,12 @@ private slots:
         fx->makeFile(QStringLiteral("@/out.pdf"));
         const QString in = at(QStringLiteral("@/in.doc"));
         const QString out = at(QStringLiteral("@/out.pdf"));
-        const auto toSpec = [](const QDateTime& d) {
+        const auto toTimespec = [](const QDateTime& d) {
             const qint64 ms = d.toMSecsSinceEpoch();
             const qint64 sec = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
             return timespec{static_cast<time_t>(sec), static_cast<long>((ms - sec * 1000) * 1000000)};
         };
-        const timespec fixture[2] = {toSpec(access), toSpec(write)};
+        const timespec fixture[2] = {toTimespec(access), toTimespec(write)};
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(in).constData(), fixture, 0), 0);
 
         setTimeZone(readZone);
