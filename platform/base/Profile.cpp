@@ -1,0 +1,505 @@
+#include "Profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Text of a settings file and its encoding
+
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+struct ProfileText
+{
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool byteOrderMark = false;
+    QString text;
+};
+
+// Code points of the Windows-1252 bytes 0x80 to 0x9F. The five bytes the
+// code page leaves undefined stand for the C1 control of the same number,
+// so every byte of such a file reads and writes back unchanged.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+// False when some character has no Windows-1252 byte.
+bool encodeWindows1252(QStringView text, QByteArray& bytes)
+{
+    bytes.resize(text.size());
+    char* out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *out++ = static_cast<char>(u);
+            continue;
+        }
+        int i = 0;
+        while (i < 32 && kWindows1252High[i] != u)
+            ++i;
+        if (i == 32)
+            return false;
+        *out++ = static_cast<char>(0x80 + i);
+    }
+    return true;
+}
+
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bool* clean = nullptr)
+{
+    // The byte-order mark is handled by the caller; a second one is text.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (clean)
+        *clean = !decoder.hasError();
+    return text;
+}
+
+ProfileText decodeProfile(const QByteArray& bytes)
+{
+    ProfileText result;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        result.byteOrderMark = true;
+        result.text = decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
+    } else if (bytes.startsWith("\xFF\xFE")) {
+        result.encoding = TextEncoding::Utf16LE;
+        result.byteOrderMark = true;
+        result.text = decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        result.encoding = TextEncoding::Utf16BE;
+        result.byteOrderMark = true;
+        result.text = decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+    } else {
+        // Valid UTF-8 only when it also encodes back to the same bytes;
+        // anything else is 8-bit text from the Windows code page.
+        bool clean = false;
+        result.text = decodeWith(QStringConverter::Utf8, bytes, &clean);
+        if (!clean || result.text.toUtf8() != bytes) {
+            result.encoding = TextEncoding::Windows1252;
+            result.text = decodeWindows1252(bytes);
+        }
+    }
+    return result;
+}
+
+QByteArray encodeWith(QStringConverter::Encoding encoding, const QString& text)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::ConvertInitialBom);
+    return encoder.encode(text);
+}
+
+// Encodes in the file's own encoding. A Windows-1252 file that must now
+// hold a character outside that code page becomes UTF-8.
+QByteArray encodeProfile(ProfileText& profile)
+{
+    QByteArray bytes;
+    if (profile.encoding == TextEncoding::Windows1252) {
+        if (encodeWindows1252(profile.text, bytes))
+            return bytes;
+        profile.encoding = TextEncoding::Utf8;
+        profile.byteOrderMark = false;
+    }
+    switch (profile.encoding) {
+    case TextEncoding::Utf16LE:
+        bytes = QByteArray("\xFF\xFE", 2) + encodeWith(QStringConverter::Utf16LE, profile.text);
+        break;
+    case TextEncoding::Utf16BE:
+        bytes = QByteArray("\xFE\xFF", 2) + encodeWith(QStringConverter::Utf16BE, profile.text);
+        break;
+    default:
+        bytes = profile.text.toUtf8();
+        if (profile.byteOrderMark)
+            bytes.prepend("\xEF\xBB\xBF");
+        break;
+    }
+    return bytes;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// `st` receives the file's status, which a rewrite carries over.
+ReadResult readProfile(const QString& path, ProfileText& profile, struct stat& st)
+{
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    if (!S_ISREG(st.st_mode))
+        return ReadResult::Failed;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return ReadResult::Failed;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return ReadResult::Failed;
+    profile = decodeProfile(bytes);
+    return ReadResult::Ok;
+}
+
+// ---------------------------------------------------------------------------
+// Lines of a settings file
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+QStringView trimBlanks(QStringView s)
+{
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && isBlank(s[begin]))
+        ++begin;
+    while (end > begin && isBlank(s[end - 1]))
+        --end;
+    return s.sliced(begin, end - begin);
+}
+
+// Splits off the line that starts at `pos`: its text and its line end
+// (CRLF, LF, CR or nothing at the end of the file). Moves `pos` past it.
+bool nextLine(QStringView text, qsizetype& pos, QStringView& body, QStringView& end)
+{
+    if (pos >= text.size())
+        return false;
+    qsizetype i = pos;
+    while (i < text.size() && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
+        ++i;
+    body = text.sliced(pos, i - pos);
+    qsizetype endLength = 0;
+    if (i < text.size())
+        endLength = (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ? 2 : 1;
+    end = text.sliced(i, endLength);
+    pos = i + endLength;
+    return true;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct LineInfo
+{
+    LineKind kind = LineKind::Other;
+    QStringView name;  // section or key name, trimmed
+    QStringView value; // key value, trimmed, quotes still on
+};
+
+// "[name]" opens a section, "key=value" is a key; comments (";") and any
+// other line belong to no key and are carried along untouched.
+LineInfo classifyLine(QStringView body)
+{
+    const QStringView t = trimBlanks(body);
+    if (t.startsWith(QLatin1Char('['))) {
+        const qsizetype close = t.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return {};
+        return {LineKind::Section, trimBlanks(t.sliced(1, close - 1)), {}};
+    }
+    if (t.startsWith(QLatin1Char(';')))
+        return {};
+    const qsizetype eq = t.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return {};
+    return {LineKind::Key, trimBlanks(t.first(eq)), trimBlanks(t.sliced(eq + 1))};
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QStringView withoutQuotes(QStringView value)
+{
+    if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"'))
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+// The first key of that name in any section of that name, in file order.
+bool findValue(QStringView text, QStringView section, QStringView key, QStringView& value)
+{
+    qsizetype pos = 0;
+    QStringView body;
+    QStringView end;
+    bool inSection = false;
+    while (nextLine(text, pos, body, end)) {
+        const LineInfo info = classifyLine(body);
+        if (info.kind == LineKind::Section) {
+            inSection = sameName(info.name, section);
+        } else if (info.kind == LineKind::Key && inSection && sameName(info.name, key)) {
+            value = info.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString cutToBuffer(const QString& text, int bufferSize)
+{
+    if (bufferSize <= 0)
+        return QString();
+    qsizetype n = bufferSize - 1;
+    if (text.size() <= n)
+        return text;
+    if (n > 0 && text[n - 1].isHighSurrogate())
+        --n; // never leave half a character behind
+    return text.left(n);
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+struct EditLine
+{
+    QString body;
+    QString end;
+};
+
+std::vector<EditLine> splitLines(QStringView text)
+{
+    std::vector<EditLine> lines;
+    qsizetype pos = 0;
+    QStringView body;
+    QStringView end;
+    while (nextLine(text, pos, body, end))
+        lines.push_back({body.toString(), end.toString()});
+    return lines;
+}
+
+QString joinLines(const std::vector<EditLine>& lines)
+{
+    QString text;
+    for (const EditLine& line : lines)
+        text += line.body + line.end;
+    return text;
+}
+
+// The file's own line end (that of its first line), CRLF for a new file.
+QString lineEndOf(const std::vector<EditLine>& lines)
+{
+    for (const EditLine& line : lines) {
+        if (!line.end.isEmpty())
+            return line.end;
+    }
+    return QStringLiteral("\r\n");
+}
+
+// Returns false when the file already holds exactly this value.
+bool setKey(std::vector<EditLine>& lines, QStringView section, QStringView key, const QString& value)
+{
+    const QString eol = lineEndOf(lines);
+    qsizetype insertAfter = -1; // last key (or the header) of the first matching section
+    bool inSection = false;
+    bool inFirstSection = false;
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const LineInfo info = classifyLine(lines[i].body);
+        if (info.kind == LineKind::Section) {
+            inSection = sameName(info.name, section);
+            inFirstSection = inSection && insertAfter < 0;
+            if (inFirstSection)
+                insertAfter = i;
+        } else if (info.kind == LineKind::Key && inSection) {
+            if (sameName(info.name, key)) {
+                if (info.value == value)
+                    return false;
+                lines[i].body = info.name.toString() + QLatin1Char('=') + value;
+                return true;
+            }
+            if (inFirstSection)
+                insertAfter = i;
+        }
+    }
+
+    const QString keyLine = key.toString() + QLatin1Char('=') + value;
+    if (insertAfter >= 0) {
+        if (lines[insertAfter].end.isEmpty())
+            lines[insertAfter].end = eol;
+        lines.insert(lines.begin() + insertAfter + 1, {keyLine, eol});
+        return true;
+    }
+    if (!lines.empty() && lines.back().end.isEmpty())
+        lines.back().end = eol;
+    lines.push_back({QLatin1Char('[') + section.toString() + QLatin1Char(']'), eol});
+    lines.push_back({keyLine, eol});
+    return true;
+}
+
+// Removes every key of that name in sections of that name; for a null key,
+// each section of that name: its header and every line up to the next one.
+bool removeLines(std::vector<EditLine>& lines, QStringView section, const QString& key)
+{
+    const QStringView keyName = trimBlanks(key);
+    bool inSection = false;
+    const auto before = lines.size();
+    std::erase_if(lines, [&](const EditLine& line) {
+        const LineInfo info = classifyLine(line.body);
+        if (info.kind == LineKind::Section)
+            inSection = sameName(info.name, section);
+        if (key.isNull())
+            return inSection;
+        return info.kind == LineKind::Key && inSection && sameName(info.name, keyName);
+    });
+    return lines.size() != before;
+}
+
+// A line break or NUL would end the line early and let the rest of the
+// text read as keys or sections of its own.
+bool hasLineBreak(QStringView s)
+{
+    return s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n')) || s.contains(QChar(0));
+}
+
+bool isStorableSection(QStringView section)
+{
+    return !hasLineBreak(section) && !section.contains(QLatin1Char(']'));
+}
+
+// The key must read back as this same key, not as another key, a section
+// header or a comment.
+bool isStorableKey(QStringView key)
+{
+    const QStringView t = trimBlanks(key);
+    return !hasLineBreak(key) && !key.contains(QLatin1Char('=')) && !t.isEmpty()
+        && !t.startsWith(QLatin1Char('[')) && !t.startsWith(QLatin1Char(';'));
+}
+
+// ---------------------------------------------------------------------------
+// Atomic replace
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Writes a temp file next to `target` and renames it over the target, so a
+// reader sees the old file or the new one, never a part. A replaced file
+// keeps its mode (and its owner where we may set it); a new one gets 0600.
+bool replaceFileAtomically(const QString& target, const QByteArray& bytes, const struct stat* old)
+{
+    const QFileInfo info(target);
+    QByteArray tempPath = QFile::encodeName(info.absolutePath() + QStringLiteral("/.")
+                                            + info.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, old ? (old->st_mode & 07777) : 0600) == 0;
+    if (ok && old && ::fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // Only the owner's group or root may keep the old owner; the
+        // content matters more than that, so go on.
+    }
+    ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tempPath.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) == 0;
+    if (!ok)
+        ::unlink(tempPath.constData());
+    return ok;
+}
+
+// A settings file reached through a symbolic link is written where the link
+// points, so the link stays.
+QString resolveTarget(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.isSymLink() && info.exists())
+        return info.canonicalFilePath();
+    return file;
+}
+
+} // namespace
+
+QString GetPrivateProfileString(const QString& section, const QString& key,
+                                const QString& defaultValue, const QString& file, int bufferSize)
+{
+    if (section.isNull() || key.isNull() || file.isEmpty())
+        return cutToBuffer(defaultValue, bufferSize);
+    ProfileText profile;
+    struct stat st {};
+    if (readProfile(file, profile, st) != ReadResult::Ok)
+        return cutToBuffer(defaultValue, bufferSize);
+    QStringView value;
+    if (!findValue(profile.text, trimBlanks(section), trimBlanks(key), value))
+        return cutToBuffer(defaultValue, bufferSize);
+    return cutToBuffer(withoutQuotes(value).toString(), bufferSize);
+}
+
+int GetPrivateProfileInt(const QString& section, const QString& key, int defaultValue,
+                         const QString& file)
+{
+    const QString text = GetPrivateProfileString(section, key, QString(), file, 30);
+    if (text.isEmpty())
+        return defaultValue;
+    qsizetype i = 0;
+    bool negative = false;
+    if (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')) {
+        negative = text[0] == QLatin1Char('-');
+        ++i;
+    }
+    // 32-bit arithmetic that wraps, as the platform's conversion did.
+    std::uint32_t n = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
+        n = n * 10u + std::uint32_t(text[i].unicode() - '0');
+    if (negative)
+        n = 0u - n;
+    return static_cast<int>(n);
+}
+
+bool WritePrivateProfileString(const QString& section, const QString& key,
+                               const QString& value, const QString& file)
+{
+    if (section.isNull() || file.isEmpty() || !isStorableSection(section))
+        return false;
+    if (!key.isNull() && !isStorableKey(key))
+        return false;
+    if (!value.isNull() && hasLineBreak(value))
+        return false;
+
+    const QString target = resolveTarget(file);
+    ProfileText profile;
+    struct stat old {};
+    const ReadResult read = readProfile(target, profile, old);
+    if (read == ReadResult::Failed)
+        return false;
+
+    std::vector<EditLine> lines = splitLines(profile.text);
+    const QStringView sectionName = trimBlanks(section);
+    const bool changed = (key.isNull() || value.isNull())
+        ? removeLines(lines, sectionName, key)
+        : setKey(lines, sectionName, trimBlanks(key), value);
+    if (!changed)
+        return true; // nothing to delete, or the value is already there
+
+    profile.text = joinLines(lines);
+    const QByteArray bytes = encodeProfile(profile);
+    return replaceFileAtomically(target, bytes, read == ReadResult::Ok ? &old : nullptr);
+}
