@@ -1,0 +1,14 @@
+#!/bin/sh
+# Pages 1 to 3 of the demo PDF become PNG images at 150 dpi, one file a page.
+# Set QVIM to run another copy of the program than the one on the PATH.
+data="${XDG_CONFIG_HOME:-$HOME/.config}/Kestrova, Inc/Tessaview"
+out="$data/Demo Output/PDF pages to PNG"
+mkdir -p "$out" || exit 1
+
+"${QVIM:-qvim}" /S "$data/Demo Data/Sample PDF Document.pdf" /T "$out/*.png" /1 1-3 /5 150 /L "$out/qvim.log" /P
+status=$?
+
+# The shell sees -3 as 253 and -4 as 252.
+echo "qvim ended with $status (0 converted, 252 a conversion failed, 253 invalid arguments)."
+echo "Images and log file: $out"
+exit $status
