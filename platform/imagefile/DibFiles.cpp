@@ -198,12 +198,16 @@ bool WriteWmfFile(const RasterImage& image, const QString& path, QString* error)
     const int w = image.width;
     const int h = image.height;
     const int inch = image.dpiX > 0 && image.dpiX <= 0xFFFF ? image.dpiX : 96;
+    // The placeable header has one resolution; a page with another one
+    // across than down keeps its shape through a taller or shorter frame.
+    const int dpiY = image.dpiY > 0 ? image.dpiY : inch;
+    const int frameHeight = static_cast<int>(std::min<long>(32767, std::lround(double(h) * inch / dpiY)));
 
     LeBytes head;
     // Placeable header: the picture's size in logical units per inch.
     head.u32(0x9AC6CDD7);
     head.u16(0); // handle
-    head.i16(0); head.i16(0); head.i16(w); head.i16(h);
+    head.i16(0); head.i16(0); head.i16(w); head.i16(std::max(1, frameHeight));
     head.u16(static_cast<std::uint32_t>(inch));
     head.u32(0); // reserved
     std::uint16_t checksum = 0;

@@ -199,10 +199,12 @@ QString WalkEmf(const QByteArray& d, const RasterImage& image, QByteArray* pixel
 
 // Walks a placeable WMF: key and checksum, header sizes in words, records
 // that add up to the file, META_EOF last.
-QString WalkWmf(const QByteArray& d)
+QString WalkWmf(const QByteArray& d, const RasterImage& image)
 {
     if (U32(d, 0) != 0x9AC6CDD7u)
         return QStringLiteral("no placeable header");
+    if (U16(d, 10) != image.width || U16(d, 12) != image.height || U16(d, 14) != image.dpiX)
+        return QStringLiteral("the placeable header does not give the page size at its resolution");
     std::uint16_t checksum = 0;
     for (int i = 0; i < 20; i += 2)
         checksum ^= U16(d, i);
@@ -336,7 +338,7 @@ void TestImageFile::savesEachType()
         problem = ComparePixels(image, PngPixelsByConvert(png), 0.0);
         QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("emf2svg: ") + problem));
     } else {
-        const QString problem = WalkWmf(bytes);
+        const QString problem = WalkWmf(bytes, image);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         const Run conv = RunTool(QStringLiteral("wmf2svg"), {QStringLiteral("--inline"), QStringLiteral("-o"), dir.filePath(QStringLiteral("page.svg")), path});
         QVERIFY2(conv.exitCode == 0, conv.err.constData());
