@@ -1,0 +1,144 @@
+#pragma once
+// The main form's shared state without a window: the task grid, the log
+// grid, the run state, the job state and every setting of the form's
+// settings section. The window shows and edits it; the job loop, the job
+// files and the command line work on it with no widget present. Members
+// keep the program's names because other code reaches them by name.
+#include "jobs/FlexGrid.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class clsConversionOptions;
+
+// What the window (or a test) supplies. Each may be left empty: the state
+// then does without it as described.
+struct MainFormHooks
+{
+    // Recomputes the enabled state of commands; nothing without a window.
+    std::function<void()> UpdateMenuToolbar;
+    // Lets pending events run (Pause among them); without it, the Qt event
+    // loop is served when one exists.
+    std::function<void()> DoEvents;
+    // Status-bar panel text; dropped without a window.
+    std::function<void(int panel, const QString& text)> SetStatusPanelText;
+    // Fills a task record from the task editor; without an editor the
+    // record is left as it is.
+    std::function<void(clsConversionOptions& options)> GetOptionsFromGUI;
+    // Adds the editor's task as a new row; True when a row was added.
+    // Without an editor nothing can be added (False).
+    std::function<bool()> AddFileToConvertGUI;
+};
+
+class MainFormState
+{
+public:
+    MainFormState();
+
+    // Hooks, called through the members below.
+    MainFormHooks hooks;
+    void UpdateMenuToolbar();
+    void DoEvents();
+    void SetStatusPanelText(int panel, const QString& text);
+    bool AddFileToConvertGUI();
+
+    // Grids, set up empty (header and new-task row; header and one empty row).
+    FlexGrid fgToDo;
+    FlexGrid fgLog;
+
+    // Run state.
+    bool bRunning = false;
+    qint64 lTotalTimeStart = 0;   // millisecond tick when the run began
+
+    // Job state.
+    QString sConversionJobFileName = QStringLiteral("*");   // "*": no file yet
+    bool bAskToSaveKRJFileBeforeExit = false;
+    bool bCurrentActionItemDirty = false;
+
+    // Settings (section "frmMain"); these are the values of a first run.
+    bool bRetainInputFileTimeStamp = false;
+    bool bMoveOriginalFileAfterProcessing = false;
+    QString sMoveFileToFolder;
+    bool bDeleteOriginalFileAfterProcessing = false;
+    bool bContinueFileListingOnError = true;
+    bool bUserMSWordToConvert = false;
+    int lConversionMethod = 2;   // 1 when bUserMSWordToConvert, else 2
+    bool bOptimizeForSpeed = true;
+    QString sInputFile_Password;
+    QString sInputFile_Password_TW;
+    QString sInputFileTemplate_Password;
+    QString sInputFileTemplate_Password_TW;
+
+    // Check boxes of the append panel, read by the append process.
+    bool cbAddPageBrake = false;
+    bool cbPlacePathAtTopOfEachFile = false;
+    bool bConv_DontShowFileMismatchAgain = false;
+    bool bSP_DontShowFileMismatchAgain = false;
+    bool bWPD_DontShowFileMismatchAgain = false;
+
+    bool bOverrideFontSettings = false;
+    int lVyxBaseLine = 1;
+    int lVyxFontBold = 0;
+    int lVyxFontItalic = 0;
+    int lVyxFontSize = 1;
+    int lVyxFontStrikethru = 0;
+    int lVyxFontUnderline = 0;
+    int lVyxFontUnderlineStyle = 1;
+    int lVyxForeColor = 1;
+    int lVyxTextBkColor = 0;
+    QString sVyxFontName = QStringLiteral("Courier New");
+
+    bool bOverridePageSettings = false;
+    int lVyxPageMarginL = 1440;   // twips
+    int lVyxPageMarginT = 1440;
+    int lVyxPageMarginR = 1440;
+    int lVyxPageMarginB = 1440;
+    int lVyxPageWidth = 12240;
+    int lVyxPageHeight = 15840;
+    int lVyxStyleSheetOption = 0;
+    QString sVyxStyleSheetFile;
+    bool bVyxPortrait = true;
+
+    bool bOverrideParagraphSettings = false;
+    int lVyxAlignment = 0;
+    int lVyxFrameDistance = 0;
+    int lVyxFrameLineWidth = 0;
+    int lVyxFrameStyle = 0;
+    int lVyxIndentB = 0;
+    int lVyxIndentFL = 0;
+    int lVyxIndentL = 0;
+    int lVyxIndentR = 0;
+    int lVyxIndentT = 0;
+    int lVyxLineSpacing = 0;
+    int lVyxLineSpacingT = 0;
+
+    bool bOverridePDFSettings = false;
+    QString sVyxPDFUserPassword;
+    QString sVyxPDFMasterPassword;
+    int lDocAccessPermissions = 0;
+
+    bool bOverrideImageSettings = false;
+    int lImageComparessionQuality = 0;
+    int lImageMaxResolution = 0;
+    bool bEmbedImageIntoOutput = false;
+    bool bOverrideTopBottomParagraphDistance = true;
+
+    // Task editor state.
+    QString sActionToDo = QStringLiteral("C");
+    QString sImageConversionOptions = QStringLiteral("*^0^FALSE^75^100^0^0^0^^");
+
+    // Search-and-replace options of the task being edited.
+    bool bRXHDCaseSensitive = false;
+    bool bRXHDUseRegularExpression = false;
+    bool bRXHDWholeWordOnly = false;
+    bool bRXHDBeginningOfLine = false;
+    bool bRXHDEndOfLine = false;
+    bool bRXHDMultiLine = false;
+    bool bRXHDGenerateReportWhenDone = false;
+    QString sRXHDReportFileName;   // the data folder's "SearchAndReplace.TSV"
+
+    // From section "frmScheduler": restart the scheduler when the window loads.
+    bool bRestartSchedulerAtLoad = false;
+};

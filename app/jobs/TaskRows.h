@@ -1,0 +1,37 @@
+#pragma once
+// A task in its three forms: the task editor, the task record and a row of
+// the task grid (which is also a job file line). These map between them.
+#include <QString>
+
+class clsConversionOptions;
+class FlexGrid;
+class MainFormState;
+
+// Fills a record from the task editor (the window supplies it as a hook;
+// without an editor the record is left as it is).
+void GetOptionsFromGUI(MainFormState& form, clsConversionOptions& options);
+
+// Flag letters R G M X D W B L Z J of the record's options, in that order.
+QString GetOptionFlagLetters(const clsConversionOptions& options);
+// Column 1 of a launch-program row: "T32 S1 W-1" for the defaults.
+QString LaunchSettingsCell(const clsConversionOptions& options);
+// Column 1 of a search-and-replace row: flag letters, ten blanks, then
+// Find{{...}}Replace{{...}}.
+QString FindReplaceCell(const clsConversionOptions& options);
+
+// Columns 0 to 9 of the record's row joined by TABs, with the given task
+// number in column 2.
+QString BuildTaskRowText(const clsConversionOptions& options, int lTaskNumber);
+
+// Appends the record as a task row just above the new-task row and selects
+// it. Refused (False, lErr set) when a text would break the row.
+bool AddOptionsToGrid(clsConversionOptions& options, FlexGrid& grid);
+
+// Fills the record from a task row and makes that row current. Every field
+// a row can set is first put back to a new record's value, so nothing of a
+// previous task leaks into this one. Row 0 and the new-task row leave the
+// record and the grid alone.
+void GetConversionItemFromGridRow(clsConversionOptions& options, int lRow, FlexGrid& grid);
+
+// A path typed with "\" separators, read with "/".
+QString ConvertTypedPathSeparators(const QString& path);
