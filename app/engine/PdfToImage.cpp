@@ -218,12 +218,13 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
             }
         }
     } else {
+        const QString target = item.sTargetFile;
         for (size_t i = 0; i < pages.size(); ++i) {
             if (!stillRunning(hooks)) {
                 paused = true;
                 break;
             }
-            const QString path = list.numbered ? PageFilePath(item.sTargetFile, pages[i]) : item.sTargetFile;
+            const QString path = list.numbered ? PageFilePath(target, pages[i]) : target;
             if (!savePage(item, hooks, pdf.get(), pages[i], resolution, path)) {
                 failed = true;
                 break;
