@@ -22,10 +22,10 @@ struct PageSlot {
     EncodedTiffPage page;
 };
 
-int renderAndEncode(const TiffPageListJob& job, int i, TiffPageEncoder& encoder,
+// image is scratch space, kept from page to page to save allocating it.
+int renderAndEncode(const TiffPageListJob& job, int i, TiffPageEncoder& encoder, RasterImage& image,
                     EncodedTiffPage* out)
 {
-    RasterImage image;
     const int result = job.renderHere(job.pages[i] - 1, &image);
     if (result != PDF2BMP_OK)
         return result;
@@ -70,6 +70,7 @@ private:
             && mupdf::OpenDocument(ctx, m_job.path, m_job.password, m_job.owner, &doc, &pages)
                 == PDF2BMP_OK;
         TiffPageEncoder encoder;
+        RasterImage image;
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
             // Stay at most m_window pages ahead of the writer.
@@ -83,7 +84,6 @@ private:
             PageSlot slot;
             slot.status = kRenderHere;
             if (opened) {
-                RasterImage image;
                 const int result = mupdf::RenderPage(ctx, doc, m_job.pages[i] - 1, m_job.width,
                                                      m_job.height, m_job.dpi, &image);
                 if (result == PDF2BMP_OK)
@@ -106,6 +106,8 @@ private:
     int write()
     {
         TiffPageEncoder encoder;
+        RasterImage own;
+        RasterImage& image = m_job.scratch ? *m_job.scratch : own;
         for (int i = 0; i < m_job.count; ++i) {
             PageSlot slot;
             {
@@ -114,7 +116,7 @@ private:
                 slot = std::move(m_slots[i]);
             }
             if (slot.status == kRenderHere)
-                slot.status = renderAndEncode(m_job, i, encoder, &slot.page);
+                slot.status = renderAndEncode(m_job, i, encoder, image, &slot.page);
             if (slot.status != PDF2BMP_OK)
                 return slot.status;
             if (!m_writer.writePage(slot.page, i))
@@ -142,9 +144,11 @@ private:
 int writeSerially(const TiffPageListJob& job, TiffFileWriter& writer)
 {
     TiffPageEncoder encoder;
+    RasterImage own;
+    RasterImage& image = job.scratch ? *job.scratch : own;
     for (int i = 0; i < job.count; ++i) {
         EncodedTiffPage page;
-        const int result = renderAndEncode(job, i, encoder, &page);
+        const int result = renderAndEncode(job, i, encoder, image, &page);
         if (result != PDF2BMP_OK)
             return result;
         if (!writer.writePage(page, i))

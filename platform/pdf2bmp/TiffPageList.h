@@ -26,6 +26,9 @@ struct TiffPageListJob {
     // are no workers and for pages a worker could not draw, so that the
     // caller's fallback applies to them.
     std::function<int(int pageIndex, RasterImage* out)> renderHere;
+    // Scratch raster for the calling thread, kept between calls by the
+    // caller; null: one of its own.
+    RasterImage* scratch = nullptr;
 };
 
 int WriteTiffPageList(const TiffPageListJob& job, const char* outPath);

@@ -7,15 +7,25 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cstring>
 
 namespace {
 
-// Fast levels of libdeflate compress rendered pages nearly as well as the
-// slow ones, at a fraction of the time.
-constexpr int kDeflateLevel = 6;
+// Measured on text, drawings and photos: level 2 compresses rendered pages
+// within a few percent of level 6 at half the time on photos (level 1 is
+// slower than 2 on them). The predictor halves photo pages at level 2.
+constexpr int kDeflateLevel = 2;
 // Strips of about this many uncompressed bytes.
 constexpr size_t kStripBytes = 256 * 1024;
+
+// Horizontal predictor: each sample becomes its difference from the same
+// sample of the pixel to its left. Separate buffers let it vectorise.
+void predictRow(const std::uint8_t* __restrict source, std::uint8_t* __restrict target, size_t bytes)
+{
+    for (size_t i = 0; i < 3 && i < bytes; ++i)
+        target[i] = source[i];
+    for (size_t i = 3; i < bytes; ++i)
+        target[i] = static_cast<std::uint8_t>(source[i] - source[i - 3]);
+}
 
 int ignoreTiffMessage(TIFF*, void*, const char*, const char*, va_list)
 {
@@ -54,21 +64,19 @@ int TiffPageEncoder::encode(const RasterImage& image, EncodedTiffPage* out)
         const int rows = std::min(out->rowsPerStrip, image.height - firstRow);
         const size_t bytes = rowBytes * rows;
         m_strip.resize(bytes);
-        std::memcpy(m_strip.data(), image.rgb.data() + rowBytes * firstRow, bytes);
-        // Horizontal predictor: each sample becomes its difference from the
-        // same sample of the pixel to its left.
-        for (int r = 0; r < rows; ++r) {
-            std::uint8_t* row = m_strip.data() + rowBytes * r;
-            for (size_t i = rowBytes - 1; i >= 3; --i)
-                row[i] = static_cast<std::uint8_t>(row[i] - row[i - 3]);
-        }
-        std::vector<std::uint8_t>& packed = out->strips[s];
-        packed.resize(libdeflate_zlib_compress_bound(m_compressor, bytes));
+        for (int r = 0; r < rows; ++r)
+            predictRow(image.rgb.data() + rowBytes * (firstRow + r), m_strip.data() + rowBytes * r,
+                       rowBytes);
+        // Compressed into scratch space first: the bound is as large as the
+        // strip, the result of a rendered page usually a fraction of it.
+        const size_t bound = libdeflate_zlib_compress_bound(m_compressor, bytes);
+        if (m_packed.size() < bound)
+            m_packed.resize(bound);
         const size_t size = libdeflate_zlib_compress(m_compressor, m_strip.data(), bytes,
-                                                     packed.data(), packed.size());
+                                                     m_packed.data(), m_packed.size());
         if (size == 0)
             return PDF2BMP_ERR_WRITE;
-        packed.resize(size);
+        out->strips[s].assign(m_packed.begin(), m_packed.begin() + static_cast<std::ptrdiff_t>(size));
     }
     return PDF2BMP_OK;
 }

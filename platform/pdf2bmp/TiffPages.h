@@ -33,7 +33,8 @@ public:
 
 private:
     libdeflate_compressor* m_compressor;
-    std::vector<std::uint8_t> m_strip;
+    std::vector<std::uint8_t> m_strip;  // the strip after the predictor
+    std::vector<std::uint8_t> m_packed; // the strip compressed
 };
 
 class TiffFileWriter

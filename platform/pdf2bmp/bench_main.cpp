@@ -64,6 +64,7 @@ int main(int argc, char** argv)
     const int pages = pdf_get_page_count(handle);
     fz_context* ctx = format == "png" ? fz_new_context(nullptr, nullptr, FZ_STORE_UNLIMITED) : nullptr;
     int result = 0;
+    RasterImage image;
     if (format == "mtiff") {
         result = pdf_save_pages(handle, 1, pages, 0, 0, dpi, 75, (out + "all.tif").c_str());
     } else {
@@ -76,7 +77,6 @@ int main(int argc, char** argv)
             } else if (format == "tiff") {
                 result = pdf_save_pages(handle, p, 1, 0, 0, dpi, 75, (name + "tif").c_str());
             } else if (format == "png") {
-                RasterImage image;
                 result = pdf_render_page(handle, p, 0, 0, dpi, &image);
                 if (result >= 0 && !savePng(ctx, image, name + "png"))
                     result = -1;

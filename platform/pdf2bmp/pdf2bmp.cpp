@@ -33,7 +33,18 @@ struct Library {
     std::map<int, std::unique_ptr<OpenPdf>> docs;
     int nextHandle = 1;
     int threads = 0;
+    RasterImage scratch; // page after page, without allocating each anew
 };
+
+// Pages drawn at high resolutions are tens of megabytes; keep such a buffer
+// between calls, but not the rare giant.
+constexpr size_t kScratchKeptBytes = 128u << 20;
+
+void releaseLargeScratch(Library& lib)
+{
+    if (lib.scratch.rgb.capacity() > kScratchKeptBytes)
+        lib.scratch.rgb = std::vector<std::uint8_t>();
+}
 
 // Never destroyed: documents still open at exit need no tidy-up, and
 // destroying them after the libraries' own globals could crash.
@@ -175,16 +186,17 @@ int pdf_save_page(int handle, int page, int width, int height, int dpi, int qual
         || (format == PDF2BMP_FORMAT_JPEG && (quality < 1 || quality > 100)))
         return PDF2BMP_ERR_ARGUMENT;
 
-    RasterImage image;
-    int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &image);
-    if (result != PDF2BMP_OK)
-        return result;
-    OutputFile output(outPath);
-    if (!output.create())
-        return PDF2BMP_ERR_WRITE;
-    result = WriteImageFile(image, format, quality, output.tempPath().c_str());
-    if (result == PDF2BMP_OK && !output.commit())
-        result = PDF2BMP_ERR_WRITE;
+    int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &lib.scratch);
+    if (result == PDF2BMP_OK) {
+        OutputFile output(outPath);
+        if (!output.create())
+            result = PDF2BMP_ERR_WRITE;
+        else
+            result = WriteImageFile(lib.scratch, format, quality, output.tempPath().c_str());
+        if (result == PDF2BMP_OK && !output.commit())
+            result = PDF2BMP_ERR_WRITE;
+    }
+    releaseLargeScratch(lib);
     return result;
 }
 
@@ -216,7 +228,10 @@ int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, i
     job.renderHere = [&lib, pdf, width, height, dpi](int pageIndex, RasterImage* out) {
         return renderPage(lib, *pdf, pageIndex, width, height, dpi, out);
     };
-    return WriteTiffPageList(job, outPath);
+    job.scratch = &lib.scratch;
+    const int result = WriteTiffPageList(job, outPath);
+    releaseLargeScratch(lib);
+    return result;
 }
 
 int pdf_save_pages(int handle, int firstPage, int pageCount, int width, int height, int dpi,
