@@ -42,53 +42,48 @@ words=(lorem ipsum dolor sit amet consectetur adipiscing elit sed do eiusmod
   tempor incididunt ut labore et dolore magna aliqua enim ad minim veniam quis
   nostrud exercitation ullamco laboris nisi aliquip ex ea commodo consequat)
 
-make_text_pdf() {
-  local pdf=$1 pages=() dir
-  dir=$(mktemp -d "$work/text.XXXXXX")
+text_page() { # page number
+  echo "%%MediaBox 0 0 595 842"
+  echo "%%Font TmRm Times-Roman"
+  echo "%%Font HeBo Helvetica-Bold"
+  echo "BT /HeBo 16 Tf 60 790 Td (Chapter $1) Tj ET"
+  echo "BT /TmRm 10 Tf 12 TL 60 760 Td"
+  for _ in $(seq 1 58); do
+    local line=""
+    for _ in $(seq 1 14); do line+="${words[RANDOM % ${#words[@]}]} "; done
+    echo "($line) '"
+  done
+  echo "ET"
+}
+
+photo_page() { # page number; the photos lie in $dir
+  echo "%%MediaBox 0 0 595 842"
+  echo "%%Font HeBo Helvetica-Bold"
+  echo "%%Image Photo $dir/photo$1.jpg"
+  echo "q 495 0 0 371 50 400 cm /Photo Do Q"
+  echo "BT /HeBo 14 Tf 50 370 Td (Photo $1 of 50) Tj ET"
+}
+
+# make_pdf PDF PAGE_FUNCTION: a 50-page PDF whose page descriptions (for
+# mutool create) the function prints; with photos, their images first.
+make_pdf() {
+  local pdf=$1 describe=$2 pages=() dir
+  dir=$(mktemp -d "$work/pages.XXXXXX")
   RANDOM=42
+  if [ "$describe" = photo_page ]; then
+    seq 1 50 | xargs -P "$threads" -I{} convert -size 1600x1200 -seed {} plasma:fractal \
+      -blur 0x2 -quality 85 "$dir/photo{}.jpg"
+  fi
   for p in $(seq 1 50); do
-    local page=$dir/page$p.txt
-    {
-      echo "%%MediaBox 0 0 595 842"
-      echo "%%Font TmRm Times-Roman"
-      echo "%%Font HeBo Helvetica-Bold"
-      echo "BT /HeBo 16 Tf 60 790 Td (Chapter $p) Tj ET"
-      echo "BT /TmRm 10 Tf 12 TL 60 760 Td"
-      for _ in $(seq 1 58); do
-        local line=""
-        for _ in $(seq 1 14); do line+="${words[RANDOM % ${#words[@]}]} "; done
-        echo "($line) '"
-      done
-      echo "ET"
-    } > "$page"
-    pages+=("$page")
+    "$describe" "$p" > "$dir/page$p.txt"
+    pages+=("$dir/page$p.txt")
   done
   mutool create -o "$pdf" "${pages[@]}"
   rm -rf "$dir"
 }
 
-make_photo_pdf() {
-  local pdf=$1 pages=() dir
-  dir=$(mktemp -d "$work/photos.XXXXXX")
-  seq 1 50 | xargs -P "$threads" -I{} convert -size 1600x1200 -seed {} plasma:fractal \
-    -blur 0x2 -quality 85 "$dir/photo{}.jpg"
-  for p in $(seq 1 50); do
-    local page=$dir/page$p.txt
-    {
-      echo "%%MediaBox 0 0 595 842"
-      echo "%%Font HeBo Helvetica-Bold"
-      echo "%%Image Photo $dir/photo$p.jpg"
-      echo "q 495 0 0 371 50 400 cm /Photo Do Q"
-      echo "BT /HeBo 14 Tf 50 370 Td (Photo $p of 50) Tj ET"
-    } > "$page"
-    pages+=("$page")
-  done
-  mutool create -o "$pdf" "${pages[@]}"
-  rm -rf "$dir"
-}
-
-[ -f "$work/text-50.pdf" ] || make_text_pdf "$work/text-50.pdf"
-[ -f "$work/photos-50.pdf" ] || make_photo_pdf "$work/photos-50.pdf"
+[ -f "$work/text-50.pdf" ] || make_pdf "$work/text-50.pdf" text_page
+[ -f "$work/photos-50.pdf" ] || make_pdf "$work/photos-50.pdf" photo_page
 
 # --- timing -----------------------------------------------------------------
 
