@@ -148,6 +148,58 @@ bool stillRunning(const PdfToImageHooks& hooks)
     return !hooks.stillRunning || hooks.stillRunning();
 }
 
+struct LoopEnd {
+    int written = 0;
+    bool paused = false;
+    bool failed = false; // lErr tells why
+};
+
+// All pages into sTargetFile, in one call that cannot be paused once begun.
+LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
+                        const std::vector<int>& pages, int resolution)
+{
+    LoopEnd end;
+    end.paused = !stillRunning(hooks);
+    if (end.paused || pages.empty())
+        return end;
+    // The single file is always drawn at the resolution, never at a size.
+    const int result = pdf_save_page_list(handle, pages.data(), static_cast<int>(pages.size()), 0, 0,
+                                          resolution, item.lQuality,
+                                          QFile::encodeName(item.sTargetFile).constData());
+    if (result == PDF2BMP_OK) {
+        end.written = static_cast<int>(pages.size());
+    } else {
+        setPageFailure(item, result);
+        end.failed = true;
+    }
+    return end;
+}
+
+// One file per page; the first failure or a Pause ends the loop.
+LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
+                       const std::vector<int>& pages, bool numbered, int resolution)
+{
+    LoopEnd end;
+    const QString target = item.sTargetFile;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (!stillRunning(hooks)) {
+            end.paused = true;
+            break;
+        }
+        const QString path = numbered ? PageFilePath(target, pages[i]) : target;
+        if (!savePage(item, hooks, handle, pages[i], resolution, path)) {
+            end.failed = true;
+            break;
+        }
+        ++end.written;
+        item.sTargetFile = path;
+        if (hooks.progress)
+            hooks.progress(QLatin1Char('[') + QString::number(i + 1) + QStringLiteral("] ")
+                           + item.sOriginalFile);
+    }
+    return end;
+}
+
 } // namespace
 
 QString PageFilePath(const QString& sTargetFile, int lPage)
@@ -200,43 +252,10 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
         pages.push_back(page);
     }
 
-    bool paused = false;
-    bool failed = false;
-    int written = 0;
-    if (item.lTargetFileType == kTiff && item.lSingleFile != 0) {
-        // One call writes the whole file; it cannot be paused once begun.
-        paused = !stillRunning(hooks);
-        if (!paused && !pages.empty()) {
-            const int result = pdf_save_page_list(pdf.get(), pages.data(), static_cast<int>(pages.size()),
-                                                  0, 0, resolution, item.lQuality,
-                                                  QFile::encodeName(item.sTargetFile).constData());
-            if (result == PDF2BMP_OK)
-                written = static_cast<int>(pages.size());
-            else {
-                setPageFailure(item, result);
-                failed = true;
-            }
-        }
-    } else {
-        const QString target = item.sTargetFile;
-        for (size_t i = 0; i < pages.size(); ++i) {
-            if (!stillRunning(hooks)) {
-                paused = true;
-                break;
-            }
-            const QString path = list.numbered ? PageFilePath(target, pages[i]) : target;
-            if (!savePage(item, hooks, pdf.get(), pages[i], resolution, path)) {
-                failed = true;
-                break;
-            }
-            ++written;
-            item.sTargetFile = path;
-            if (hooks.progress)
-                hooks.progress(QLatin1Char('[') + QString::number(i + 1) + QStringLiteral("] ")
-                               + item.sOriginalFile);
-        }
-    }
-    if (written == 0 && !paused && !failed)
+    const bool singleFile = item.lTargetFileType == kTiff && item.lSingleFile != 0;
+    const LoopEnd end = singleFile ? writeSingleTiff(item, hooks, pdf.get(), pages, resolution)
+                                   : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution);
+    if (end.written == 0 && !end.paused && !end.failed)
         setError(item, kPdfToImageSaveFailed, "Unable to save output file.");
     return item.lErr;
 }
