@@ -1,0 +1,52 @@
+#pragma once
+// The pages of a PDF into image files: one file per page, or one
+// multi-page TIFF. JPEG, BMP and TIFF come straight from the rasteriser;
+// the other types are rendered to a raster and written by an ImageSaver.
+#include <QString>
+
+#include <functional>
+
+class ImageSaver;
+
+// Result codes of PerformConversionItemPDFtoImageDLL, set in lErr.
+inline constexpr int kPdfToImageOutputFolderMissing = -100;
+inline constexpr int kPdfToImageOpenFailed = -10;
+inline constexpr int kPdfToImageSaveFailed = -13;
+inline constexpr int kPdfToImageLoadImageFailed = -15;
+inline constexpr int kPdfToImageSaveImageFailed = -14;
+
+// One PDF to convert, with the image options of its task (the fields of
+// the task's option string that this step reads).
+struct PdfToImageItem {
+    QString sOriginalFile;  // the PDF
+    QString sPassword;      // its open password; usually empty
+    QString sTargetFile;    // output path; set to the last page file written
+    int lTargetFileType = 0; // 1 JPEG, 2 BMP, 3 TIFF, 4 GIF ... 11 WMF
+    QString sPages;         // "*" or blank: all pages; else a page-range text
+    int lQuality = 0;       // below 1 or above 100: 100
+    int lResolution = 0;    // dots per inch; 0: 150; 10000 or more: 1000
+    int lWidth = 0;         // pixels, 0: from the resolution
+    int lHeight = 0;
+    int lSingleFile = 0;    // non-zero: a TIFF output holds all pages
+    int lErr = 0;
+    QString sErr;
+};
+
+struct PdfToImageHooks {
+    ImageSaver* imageSaver = nullptr; // for types other than JPEG, BMP, TIFF
+    // Asked before each page (after yielding to the event loop); false
+    // pauses the item: no further page is written.
+    std::function<bool()> stillRunning;
+    // Status text after each page: "[position] input file".
+    std::function<void(const QString& sStatus)> progress;
+};
+
+// Converts item.sOriginalFile; returns item.lErr, which is 0 on success.
+// The PDF is closed on every path. When the item wrote no file and was not
+// paused it fails with kPdfToImageSaveFailed.
+int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHooks& hooks);
+
+// The file one page goes to when the page list has two or more entries:
+// folder, base name, "-", the page number as five digits, "." and the
+// extension ("/out/doc.png", 12 -> "/out/doc-00012.png").
+QString PageFilePath(const QString& sTargetFile, int lPage);

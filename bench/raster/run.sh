@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# PDF pages to PNG, JPEG and TIFF at 100 and 300 dpi: the program's
+# rasteriser against `mutool draw` and `pdftoppm`, in the same run, printed
+# as ratios (peer seconds / our seconds; above 1 means we are faster).
+#
+# Inputs: a 50-page text PDF and a 50-page PDF of photos, both made here on
+# the first run, and GeoTopo-komprimiert.pdf (117 pages) from the corpus.
+#
+# Ours runs on one thread for the per-page lines, the way the program
+# converts page after page; the multi-page TIFF lines run pdf_save_pages on
+# THREADS threads. mutool draw has no JPEG or TIFF writer, so it writes PNG
+# (its compressed raster output) on every line; pdftoppm writes the format
+# of the line (TIFF deflate-compressed, like ours).
+#
+# Environment: BUILD_DIR (default: build), THREADS (default 4),
+# REPEAT (runs per measurement, the fastest counts; default 1),
+# WORK_DIR (inputs and scratch outputs; default $TMPDIR/tessaview-bench-raster).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${BUILD_DIR:-$root/build}
+bench=$build/platform/pdf2bmp/pdf2bmp_bench
+threads=${THREADS:-4}
+repeat=${REPEAT:-1}
+work=${WORK_DIR:-${TMPDIR:-/tmp}/tessaview-bench-raster}
+geotopo=$root/../shared/corpus/pdf/GeoTopo-komprimiert.pdf
+
+for tool in "$bench" mutool pdftoppm convert; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "run.sh: $tool not found (build first: cmake --build $build; tools: scripts/install-deps)" >&2
+    exit 1
+  fi
+done
+[ -f "$geotopo" ] || { echo "run.sh: $geotopo not found" >&2; exit 1; }
+
+mkdir -p "$work/out"
+out=$work/out
+
+# --- inputs -----------------------------------------------------------------
+
+words=(lorem ipsum dolor sit amet consectetur adipiscing elit sed do eiusmod
+  tempor incididunt ut labore et dolore magna aliqua enim ad minim veniam quis
+  nostrud exercitation ullamco laboris nisi aliquip ex ea commodo consequat)
+
+text_page() { # page number
+  echo "%%MediaBox 0 0 595 842"
+  echo "%%Font TmRm Times-Roman"
+  echo "%%Font HeBo Helvetica-Bold"
+  echo "BT /HeBo 16 Tf 60 790 Td (Chapter $1) Tj ET"
+  echo "BT /TmRm 10 Tf 12 TL 60 760 Td"
+  for _ in $(seq 1 58); do
+    local line=""
+    for _ in $(seq 1 14); do line+="${words[RANDOM % ${#words[@]}]} "; done
+    echo "($line) '"
+  done
+  echo "ET"
+}
+
+photo_page() { # page number; the photos lie in $dir
+  echo "%%MediaBox 0 0 595 842"
+  echo "%%Font HeBo Helvetica-Bold"
+  echo "%%Image Photo $dir/photo$1.jpg"
+  echo "q 495 0 0 371 50 400 cm /Photo Do Q"
+  echo "BT /HeBo 14 Tf 50 370 Td (Photo $1 of 50) Tj ET"
+}
+
+# make_pdf PDF PAGE_FUNCTION: a 50-page PDF whose page descriptions (for
+# mutool create) the function prints; with photos, their images first.
+make_pdf() {
+  local pdf=$1 describe=$2 pages=() dir
+  dir=$(mktemp -d "$work/pages.XXXXXX")
+  RANDOM=42
+  if [ "$describe" = photo_page ]; then
+    seq 1 50 | xargs -P "$threads" -I{} convert -size 1600x1200 -seed {} plasma:fractal \
+      -blur 0x2 -quality 85 "$dir/photo{}.jpg"
+  fi
+  for p in $(seq 1 50); do
+    "$describe" "$p" > "$dir/page$p.txt"
+    pages+=("$dir/page$p.txt")
+  done
+  mutool create -o "$pdf" "${pages[@]}"
+  rm -rf "$dir"
+}
+
+[ -f "$work/text-50.pdf" ] || make_pdf "$work/text-50.pdf" text_page
+[ -f "$work/photos-50.pdf" ] || make_pdf "$work/photos-50.pdf" photo_page
+
+# --- timing -----------------------------------------------------------------
+
+# Seconds the command takes, the fastest of $repeat runs; outputs are
+# removed after each run. Fails the script when the command fails.
+measure() {
+  local best=""
+  for _ in $(seq 1 "$repeat"); do
+    rm -rf "$out" && mkdir -p "$out"
+    local start end
+    start=$(date +%s.%N)
+    if ! "$@" >/dev/null 2>"$work/stderr"; then
+      echo "run.sh: failed: $*" >&2
+      cat "$work/stderr" >&2
+      exit 1
+    fi
+    end=$(date +%s.%N)
+    best=$(awk -v s="$start" -v e="$end" -v b="$best" \
+      'BEGIN { t = e - s; if (b == "" || t < b) print t; else print b }')
+  done
+  rm -rf "$out" && mkdir -p "$out"
+  echo "$best"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+printf '%-14s %4s %-6s %8s %8s %8s %8s %8s\n' input dpi output ours mutool pdftoppm mutool/ours pdftoppm/ours
+lines=()
+for input in text-50 photos-50 geotopo-117; do
+  case $input in
+    geotopo-117) pdf=$geotopo ;;
+    *) pdf=$work/$input.pdf ;;
+  esac
+  for dpi in 100 300; do
+    mutool_s=$(measure mutool draw -q -r "$dpi" -o "$out/p%d.png" "$pdf")
+    for format in png jpeg tiff; do
+      ours_s=$(measure "$bench" "$pdf" "$format" "$dpi" "$out" 1)
+      case $format in
+        tiff) peer=(pdftoppm -r "$dpi" -tiff -tiffcompression deflate "$pdf" "$out/p") ;;
+        *) peer=(pdftoppm -r "$dpi" "-$format" "$pdf" "$out/p") ;;
+      esac
+      pdftoppm_s=$(measure "${peer[@]}")
+      printf '%-14s %4s %-6s %8.2f %8.2f %8.2f %8s %8s\n' "$input" "$dpi" "$format" "$ours_s" "$mutool_s" \
+        "$pdftoppm_s" "$(ratio "$mutool_s" "$ours_s")" "$(ratio "$pdftoppm_s" "$ours_s")"
+    done
+    multi_s=$(measure "$bench" "$pdf" mtiff "$dpi" "$out" "$threads")
+    lines+=("$(printf '%-14s %4s %-6s %8.2f %8.2f %8s %8s' "$input" "$dpi" "tiff*$threads" "$multi_s" "$mutool_s" - \
+      "$(ratio "$mutool_s" "$multi_s")")")
+  done
+done
+echo
+echo "One multi-page TIFF (pdf_save_pages) on $threads threads against mutool draw:"
+printf '%-14s %4s %-6s %8s %8s %8s %8s\n' input dpi output ours mutool - mutool/ours
+printf '%s\n' "${lines[@]}"

@@ -1,0 +1,54 @@
+#include "pdf2bmp/OutputFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+OutputFile::OutputFile(std::string target)
+    : m_target(std::move(target))
+{
+}
+
+OutputFile::~OutputFile()
+{
+    if (!m_committed && !m_temp.empty())
+        ::unlink(m_temp.c_str());
+}
+
+bool OutputFile::create()
+{
+    if (m_target.empty() || m_target.back() == '/')
+        return false;
+    const size_t slash = m_target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+        std::string candidate = folder + "." + name + suffix + ".part";
+        // 0666 less the umask, as any other file the user's programs make.
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            m_temp = std::move(candidate);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool OutputFile::commit()
+{
+    if (m_temp.empty() || m_committed)
+        return false;
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        return false;
+    m_committed = true;
+    return true;
+}

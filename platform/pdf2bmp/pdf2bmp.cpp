@@ -1,0 +1,281 @@
+#include "pdf2bmp/pdf2bmp.h"
+
+#include "pdf2bmp/ImageEncoders.h"
+#include "pdf2bmp/MuPdfPages.h"
+#include "pdf2bmp/OutputFile.h"
+#include "pdf2bmp/PopplerPages.h"
+#include "pdf2bmp/TiffPageList.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct OpenPdf {
+    std::string path;
+    std::string password;
+    std::string owner;
+    fz_document* doc = nullptr; // null when only poppler reads the file
+    popplerpages::Document poppler;
+    bool popplerTried = false;
+    int pageCount = 0;
+};
+
+struct Library {
+    std::mutex mutex; // one call at a time: the base context is not shared
+    fz_context* ctx = nullptr;
+    std::map<int, std::unique_ptr<OpenPdf>> docs;
+    int nextHandle = 1;
+    int threads = 0;
+    RasterImage scratch; // page after page, without allocating each anew
+};
+
+// Pages drawn at high resolutions are tens of megabytes; keep such a buffer
+// between calls, but not the rare giant.
+constexpr size_t kScratchKeptBytes = 128u << 20;
+
+void releaseLargeScratch(Library& lib)
+{
+    if (lib.scratch.rgb.capacity() > kScratchKeptBytes)
+        lib.scratch.rgb = std::vector<std::uint8_t>();
+}
+
+// Never destroyed: documents still open at exit need no tidy-up, and
+// destroying them after the libraries' own globals could crash.
+Library& library()
+{
+    static Library* instance = new Library;
+    return *instance;
+}
+
+std::string text(const char* s)
+{
+    return s ? std::string(s) : std::string();
+}
+
+bool initialise(Library& lib)
+{
+    if (!lib.ctx)
+        lib.ctx = mupdf::NewBaseContext();
+    return lib.ctx != nullptr;
+}
+
+OpenPdf* find(Library& lib, int handle)
+{
+    const auto it = lib.docs.find(handle);
+    return it == lib.docs.end() ? nullptr : it->second.get();
+}
+
+void closeDocument(Library& lib, OpenPdf& pdf)
+{
+    if (pdf.doc)
+        mupdf::CloseDocument(lib.ctx, pdf.doc);
+    pdf.doc = nullptr;
+}
+
+// MuPDF first; a page it cannot load or draw is given to poppler.
+int renderPage(Library& lib, OpenPdf& pdf, int pageIndex, int width, int height, int dpi,
+               RasterImage* out)
+{
+    if (pdf.doc) {
+        const int result = mupdf::RenderPage(lib.ctx, pdf.doc, pageIndex, width, height, dpi, out);
+        if (result != PDF2BMP_ERR_RENDER)
+            return result;
+    }
+    if (!pdf.poppler && !pdf.popplerTried) {
+        pdf.popplerTried = true;
+        int pages = 0;
+        popplerpages::OpenDocument(pdf.path.c_str(), pdf.password.c_str(), pdf.owner.c_str(),
+                                   &pdf.poppler, &pages);
+    }
+    if (!pdf.poppler)
+        return PDF2BMP_ERR_RENDER;
+    return popplerpages::RenderPage(pdf.poppler.get(), pageIndex, width, height, dpi, out);
+}
+
+bool validSize(int width, int height, int dpi)
+{
+    return width >= 0 && height >= 0 && (width > 0 || height > 0 || dpi >= 1);
+}
+
+int threadCount(const Library& lib)
+{
+    if (lib.threads > 0)
+        return lib.threads;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
+
+int pdf_init()
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    return initialise(lib) ? PDF2BMP_OK : PDF2BMP_ERR_NOT_INITIALISED;
+}
+
+int pdf_open_file(const char* path, const char* password, const char* owner, int* handle)
+{
+    if (!path || !*path || !handle)
+        return PDF2BMP_ERR_ARGUMENT;
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    if (!initialise(lib))
+        return PDF2BMP_ERR_NOT_INITIALISED;
+
+    auto pdf = std::make_unique<OpenPdf>();
+    pdf->path = path;
+    pdf->password = text(password);
+    pdf->owner = text(owner);
+    int result = mupdf::OpenDocument(lib.ctx, path, password, owner, &pdf->doc, &pdf->pageCount);
+    // A wrong password is final; a file MuPDF cannot read goes to poppler.
+    if (result == PDF2BMP_ERR_OPEN || result == PDF2BMP_ERR_RENDER) {
+        pdf->popplerTried = true;
+        const int fallback = popplerpages::OpenDocument(path, password, owner, &pdf->poppler,
+                                                        &pdf->pageCount);
+        if (fallback == PDF2BMP_OK)
+            result = PDF2BMP_OK;
+        else if (fallback == PDF2BMP_ERR_PASSWORD)
+            result = fallback;
+    }
+    if (result != PDF2BMP_OK)
+        return result == PDF2BMP_ERR_RENDER ? PDF2BMP_ERR_OPEN : result;
+
+    const int h = lib.nextHandle++;
+    lib.docs.emplace(h, std::move(pdf));
+    *handle = h;
+    return PDF2BMP_OK;
+}
+
+int pdf_get_page_count(int handle)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    const OpenPdf* pdf = find(lib, handle);
+    return pdf ? pdf->pageCount : PDF2BMP_ERR_HANDLE;
+}
+
+int pdf_render_page(int handle, int page, int width, int height, int dpi, RasterImage* out)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    OpenPdf* pdf = find(lib, handle);
+    if (!pdf)
+        return PDF2BMP_ERR_HANDLE;
+    if (!out || page < 1 || page > pdf->pageCount || !validSize(width, height, dpi))
+        return PDF2BMP_ERR_ARGUMENT;
+    return renderPage(lib, *pdf, page - 1, width, height, dpi, out);
+}
+
+int pdf_save_page(int handle, int page, int width, int height, int dpi, int quality, int format,
+                  const char* outPath)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    OpenPdf* pdf = find(lib, handle);
+    if (!pdf)
+        return PDF2BMP_ERR_HANDLE;
+    if (page < 1 || page > pdf->pageCount || !validSize(width, height, dpi) || !outPath || !*outPath
+        || (format != PDF2BMP_FORMAT_BMP && format != PDF2BMP_FORMAT_JPEG)
+        || (format == PDF2BMP_FORMAT_JPEG && (quality < 1 || quality > 100)))
+        return PDF2BMP_ERR_ARGUMENT;
+
+    int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &lib.scratch);
+    if (result == PDF2BMP_OK) {
+        OutputFile output(outPath);
+        if (!output.create())
+            result = PDF2BMP_ERR_WRITE;
+        else
+            result = WriteImageFile(lib.scratch, format, quality, output.tempPath().c_str());
+        if (result == PDF2BMP_OK && !output.commit())
+            result = PDF2BMP_ERR_WRITE;
+    }
+    releaseLargeScratch(lib);
+    return result;
+}
+
+int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, int height, int dpi,
+                       int /*quality: TIFF pages are compressed without loss*/, const char* outPath)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    OpenPdf* pdf = find(lib, handle);
+    if (!pdf)
+        return PDF2BMP_ERR_HANDLE;
+    if (!pages || pageCount < 1 || !validSize(width, height, dpi) || !outPath || !*outPath)
+        return PDF2BMP_ERR_ARGUMENT;
+    for (int i = 0; i < pageCount; ++i)
+        if (pages[i] < 1 || pages[i] > pdf->pageCount)
+            return PDF2BMP_ERR_ARGUMENT;
+
+    TiffPageListJob job;
+    job.base = pdf->doc ? lib.ctx : nullptr;
+    job.path = pdf->path.c_str();
+    job.password = pdf->password.c_str();
+    job.owner = pdf->owner.c_str();
+    job.pages = pages;
+    job.count = pageCount;
+    job.width = width;
+    job.height = height;
+    job.dpi = dpi;
+    job.threads = threadCount(lib);
+    job.renderHere = [&lib, pdf, width, height, dpi](int pageIndex, RasterImage* out) {
+        return renderPage(lib, *pdf, pageIndex, width, height, dpi, out);
+    };
+    job.scratch = &lib.scratch;
+    const int result = WriteTiffPageList(job, outPath);
+    releaseLargeScratch(lib);
+    return result;
+}
+
+int pdf_save_pages(int handle, int firstPage, int pageCount, int width, int height, int dpi,
+                   int quality, const char* outPath)
+{
+    if (pageCount < 1 || firstPage < 1 || firstPage > INT32_MAX - pageCount)
+        return PDF2BMP_ERR_ARGUMENT;
+    const int pageTotal = pdf_get_page_count(handle);
+    if (pageTotal < 0)
+        return pageTotal;
+    if (firstPage + pageCount - 1 > pageTotal)
+        return PDF2BMP_ERR_ARGUMENT;
+    std::vector<int> pages(pageCount);
+    for (int i = 0; i < pageCount; ++i)
+        pages[i] = firstPage + i;
+    return pdf_save_page_list(handle, pages.data(), pageCount, width, height, dpi, quality, outPath);
+}
+
+void pdf_set_thread_count(int threads)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    lib.threads = std::max(0, threads);
+}
+
+void pdf_close_file(int handle)
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    const auto it = lib.docs.find(handle);
+    if (it == lib.docs.end())
+        return;
+    closeDocument(lib, *it->second);
+    lib.docs.erase(it);
+}
+
+void pdf_done()
+{
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    for (auto& entry : lib.docs)
+        closeDocument(lib, *entry.second);
+    lib.docs.clear();
+    if (lib.ctx)
+        mupdf::DropContext(lib.ctx);
+    lib.ctx = nullptr;
+}

@@ -1,0 +1,382 @@
+// The rasteriser: opening (passwords, damaged files, the poppler fallback),
+// page sizes, the BMP, JPEG and multi-page TIFF files it writes, and its
+// failures. Images are read back with ImageMagick and tiffinfo.
+#include "ImageProbe.h"
+#include "TestPdf.h"
+#include "TestUtil.h"
+#include "pdf2bmp/pdf2bmp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using testpdf::PageSpec;
+
+namespace {
+
+QString corpus(const char* name)
+{
+    return QStringLiteral(TESSAVIEW_CORPUS "/pdf/") + QLatin1String(name);
+}
+
+QByteArray local(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Opens path, returning the handle; fails the test when it cannot.
+int openOrFail(const QString& path)
+{
+    int handle = 0;
+    const int result = pdf_open_file(local(path).constData(), "", "", &handle);
+    return result == PDF2BMP_OK ? handle : result;
+}
+
+} // namespace
+
+class TestPdf2Bmp : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_threePages;   // letter pages 1..3
+    QString m_popplerOnly;  // first kid loops: MuPDF refuses, poppler reads; page 2 turned
+    QString m_lastViaPoppler; // loop before page 3: MuPDF loads pages 1 and 2 only
+    QString m_lastMissing;  // page 3 is a loop: nobody can load it
+    QString m_emptyUserPassword;
+    QString m_userPassword; // user "open sesame", owner "boss"
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QCOMPARE(pdf_init(), PDF2BMP_OK);
+        m_threePages = path(QStringLiteral("three.pdf"));
+        QVERIFY(testpdf::writePdf(m_threePages, testpdf::makePdf(3)));
+        PageSpec turned;
+        turned.rotate = 90;
+        m_popplerOnly = path(QStringLiteral("poppler-only.pdf"));
+        QVERIFY(testpdf::writePdf(m_popplerOnly,
+                                  testpdf::makePdf({PageSpec(), turned}, testpdf::kLoopKidFirst)));
+        m_lastViaPoppler = path(QStringLiteral("last-via-poppler.pdf"));
+        QVERIFY(testpdf::writePdf(m_lastViaPoppler,
+                                  testpdf::makePdf(std::vector<PageSpec>(3), {2, "2 0 R", false})));
+        m_lastMissing = path(QStringLiteral("last-missing.pdf"));
+        QVERIFY(testpdf::writePdf(m_lastMissing,
+                                  testpdf::makePdf(std::vector<PageSpec>(2), {2, "2 0 R", true})));
+        m_emptyUserPassword = path(QStringLiteral("restricted.pdf"));
+        QVERIFY(testpdf::encryptPdf(m_threePages, m_emptyUserPassword, "", "boss"));
+        m_userPassword = path(QStringLiteral("secret.pdf"));
+        QVERIFY(testpdf::encryptPdf(m_threePages, m_userPassword, "open sesame", "boss"));
+        QVERIFY(testutil::writeFile(path(QStringLiteral("garbage.pdf")), "this is no PDF\n"));
+    }
+
+    void cleanupTestCase() { pdf_done(); }
+
+    void opensAndCountsPages_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("plain") << m_threePages << QByteArray() << int(PDF2BMP_OK) << 3;
+        QTest::newRow("mupdf refuses, poppler reads") << m_popplerOnly << QByteArray() << int(PDF2BMP_OK) << 2;
+        QTest::newRow("one page only poppler loads") << m_lastViaPoppler << QByteArray() << int(PDF2BMP_OK) << 3;
+        QTest::newRow("empty user password") << m_emptyUserPassword << QByteArray() << int(PDF2BMP_OK) << 3;
+        QTest::newRow("user password given") << m_userPassword << QByteArray("open sesame") << int(PDF2BMP_OK) << 3;
+        QTest::newRow("owner password given") << m_userPassword << QByteArray("boss") << int(PDF2BMP_OK) << 3;
+        QTest::newRow("user password missing") << m_userPassword << QByteArray() << int(PDF2BMP_ERR_PASSWORD) << 0;
+        QTest::newRow("user password wrong") << m_userPassword << QByteArray("guess") << int(PDF2BMP_ERR_PASSWORD) << 0;
+        QTest::newRow("corpus encrypted") << corpus("libreoffice-writer-password.pdf") << QByteArray()
+                                          << int(PDF2BMP_ERR_PASSWORD) << 0;
+        // Its page tree object is gone: neither library finds a page.
+        QTest::newRow("corpus page tree lost") << corpus("unreadablemetadata.pdf") << QByteArray()
+                                               << int(PDF2BMP_ERR_OPEN) << 0;
+        QTest::newRow("not a pdf") << path(QStringLiteral("garbage.pdf")) << QByteArray() << int(PDF2BMP_ERR_OPEN) << 0;
+        QTest::newRow("missing") << path(QStringLiteral("nothing.pdf")) << QByteArray() << int(PDF2BMP_ERR_OPEN) << 0;
+    }
+
+    void opensAndCountsPages()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, password);
+        QFETCH(int, result);
+        QFETCH(int, pages);
+        int handle = 0;
+        QCOMPARE(pdf_open_file(local(file).constData(), password.constData(), "", &handle), result);
+        if (result != PDF2BMP_OK)
+            return;
+        QVERIFY(handle > 0);
+        QCOMPARE(pdf_get_page_count(handle), pages);
+        pdf_close_file(handle);
+        QCOMPARE(pdf_get_page_count(handle), int(PDF2BMP_ERR_HANDLE));
+    }
+
+    void savesBmpAndJpegPages_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("signature");
+        QTest::addColumn<QString>("magickFormat");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("bmp") << int(PDF2BMP_FORMAT_BMP) << probe::kBmpSignature << "BMP3" << m_threePages;
+        QTest::newRow("jpeg") << int(PDF2BMP_FORMAT_JPEG) << probe::kJpegSignature << "JPEG" << m_threePages;
+        QTest::newRow("jpeg through poppler") << int(PDF2BMP_FORMAT_JPEG) << probe::kJpegSignature << "JPEG"
+                                              << m_popplerOnly;
+    }
+
+    void savesBmpAndJpegPages()
+    {
+        QFETCH(int, format);
+        QFETCH(QByteArray, signature);
+        QFETCH(QString, magickFormat);
+        QFETCH(QString, file);
+        const int handle = openOrFail(file);
+        QVERIFY(handle > 0);
+        for (int page = 1; page <= pdf_get_page_count(handle); ++page) {
+            const QString out = path(QStringLiteral("%1-%2-%3").arg(QTest::currentDataTag()).arg(page).arg(format));
+            QCOMPARE(pdf_save_page(handle, page, 0, 0, 100, 90, format, local(out).constData()), int(PDF2BMP_OK));
+            QVERIFY(probe::hasSignature(out, signature));
+            QCOMPARE(probe::format(out), magickFormat);
+            QVERIFY2(probe::showsPage(out, page), qPrintable(out));
+        }
+        pdf_close_file(handle);
+    }
+
+    void recordsResolution()
+    {
+        const int handle = openOrFail(m_threePages);
+        const QString jpeg = path(QStringLiteral("dpi.jpg"));
+        const QString bmp = path(QStringLiteral("dpi.bmp"));
+        QCOMPARE(pdf_save_page(handle, 1, 0, 0, 150, 75, PDF2BMP_FORMAT_JPEG, local(jpeg).constData()), int(PDF2BMP_OK));
+        QCOMPARE(pdf_save_page(handle, 1, 0, 0, 150, 75, PDF2BMP_FORMAT_BMP, local(bmp).constData()), int(PDF2BMP_OK));
+        pdf_close_file(handle);
+        QCOMPARE(probe::identify(jpeg, QStringLiteral("%x %y %U")), QStringLiteral("150 150 PixelsPerInch"));
+        QCOMPARE(probe::size(jpeg), QSize(1275, 1650));
+        // BMP keeps pixels per metre: 150 dpi is 5906.
+        QCOMPARE(probe::identify(bmp, QStringLiteral("%[fx:round(resolution.x*100)]")), QStringLiteral("5906"));
+    }
+
+    void jpegQualityIsApplied()
+    {
+        const int handle = openOrFail(m_threePages);
+        const QString low = path(QStringLiteral("q10.jpg"));
+        const QString high = path(QStringLiteral("q95.jpg"));
+        QCOMPARE(pdf_save_page(handle, 1, 0, 0, 100, 10, PDF2BMP_FORMAT_JPEG, local(low).constData()), int(PDF2BMP_OK));
+        QCOMPARE(pdf_save_page(handle, 1, 0, 0, 100, 95, PDF2BMP_FORMAT_JPEG, local(high).constData()), int(PDF2BMP_OK));
+        pdf_close_file(handle);
+        QCOMPARE(probe::identify(low, QStringLiteral("%Q")), QStringLiteral("10"));
+        QCOMPARE(probe::identify(high, QStringLiteral("%Q")), QStringLiteral("95"));
+        QVERIFY(QFileInfo(low).size() < QFileInfo(high).size());
+    }
+
+    void pageSize_data()
+    {
+        QTest::addColumn<double>("pageWidth");
+        QTest::addColumn<double>("pageHeight");
+        QTest::addColumn<int>("rotate");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("72 dpi") << 612.0 << 792.0 << 0 << 0 << 0 << 72 << QSize(612, 792);
+        QTest::newRow("150 dpi") << 612.0 << 792.0 << 0 << 0 << 0 << 150 << QSize(1275, 1650);
+        QTest::newRow("a4 rounds up") << 595.0 << 842.0 << 0 << 0 << 0 << 100 << QSize(827, 1170);
+        QTest::newRow("width keeps aspect") << 612.0 << 792.0 << 0 << 306 << 0 << 100 << QSize(306, 396);
+        QTest::newRow("height keeps aspect") << 612.0 << 792.0 << 0 << 0 << 198 << 100 << QSize(153, 198);
+        QTest::newRow("both stretch") << 612.0 << 792.0 << 0 << 200 << 100 << 100 << QSize(200, 100);
+        QTest::newRow("size ignores dpi") << 612.0 << 792.0 << 0 << 306 << 0 << -5 << QSize(306, 396);
+        QTest::newRow("turned page") << 612.0 << 792.0 << 90 << 0 << 0 << 72 << QSize(792, 612);
+    }
+
+    void pageSize()
+    {
+        QFETCH(double, pageWidth);
+        QFETCH(double, pageHeight);
+        QFETCH(int, rotate);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, dpi);
+        QFETCH(QSize, expected);
+        PageSpec spec{pageWidth, pageHeight, rotate};
+        const QString file = path(QStringLiteral("size.pdf"));
+        QVERIFY(testpdf::writePdf(file, testpdf::makePdf({spec})));
+        const int handle = openOrFail(file);
+        QVERIFY(handle > 0);
+        RasterImage image;
+        QCOMPARE(pdf_render_page(handle, 1, width, height, dpi, &image), int(PDF2BMP_OK));
+        pdf_close_file(handle);
+        QCOMPARE(QSize(image.width, image.height), expected);
+        QCOMPARE(image.rgb.size(), size_t(expected.width()) * expected.height() * 3);
+    }
+
+    // A page turned clockwise shows its upper-left corner at the upper
+    // right, from MuPDF and from poppler alike.
+    void turnedPageKeepsItsContent_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("mupdf") << path(QStringLiteral("turned.pdf"));
+        QTest::newRow("poppler") << m_popplerOnly;
+    }
+
+    void turnedPageKeepsItsContent()
+    {
+        QFETCH(QString, file);
+        PageSpec turned;
+        turned.rotate = 90;
+        if (file != m_popplerOnly)
+            QVERIFY(testpdf::writePdf(file, testpdf::makePdf({PageSpec(), turned})));
+        const int handle = openOrFail(file);
+        const QString out = path(QStringLiteral("turned-%1.bmp").arg(QTest::currentDataTag()));
+        QCOMPARE(pdf_save_page(handle, 2, 0, 0, 72, 75, PDF2BMP_FORMAT_BMP, local(out).constData()), int(PDF2BMP_OK));
+        pdf_close_file(handle);
+        QCOMPARE(probe::size(out), QSize(792, 612));
+        QVERIFY(probe::near(probe::pixel(out, 792 - 40, 40), {0, 0, 0}, 4));
+        QVERIFY(probe::near(probe::pixel(out, 40, 40), {255, 255, 255}, 4));
+        QVERIFY(probe::showsPage(out, 2));
+    }
+
+    void multiPageTiffHoldsPagesInOrder_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<int>>("pages");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("all, one thread") << m_threePages << QList<int>{1, 2, 3} << 1;
+        QTest::newRow("all, four threads") << m_threePages << QList<int>{1, 2, 3} << 4;
+        QTest::newRow("list out of order") << m_threePages << QList<int>{3, 1} << 4;
+        QTest::newRow("poppler document") << m_popplerOnly << QList<int>{1, 2} << 4;
+        QTest::newRow("workers hand a page to poppler") << m_lastViaPoppler << QList<int>{1, 2, 3} << 4;
+    }
+
+    void multiPageTiffHoldsPagesInOrder()
+    {
+        QFETCH(QString, file);
+        QFETCH(QList<int>, pages);
+        QFETCH(int, threads);
+        const int handle = openOrFail(file);
+        QVERIFY(handle > 0);
+        const QString out = path(QStringLiteral("pages-%1.tif").arg(QTest::currentDataTag()));
+        pdf_set_thread_count(threads);
+        const int result = pdf_save_page_list(handle, pages.constData(), int(pages.size()), 0, 0, 50, 75,
+                                              local(out).constData());
+        pdf_set_thread_count(0);
+        pdf_close_file(handle);
+        QCOMPARE(result, int(PDF2BMP_OK));
+        QVERIFY(probe::hasSignature(out, probe::kTiffSignature));
+        QCOMPARE(probe::tiffPageCount(out), int(pages.size()));
+        for (int i = 0; i < pages.size(); ++i)
+            QVERIFY2(probe::showsPage(out, pages[i], i), qPrintable(QStringLiteral("frame %1").arg(i)));
+    }
+
+    // Threads change the speed, never the bytes.
+    void threadsWriteTheSameFile()
+    {
+        const int handle = openOrFail(m_threePages);
+        const QString one = path(QStringLiteral("one-thread.tif"));
+        const QString many = path(QStringLiteral("many-threads.tif"));
+        pdf_set_thread_count(1);
+        QCOMPARE(pdf_save_pages(handle, 1, 3, 0, 0, 60, 75, local(one).constData()), int(PDF2BMP_OK));
+        pdf_set_thread_count(3);
+        QCOMPARE(pdf_save_pages(handle, 1, 3, 0, 0, 60, 75, local(many).constData()), int(PDF2BMP_OK));
+        pdf_set_thread_count(0);
+        pdf_close_file(handle);
+        QCOMPARE(probe::head(many, 1 << 24), probe::head(one, 1 << 24));
+        QVERIFY(probe::run(QStringLiteral("tiffinfo"), {one}).contains("AdobeDeflate"));
+    }
+
+    // A page no library can load ends the file: the old one stays as it was
+    // and no partial file is left in the folder.
+    void failedTiffLeavesOldFileAlone_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("four threads") << 4;
+    }
+
+    void failedTiffLeavesOldFileAlone()
+    {
+        QFETCH(int, threads);
+        QTemporaryDir folder;
+        const QString out = folder.filePath(QStringLiteral("kept.tif"));
+        QVERIFY(testutil::writeFile(out, "old"));
+        const int handle = openOrFail(m_lastMissing);
+        QVERIFY(handle > 0);
+        QCOMPARE(pdf_get_page_count(handle), 3);
+        pdf_set_thread_count(threads);
+        const int result = pdf_save_pages(handle, 1, 3, 0, 0, 50, 75, local(out).constData());
+        pdf_set_thread_count(0);
+        pdf_close_file(handle);
+        QCOMPARE(result, int(PDF2BMP_ERR_RENDER));
+        QCOMPARE(probe::head(out, 100), QByteArray("old"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.tif")});
+    }
+
+    void refusesBadCalls_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("result");
+        const QString ok = QStringLiteral("bad-call.bmp");
+        QTest::newRow("page 0") << 0 << 0 << 0 << 72 << 0 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("page past the end") << 4 << 0 << 0 << 72 << 0 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("dpi 0") << 1 << 0 << 0 << 0 << 0 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("negative dpi") << 1 << 0 << 0 << -150 << 0 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("negative width") << 1 << -10 << 0 << 72 << 0 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("unknown format") << 1 << 0 << 0 << 72 << 7 << 75 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("jpeg quality 0") << 1 << 0 << 0 << 72 << 1 << 0 << ok << int(PDF2BMP_ERR_ARGUMENT);
+        QTest::newRow("too many pixels at dpi") << 1 << 0 << 0 << 5000 << 0 << 75 << ok << int(PDF2BMP_ERR_TOO_LARGE);
+        QTest::newRow("too many pixels by size") << 1 << 20000 << 20000 << 72 << 0 << 75 << ok
+                                                 << int(PDF2BMP_ERR_TOO_LARGE);
+        QTest::newRow("folder missing") << 1 << 0 << 0 << 72 << 0 << 75 << QStringLiteral("no/such/x.bmp")
+                                        << int(PDF2BMP_ERR_WRITE);
+    }
+
+    void refusesBadCalls()
+    {
+        QFETCH(int, page);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, dpi);
+        QFETCH(int, format);
+        QFETCH(int, quality);
+        QFETCH(QString, out);
+        QFETCH(int, result);
+        const int handle = openOrFail(m_threePages);
+        const QString target = path(out);
+        QCOMPARE(pdf_save_page(handle, page, width, height, dpi, quality, format, local(target).constData()), result);
+        pdf_close_file(handle);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void refusesUnknownHandles()
+    {
+        RasterImage image;
+        QCOMPARE(pdf_get_page_count(12345), int(PDF2BMP_ERR_HANDLE));
+        QCOMPARE(pdf_render_page(12345, 1, 0, 0, 72, &image), int(PDF2BMP_ERR_HANDLE));
+        QCOMPARE(pdf_save_pages(12345, 1, 1, 0, 0, 72, 75, "x.tif"), int(PDF2BMP_ERR_HANDLE));
+        pdf_close_file(12345); // harmless
+    }
+
+    void refusesTiffRangesOutsideTheDocument()
+    {
+        const int handle = openOrFail(m_threePages);
+        const QString out = path(QStringLiteral("range.tif"));
+        QCOMPARE(pdf_save_pages(handle, 2, 5, 0, 0, 72, 75, local(out).constData()), int(PDF2BMP_ERR_ARGUMENT));
+        QCOMPARE(pdf_save_pages(handle, 0, 1, 0, 0, 72, 75, local(out).constData()), int(PDF2BMP_ERR_ARGUMENT));
+        QCOMPARE(pdf_save_pages(handle, 1, 0, 0, 0, 72, 75, local(out).constData()), int(PDF2BMP_ERR_ARGUMENT));
+        pdf_close_file(handle);
+        QVERIFY(!QFile::exists(out));
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestPdf2Bmp)
+#include "test_pdf2bmp.moc"
