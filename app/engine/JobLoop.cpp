@@ -163,7 +163,10 @@ void JobEngine::ShowElapsed()
 
 QString FormatSeconds(double seconds)
 {
-    return QLocale().toString(seconds, 'f', 1);
+    // The user's decimal separator, but no thousands groups ("1234.5").
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(seconds, 'f', 1);
 }
 
 int FindStartPoint(FlexGrid& grid)

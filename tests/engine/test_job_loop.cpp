@@ -7,6 +7,7 @@
 #include "engine/TaskRunners.h"
 #include "jobs/JobFiles.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -367,6 +368,33 @@ private slots:
 
         QVERIFY(blocks.calls.isEmpty());
         QVERIFY(!h.form.bRunning);
+    }
+
+    void elapsedSecondsUseTheUsersDecimalsWithoutGroups_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("English") << "en_US" << "1234.6";
+        QTest::newRow("German") << "de_DE" << "1234,6";
+    }
+
+    void elapsedSecondsUseTheUsersDecimalsWithoutGroups()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, expected);
+        const QLocale was;
+        QLocale::setDefault(QLocale(locale));
+        EngineHarness h;
+        FakeBlocks blocks(h);
+        h.addTask("/in/a");
+        blocks.behaviours["/in/a"] = [&h](clsConversionOptions&) {
+            h.clock += 1234567;
+            h.engine.ShowElapsed();
+            return 0;
+        };
+        ConversionJobBegin(h.engine);
+        QLocale::setDefault(was);
+        QCOMPARE(h.panels[statuspanel::Elapsed], expected);
     }
 
     void rewindClearsMarksResumePointAndLog()
