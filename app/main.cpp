@@ -1,10 +1,9 @@
-#include <QCoreApplication>
+#include "core/Startup.h"
 
-#include <cstdio>
+#include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    std::fprintf(stderr, "qvim: nothing to run yet\n");
-    return 0;
+    return Main(QCoreApplication::arguments().mid(1));
 }

@@ -1,0 +1,61 @@
+#include "Startup.h"
+
+#include "core/CommandLine.h"
+#include "core/CommandLineRunner.h"
+#include "core/DataFolder.h"
+#include "core/DemoData.h"
+#include "core/FileSystem.h"
+#include "core/Globals.h"
+#include "core/Help.h"
+#include "core/StartupLock.h"
+#include "jobs/MainFormState.h"
+
+#include <cstdio>
+
+void ShowMainWindow(MainFormState& form, const StartupHooks& hooks)
+{
+    if (hooks.ShowMainWindow)
+        hooks.ShowMainWindow(form);
+    else
+        std::fputs("qvim: the main window is not available in this program yet\n", stderr);
+}
+
+void ReloadMainFormSettings(MainFormState& form, const StartupHooks& hooks)
+{
+    if (hooks.ReadIniFile)
+        hooks.ReadIniFile(form);
+}
+
+int ExitStatusForRunCode(int code, const StartupHooks& hooks)
+{
+    switch (code) {
+    case runcode::StayOpen:
+        return hooks.RunWindowLoop ? hooks.RunWindowLoop() : runcode::StayOpen;
+    case runcode::Success:
+    case runcode::InvalidArguments:
+    case runcode::RunFailed:
+        return G_bPostErrorLevel ? code : 0;
+    default:
+        return 0;
+    }
+}
+
+int Main(const QStringList& arguments, const StartupHooks& hooks)
+{
+    if (IsAutomationStart(arguments)) {
+        std::fputs("qvim: automation is not available in this program yet\n", stderr);
+        return kExitAutomationUnavailable;
+    }
+
+    AcquireGlobalMutex();
+    G_IniFilePath = GetIniFilePath(kProductCode);
+    G_UserDataFolder = ExpandPathMacros(QStringLiteral("%appdata%/Kestrova, Inc/Tessaview/"));
+    InstallDemoDataOnFirstRun();
+    InitHelpFile(QStringLiteral("English")); // the built-in language
+    ReleaseGlobalMutex();
+
+    // The form reads its settings before any switch is read.
+    MainFormState form;
+    ReloadMainFormSettings(form, hooks);
+    return ExitStatusForRunCode(RunCommandLine(form, arguments, hooks), hooks);
+}

@@ -1,0 +1,232 @@
+// The real program: exit statuses as the shell sees them, the log file of
+// an invalid run, the automation start, and the first-run demo install when
+// two processes start together. Every run gets a home, config and runtime
+// folder of its own.
+#include "core/StartupLock.h"
+#include "TestUtil.h"
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kQvim = QStringLiteral(QVIM_BINARY);
+const QString kSourceData = QStringLiteral(TESSAVIEW_SOURCE_DIR "/data");
+const char* const kDemoFolders[] = {"Demo Data", "Demo Conversion Jobs", "Demo Batch Files", "Languages"};
+
+struct Run
+{
+    int status = -1000;
+    QByteArray err;
+};
+
+// A user of their own: home, config and runtime folders below one temp folder.
+class User
+{
+public:
+    User()
+    {
+        for (const char* sub : {"home", "config", "runtime", "work"})
+            QDir().mkpath(m_dir.filePath(QString::fromLatin1(sub)));
+    }
+
+    QString path(const QString& sub) const { return m_dir.filePath(sub); }
+    QString userData() const { return path("config/Kestrova, Inc/Tessaview"); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", path("home"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_RUNTIME_DIR", path("runtime"));
+        env.insert("TESSAVIEW_HELP_SITE", "http://127.0.0.1:9");
+        if (!m_dataFolder.isEmpty())
+            env.insert("TESSAVIEW_DATA_DIR", m_dataFolder);
+        return env;
+    }
+
+    void useDataFolder(const QString& folder) { m_dataFolder = folder; }
+
+    void start(QProcess& process, const QStringList& arguments) const
+    {
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(path("work"));
+        process.start(kQvim, arguments);
+    }
+
+    Run run(const QStringList& arguments) const
+    {
+        QProcess process;
+        start(process, arguments);
+        return finish(process);
+    }
+
+    static Run finish(QProcess& process)
+    {
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {process.exitCode(), process.readAllStandardError()};
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_dataFolder;
+};
+
+bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    if (!QDir().mkpath(to))
+        return false;
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}
+
+// Counts the files opened inside the watched folders (each copy of a file
+// opens its source once).
+class OpenCounter
+{
+public:
+    OpenCounter() : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    ~OpenCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool watch(const QString& folder)
+    {
+        return m_fd >= 0 && inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN) >= 0;
+    }
+    int fileOpens()
+    {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return m_count;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (!(event->mask & IN_ISDIR) && event->len > 0)
+                    ++m_count;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    int m_fd;
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestQvimBinary : public QObject
+{
+    Q_OBJECT
+private slots:
+    void missingArgumentsEndAsInvalid()
+    {
+        User user;
+        const Run run = user.run({"/L", "run.log", "/P"});
+        QCOMPARE(run.status, 253);
+        const QStringList lines = QString::fromUtf8(testutil::readFile(user.path("work/run.log"))).split("\r\n");
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.at(0), QStringLiteral("-----------------------------qvim-------"));
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("Date: ")), qPrintable(lines.at(1)));
+        QCOMPARE(lines.mid(2), (QStringList{"Input File", "", "does not exist.",
+                                            "Missing required or invalid command line argument(s)", ""}));
+
+        // Without /P the shell sees success; the log still says why nothing ran.
+        const Run quiet = user.run({"/L", "quiet.log"});
+        QCOMPARE(quiet.status, 0);
+        QVERIFY(testutil::readFile(user.path("work/quiet.log")).endsWith("Missing required or invalid command line argument(s)\r\n"));
+    }
+
+    void windowedStartSaysThereIsNoWindow()
+    {
+        User user;
+        const Run run = user.run({});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("main window is not available"), run.err.constData());
+    }
+
+    void automationStartTakesNoLock()
+    {
+        User user;
+        // Holding the start-up lock here would block any start that asks for it.
+        qputenv("XDG_RUNTIME_DIR", user.path("runtime").toUtf8());
+        AcquireGlobalMutex();
+        QVERIFY(G_hGlobalMutex.isLocked());
+        const Run run = user.run({"-EMBEDDING"});
+        ReleaseGlobalMutex();
+        QCOMPARE(run.status, 69);
+        QVERIFY2(run.err.contains("automation is not available"), run.err.constData());
+        QVERIFY(!QDir(user.path("config/Kestrova, Inc")).exists()); // nothing prepared for a user
+    }
+
+    void firstRunInstallsTheDemoDataOnce()
+    {
+        // How many source files the installs open, with this many processes
+        // starting together; a negative number says what went wrong.
+        auto installs = [](int processes) {
+            User user;
+            QTemporaryDir data;
+            for (const char* folder : kDemoFolders)
+                if (!copyTree(kSourceData + u'/' + QString::fromLatin1(folder), data.filePath(QString::fromLatin1(folder))))
+                    return -1;
+            user.useDataFolder(data.path());
+            OpenCounter counter;
+            for (const char* folder : kDemoFolders)
+                if (!counter.watch(data.filePath(QString::fromLatin1(folder))))
+                    return -1;
+
+            // Both processes wait at the start-up lock, then race for it.
+            qputenv("XDG_RUNTIME_DIR", user.path("runtime").toUtf8());
+            AcquireGlobalMutex();
+            QList<QProcess*> running;
+            for (int i = 0; i < processes; ++i) {
+                running << new QProcess;
+                user.start(*running.last(), {"/P"});
+                running.last()->waitForStarted();
+            }
+            QTest::qWait(300);
+            ReleaseGlobalMutex();
+            bool ended = true;
+            for (QProcess* process : running) {
+                ended = User::finish(*process).status == 253 && ended;
+                delete process;
+            }
+            if (!ended)
+                return -2;
+            const int result = counter.fileOpens();
+
+            const QString registry = QString::fromUtf8(testutil::readFile(user.userData() + "/Registry.INI"));
+            if (registry.count(QStringLiteral("bDInstalled=TRUE")) != 1)
+                return -3;
+            for (const char* folder : kDemoFolders)
+                if (!QDir(user.userData() + u'/' + QString::fromLatin1(folder)).exists())
+                    return -4;
+            if (!QFile::exists(user.userData() + "/Demo Conversion Jobs/1 PDF pages to PNG.KRJ"))
+                return -5;
+            return result;
+        };
+
+        const int one = installs(1);
+        QVERIFY2(one > 0, qPrintable(QString::number(one)));
+        QCOMPARE(installs(2), one);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQvimBinary)
+#include "test_qvim_binary.moc"
