@@ -16,12 +16,6 @@
 
 namespace {
 
-void call(const std::function<void()>& hook)
-{
-    if (hook)
-        hook();
-}
-
 bool anyFailedLogRow(const FlexGrid& log)
 {
     for (int r = 1; r <= log.Rows() - 2; ++r)
@@ -61,11 +55,12 @@ private:
     const clsConversionOptions& m_options;
 };
 
-int run(JobEngine& engine, clsConversionOptions& options, const CommandLineRunHooks& hooks)
+int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& hooks)
 {
     MainFormState& form = engine.form;
     const RunLog log(options);
-    call(hooks.HideMainWindow);
+    // The window is not shown before a command line runs, so there is no
+    // frame to hide here.
     form.bRunning = true;
     form.lTotalTimeStart = engine.tickCount();
 
@@ -73,10 +68,10 @@ int run(JobEngine& engine, clsConversionOptions& options, const CommandLineRunHo
     if (!options.sCLBatchJobFile.isEmpty()) {
         if (options.bOpenButDoNotRun) {
             form.bRunning = false;
-            call(hooks.ReadIniFile);
+            ReloadMainFormSettings(form, hooks);
             ConversionJobOpen(engine, options.sCLBatchJobFile);
-            call(hooks.ShowMainWindow);
-            return commandlinerun::StaysOpen;
+            ShowMainWindow(form, hooks);
+            return runcode::StayOpen;
         }
         const JobLoadResult loaded = ConversionJobOpen(engine, options.sCLBatchJobFile);
         if (loaded == JobLoadResult::NotFound || loaded == JobLoadResult::Failed) {
@@ -91,7 +86,7 @@ int run(JobEngine& engine, clsConversionOptions& options, const CommandLineRunHo
                 options.sErr = engine.sRunAbortError;
                 form.bRunning = false;
                 G_sLastRunError = options.sErr;
-                return commandlinerun::Failed;
+                return runcode::RunFailed;
             }
             failed = anyFailedLogRow(form.fgLog);
         }
@@ -113,16 +108,16 @@ int run(JobEngine& engine, clsConversionOptions& options, const CommandLineRunHo
     log.write(Translate(QStringLiteral("Time to complete job: ")) + FormatSeconds(seconds));
 
     if (!failed)
-        return commandlinerun::Succeeded;
+        return runcode::Success;
     if (!options.sLogAsConversionJobFile.isEmpty() && !saveFailedItems(options.sLogAsConversionJobFile, grid))
         log.write(Translate(QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'")));
     G_sLastRunError = options.sErr;
-    return commandlinerun::Failed;
+    return runcode::RunFailed;
 }
 
 } // namespace
 
-int RunParsedCommandLine(JobEngine& engine, clsConversionOptions& options, const CommandLineRunHooks& hooks)
+int RunParsedCommandLine(JobEngine& engine, clsConversionOptions& options, const StartupHooks& hooks)
 {
     try {
         return run(engine, options, hooks);
@@ -136,5 +131,5 @@ int RunParsedCommandLine(JobEngine& engine, clsConversionOptions& options, const
     engine.form.bRunning = false;
     G_bSuppressControlEvents = false;
     G_sLastRunError = options.sErr;
-    return commandlinerun::Failed;
+    return runcode::RunFailed;
 }

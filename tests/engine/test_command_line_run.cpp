@@ -93,7 +93,7 @@ private slots:
         G_bCommandLineMode = true;
         clsConversionOptions o = pdfToPngLine(dir.filePath("in"), dir.filePath("out"), dir.filePath("run.log"));
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o), commandlinerun::Succeeded);
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::Success);
 
         for (const char* page : {"out/Sample-00001.png", "out/Sample-00002.png", "out/sub/Four-00001.png",
                                  "out/sub/Four-00002.png"})
@@ -119,7 +119,7 @@ private slots:
         clsConversionOptions o = pdfToPngLine(dir.filePath("in"), dir.filePath("out"), dir.filePath("run.log"));
         o.sLogAsConversionJobFile = failedJob;
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o), commandlinerun::Failed);
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
 
         QCOMPARE(identifiedFormat(dir.filePath("out/Sample-00002.png")), QStringLiteral("PNG"));
         const QStringList lines = logLines(dir.filePath("run.log"));
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(again.form.fgToDo.TextMatrix(1, todocol::Input), bad);
         copyFile(kFourPages, bad);
         clsConversionOptions rerun = jobLine(failedJob, dir.filePath("rerun.log"));
-        QCOMPARE(RunParsedCommandLine(again.engine, rerun), commandlinerun::Succeeded);
+        QCOMPARE(RunParsedCommandLine(again.engine, rerun), runcode::Success);
         QCOMPARE(identifiedFormat(dir.filePath("out/sub/bäd-00001.png")), QStringLiteral("PNG"));
         QCOMPARE(identifiedFormat(dir.filePath("out/sub/bäd-00002.png")), QStringLiteral("PNG"));
         QCOMPARE(logLines(dir.filePath("rerun.log")).first(), QStringLiteral("Conversion Successful"));
@@ -149,19 +149,19 @@ private slots:
 
         QTest::newRow("two of three fail")
             << QStringList{"/in/a=-", "/in/c=-"}
-            << QStringList{"Job # 1  bad /in/a - /in/a", "Job # 3  bad /in/c - /in/c"} << commandlinerun::Failed
+            << QStringList{"Job # 1  bad /in/a - /in/a", "Job # 3  bad /in/c - /in/c"} << runcode::RunFailed
             << QStringList{"/in/a", "/in/c"};
         QTest::newRow("nothing fails") << QStringList{} << QStringList{"Conversion Successful"}
-                                       << commandlinerun::Succeeded << QStringList{};
+                                       << runcode::Success << QStringList{};
         QTest::newRow("a launch that exits with 0 is no failure")
             << QStringList{"/in/b=0"} << QStringList{"Job # 2  Exit Code: 0 - /in/b", "Conversion Successful"}
-            << commandlinerun::Succeeded << QStringList{};
+            << runcode::Success << QStringList{};
         QTest::newRow("a launch that exits with 3 fails")
-            << QStringList{"/in/b=3"} << QStringList{"Job # 2  Exit Code: 3 - /in/b"} << commandlinerun::Failed
+            << QStringList{"/in/b=3"} << QStringList{"Job # 2  Exit Code: 3 - /in/b"} << runcode::RunFailed
             << QStringList{"/in/b"};
         QTest::newRow("only failed items go into the /B job")
             << QStringList{"/in/a=0", "/in/b=-"}
-            << QStringList{"Job # 1  Exit Code: 0 - /in/a", "Job # 2  bad /in/b - /in/b"} << commandlinerun::Failed
+            << QStringList{"Job # 1  Exit Code: 0 - /in/a", "Job # 2  bad /in/b - /in/b"} << runcode::RunFailed
             << QStringList{"/in/b"};
     }
 
@@ -230,7 +230,7 @@ private slots:
         o.sLogFile = dir.filePath("run.log");
         o.sLogAsConversionJobFile = dir.filePath("no/such/folder/failed.krj");
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o), commandlinerun::Failed);
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(G_sLastRunError, QStringLiteral("open failed"));
         QCOMPARE(logLines(dir.filePath("run.log")).last(),
                  QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'"));
@@ -243,7 +243,7 @@ private slots:
         G_bCommandLineMode = true;
         clsConversionOptions o = jobLine(dir.filePath("gone.krj"), dir.filePath("run.log"));
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o), commandlinerun::Failed);
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(logLines(dir.filePath("run.log")).first(),
                  QStringLiteral("Unable to read the conversion job file: ") + dir.filePath("gone.krj"));
     }
@@ -259,7 +259,7 @@ private slots:
         o.sTargetFile = QStringLiteral("/out/a.png");
         o.sLogFile = dir.filePath("run.log");
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o), commandlinerun::Failed);
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(G_sLastRunError, QStringLiteral("lost"));
         QVERIFY(!h.form.bRunning);
     }
@@ -271,10 +271,9 @@ private slots:
         writeJob(job, {"/in/a", "/in/b"});
         EngineHarness h;
         QStringList steps;
-        CommandLineRunHooks hooks;
-        hooks.HideMainWindow = [&] { steps << "hide"; };
-        hooks.ReadIniFile = [&] { steps << "settings"; };
-        hooks.ShowMainWindow = [&] { steps << "show"; };
+        StartupHooks hooks;
+        hooks.ReadIniFile = [&](MainFormState&) { steps << "settings"; };
+        hooks.ShowMainWindow = [&](MainFormState&) { steps << "show"; };
         h.engine.performBlock = [&](int, clsConversionOptions&) {
             steps << "ran";
             return 0;
@@ -282,8 +281,8 @@ private slots:
         clsConversionOptions o = jobLine(job, dir.filePath("run.log"));
         o.bOpenButDoNotRun = true;
 
-        QCOMPARE(RunParsedCommandLine(h.engine, o, hooks), commandlinerun::StaysOpen);
-        QCOMPARE(steps, (QStringList{"hide", "settings", "show"}));
+        QCOMPARE(RunParsedCommandLine(h.engine, o, hooks), runcode::StayOpen);
+        QCOMPARE(steps, (QStringList{"settings", "show"}));
         QCOMPARE(h.form.fgToDo.Rows(), 4);
         QVERIFY(!h.form.bRunning);
         QVERIFY(!QFileInfo::exists(dir.filePath("run.log")));
