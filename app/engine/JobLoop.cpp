@@ -87,9 +87,7 @@ bool runRows(JobEngine& engine, int start, int last)
 {
     MainFormState& form = engine.form;
     clsConversionOptions task;
-    int limit = last;
-    int row = start;
-    for (; row <= limit && row <= last; ++row) {
+    for (int row = start; row <= last; ++row) {
         form.SetStatusPanelText(statuspanel::TaskRow, QString::number(row));
         GetConversionItemFromGridRow(task, row, form.fgToDo);
         G_bSuppressControlEvents = true;
@@ -123,10 +121,10 @@ bool runRows(JobEngine& engine, int start, int last)
         if (result == kStopJob || !form.bRunning)
             return false;
         if (reloaded) {
-            // The grid now holds the job's next slice: go on at its row 1.
+            // The grid now holds the job's next slice: go on at its row 1,
+            // to its own end.
             row = 0;
             last = form.fgToDo.Rows() - 2;
-            limit = last;
         }
     }
     return true;
