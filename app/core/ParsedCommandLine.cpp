@@ -1,24 +1,12 @@
-// The command line after a valid parse. Conversions are not built into this
-// program yet: a job or task is refused with a clear failure, and opening a
-// job in the window shows the window.
+// The command line after a valid parse runs on a job engine of the main
+// form's own (core/CommandLineRun.h).
 #include "core/CommandLineRunner.h"
 
-#include "core/Globals.h"
-#include "core/LogFile.h"
-#include "core/Translator.h"
-#include "core/clsConversionOptions.h"
-#include "jobs/MainFormState.h"
+#include "core/CommandLineRun.h"
+#include "engine/JobLoop.h"
 
 int RunParsedCommandLine(MainFormState& form, clsConversionOptions& options, const StartupHooks& hooks)
 {
-    if (!options.sCLBatchJobFile.isEmpty() && options.bOpenButDoNotRun) {
-        form.bRunning = false;
-        ReloadMainFormSettings(form, hooks);
-        ShowMainWindow(form, hooks);
-        return runcode::StayOpen;
-    }
-    options.sErr = Translate(QStringLiteral("Conversion is not available yet"));
-    WriteMessageToLogFile(options.sErr, options.sLogFile, options.bVerbose);
-    G_sLastRunError = options.sErr;
-    return runcode::RunFailed;
+    JobEngine engine(form);
+    return RunParsedCommandLine(engine, options, hooks);
 }

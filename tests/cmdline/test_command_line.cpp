@@ -375,13 +375,15 @@ private slots:
         QVERIFY(G_bPostErrorLevel);
     }
 
-    void conversionIsRefusedUntilItIsBuiltIn()
+    void documentConversionIsRefusedUntilItsEngineIsBuiltIn()
     {
         MainFormState form;
         const QStringList arguments = d(QStringList{"/S", "in/a.doc", "/T", "out/a.jpg", "/L", "run.log"});
         QCOMPARE(RunCommandLine(form, arguments), -4);
-        QVERIFY(log().endsWith(QStringLiteral("\r\nConversion is not available yet\r\n")));
-        QCOMPARE(G_sLastRunError, QStringLiteral("Conversion is not available yet"));
+        const QString refusal = QStringLiteral("Documents cannot be converted through the text engine in this build.");
+        QVERIFY(log().contains(QStringLiteral("\r\nJob # 1  ") + refusal + QStringLiteral(" - ") + d("{d}/in/a.doc")
+                               + QStringLiteral("\r\n")));
+        QCOMPARE(G_sLastRunError, refusal);
     }
 
     void openingAJobShowsTheWindow()

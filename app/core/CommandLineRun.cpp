@@ -1,0 +1,135 @@
+#include "core/CommandLineRun.h"
+
+#include "core/FileTimes.h"
+#include "core/Globals.h"
+#include "core/LogFile.h"
+#include "core/Translator.h"
+#include "core/clsConversionOptions.h"
+#include "engine/JobLoop.h"
+#include "engine/LogRows.h"
+#include "jobs/FlexGrid.h"
+#include "jobs/GridSetup.h"
+#include "jobs/JobFiles.h"
+#include "jobs/MainFormState.h"
+
+#include <exception>
+
+namespace {
+
+bool anyFailedLogRow(const FlexGrid& log)
+{
+    for (int r = 1; r <= log.Rows() - 2; ++r)
+        if (bLogRowFailed(log, r))
+            return true;
+    return false;
+}
+
+// Only the failed items go into the /B job: a launch that succeeded is not
+// to be run again.
+bool saveFailedItems(const QString& path, const FlexGrid& log)
+{
+    FlexGrid failed(kLogGridCols);
+    SetUpLogGrid(failed);
+    for (int r = 1; r <= log.Rows() - 2; ++r) {
+        if (!bLogRowFailed(log, r))
+            continue;
+        const int row = failed.Rows() - 1;
+        failed.AddItem(QString(), row);
+        for (int c = 0; c < kLogGridCols; ++c)
+            failed.setTextMatrix(row, c, log.TextMatrix(r, c));
+    }
+    G_bSuppressControlEvents = false;
+    return SaveLogGridToFile(path, failed) && FileExists(path);
+}
+
+class RunLog
+{
+public:
+    explicit RunLog(const clsConversionOptions& options) : m_options(options) {}
+    void write(const QString& line) const
+    {
+        WriteMessageToLogFile(line, m_options.sLogFile, m_options.bVerbose);
+    }
+
+private:
+    const clsConversionOptions& m_options;
+};
+
+int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& hooks)
+{
+    MainFormState& form = engine.form;
+    const RunLog log(options);
+    // The window is not shown before a command line runs, so there is no
+    // frame to hide here.
+    form.bRunning = true;
+    form.lTotalTimeStart = engine.tickCount();
+
+    bool failed = false;
+    if (!options.sCLBatchJobFile.isEmpty()) {
+        if (options.bOpenButDoNotRun) {
+            form.bRunning = false;
+            ReloadMainFormSettings(form, hooks);
+            ConversionJobOpen(engine, options.sCLBatchJobFile);
+            ShowMainWindow(form, hooks);
+            return runcode::StayOpen;
+        }
+        const JobLoadResult loaded = ConversionJobOpen(engine, options.sCLBatchJobFile);
+        if (loaded == JobLoadResult::NotFound || loaded == JobLoadResult::Failed) {
+            // A job that could not be read ran nothing: that is no success.
+            log.write(Translate(QStringLiteral("Unable to read the conversion job file:")) + u' '
+                      + options.sCLBatchJobFile);
+            failed = true;
+        } else {
+            ConversionJobBegin(engine);
+            if (!engine.sRunAbortError.isEmpty()) {
+                log.write(Translate(QStringLiteral("Error")) + QStringLiteral(": ") + engine.sRunAbortError);
+                options.sErr = engine.sRunAbortError;
+                form.bRunning = false;
+                G_sLastRunError = options.sErr;
+                return runcode::RunFailed;
+            }
+            failed = anyFailedLogRow(form.fgLog);
+        }
+    } else {
+        options.lErr = 0;
+        options.sErr.clear();
+        failed = engine.performBlock(1, options) != 0;
+    }
+    form.bRunning = false;
+    const double seconds = double(engine.tickCount() - form.lTotalTimeStart) / 1000.0;
+
+    const FlexGrid& grid = form.fgLog;
+    for (int r = 1; r <= grid.Rows() - 2; ++r)
+        log.write(Translate(QStringLiteral("Job # ")) + grid.TextMatrix(r, todocol::Number) + QStringLiteral("  ")
+                  + grid.TextMatrix(r, todocol::Status) + QStringLiteral(" - ")
+                  + grid.TextMatrix(r, todocol::Input));
+    if (!failed)
+        log.write(Translate(QStringLiteral("Conversion Successful")));
+    log.write(Translate(QStringLiteral("Time to complete job: ")) + FormatSeconds(seconds));
+
+    if (!failed)
+        return runcode::Success;
+    if (!options.sLogAsConversionJobFile.isEmpty() && !saveFailedItems(options.sLogAsConversionJobFile, grid))
+        log.write(Translate(QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'")));
+    G_sLastRunError = options.sErr;
+    return runcode::RunFailed;
+}
+
+} // namespace
+
+int RunParsedCommandLine(JobEngine& engine, clsConversionOptions& options, const StartupHooks& hooks)
+{
+    try {
+        return run(engine, options, hooks);
+    } catch (const std::exception& e) {
+        if (options.sErr.isEmpty())
+            options.sErr = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    // Whether or not a failure was already seen, a run that broke off did
+    // not do all it was asked.
+    engine.form.bRunning = false;
+    G_bSuppressControlEvents = false;
+    G_sLastRunError = options.sErr;
+    return runcode::RunFailed;
+}

@@ -1,0 +1,230 @@
+#include "engine/ConversionItem.h"
+
+#include "core/FileSystem.h"
+#include "core/FileTimes.h"
+#include "core/Translator.h"
+#include "core/clsConversionOptions.h"
+#include "engine/FileTypes.h"
+#include "engine/ImageSaver.h"
+#include "engine/JobLoop.h"
+#include "engine/PdfToImage.h"
+#include "imagefile/ImageFile.h"
+#include "jobs/MainFormState.h"
+#include "jobs/OptionString.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+class ImageFileSaver : public ImageSaver
+{
+public:
+    bool save(const RasterImage& image, const QString& path, int imageType, int quality,
+              QString* error) override
+    {
+        return SaveRasterImage(image, path, imageType, quality, error);
+    }
+};
+
+void setNotAvailable(clsConversionOptions& item, const char* message)
+{
+    item.lErr = kRouteNotAvailable;
+    item.sErr = Translate(QString::fromLatin1(message));
+}
+
+class ProgramRoutes : public ConversionRoutes
+{
+public:
+    int ConvertViaWordControl(JobEngine&, clsConversionOptions& item) override
+    {
+        setNotAvailable(item, "Documents cannot be converted through the office engine in this build.");
+        return item.lErr;
+    }
+
+    int ConvertViaTextControl(JobEngine&, clsConversionOptions& item) override
+    {
+        setNotAvailable(item, "Documents cannot be converted through the text engine in this build.");
+        return item.lErr;
+    }
+
+    int PerformConversionItemPDFtoImageDLL(JobEngine& engine, clsConversionOptions& item,
+                                           QStringList& written) override
+    {
+        PdfToImageItem pdf;
+        pdf.sOriginalFile = item.sOriginalFile;
+        pdf.sTargetFile = item.sTargetFile;
+        pdf.lTargetFileType = item.lTargetFileType;
+        int compression = 0;
+        bool append = false;
+        ParseConversionOptionString(item.sExtraParams, pdf.sPages, compression, append, pdf.lQuality,
+                                    pdf.lResolution, pdf.lWidth, pdf.lHeight, pdf.lSingleFile);
+
+        PdfToImageHooks hooks;
+        hooks.imageSaver = &m_saver;
+        hooks.stillRunning = [&engine] {
+            if (engine.bStillRunning())
+                return true;
+            engine.bItemInterrupted = true;
+            return false;
+        };
+        // Called after each page file is complete, with sTargetFile naming it.
+        hooks.progress = [&](const QString& status) {
+            written << pdf.sTargetFile;
+            engine.form.SetStatusPanelText(statuspanel::Status, status);
+            engine.ShowElapsed();
+            engine.form.DoEvents();
+        };
+        const int result = ::PerformConversionItemPDFtoImageDLL(pdf, hooks);
+        // A multi-page TIFF is written in one call, without page progress.
+        if (result == 0 && written.isEmpty() && !engine.bItemInterrupted)
+            written << pdf.sTargetFile;
+        item.lErr = pdf.lErr;
+        item.sErr = pdf.sErr;
+        return item.lErr;
+    }
+
+private:
+    ImageFileSaver m_saver;
+};
+
+// Puts the record's route-time values back and removes the temporary PDF
+// however the render ends.
+class RouteScope
+{
+public:
+    explicit RouteScope(clsConversionOptions& item)
+        : m_item(item)
+        , m_type(item.lTargetFileType)
+        , m_output(item.sTargetFile)
+        , m_input(item.sOriginalFile)
+    {
+    }
+    ~RouteScope()
+    {
+        if (!m_temporary.isEmpty())
+            DeleteFileWithRetry(m_temporary);
+        m_item.lTargetFileType = m_type;
+        m_item.sTargetFile = m_output;
+        m_item.sOriginalFile = m_input;
+    }
+    RouteScope(const RouteScope&) = delete;
+    RouteScope& operator=(const RouteScope&) = delete;
+
+    int outputType() const { return m_type; }
+    const QString& output() const { return m_output; }
+    // The temporary PDF this item renders into; removed at the end.
+    QString temporaryPdf()
+    {
+        m_temporary = m_output + kTemporaryPdfSuffix;
+        return m_temporary;
+    }
+
+private:
+    clsConversionOptions& m_item;
+    int m_type;
+    QString m_output;
+    QString m_input;
+    QString m_temporary;
+};
+
+int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& written)
+{
+    ConversionRoutes& routes = *engine.routes;
+    RouteScope scope(item);
+    if (item.lOriginalFileType == filetype::Pdf)
+        return routes.PerformConversionItemPDFtoImageDLL(engine, item, written);
+
+    const int type = scope.outputType();
+    const bool image = type != filetype::Pdf && type != filetype::PdfA;
+    int render;
+    if (item.lConversionMethod == conversionmethod::Word) {
+        item.lTargetFileType = filetype::WordPdfFormat;
+        if (image)
+            item.sTargetFile = scope.temporaryPdf();
+        render = routes.ConvertViaWordControl(engine, item);
+    } else {
+        if (image) {
+            item.lTargetFileType = filetype::Pdf;
+            item.sTargetFile = scope.temporaryPdf();
+        }
+        render = routes.ConvertViaTextControl(engine, item);
+    }
+    if (render != 0)
+        return render;
+    if (!image) {
+        written << scope.output();
+        return 0;
+    }
+    item.lTargetFileType = type;
+    item.sTargetFile = scope.output();
+    item.sOriginalFile = item.sTargetFile + kTemporaryPdfSuffix;
+    return routes.PerformConversionItemPDFtoImageDLL(engine, item, written);
+}
+
+bool nonEmptyFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+void applyPostSteps(MainFormState& form, const clsConversionOptions& item, const QStringList& written)
+{
+    if (form.bRetainInputFileTimeStamp) {
+        QDateTime creation, access, write;
+        if (!GetFileTimes(item.sOriginalFile, creation, access, write, true))
+            for (const QString& output : written)
+                SetFileTimes(output, creation, access, write, true);
+    }
+    // The input goes only once everything it became is on disk.
+    bool outputsComplete = !written.isEmpty();
+    bool inputIsAnOutput = false;
+    for (const QString& output : written) {
+        outputsComplete = outputsComplete && nonEmptyFile(output);
+        inputIsAnOutput = inputIsAnOutput || bSameFile(output, item.sOriginalFile);
+    }
+    if (!outputsComplete || inputIsAnOutput)
+        return;
+
+    if (form.bMoveOriginalFileAfterProcessing && !form.sMoveFileToFolder.isEmpty()) {
+        if (!form.sMoveFileToFolder.endsWith(u'/'))
+            form.sMoveFileToFolder += u'/';
+        bMoveFileToFolder(item.sOriginalFile, form.sMoveFileToFolder + item.sSubFolder);
+    }
+    if (form.bDeleteOriginalFileAfterProcessing)
+        DeleteFileWithRetry(item.sOriginalFile);
+}
+
+} // namespace
+
+ConversionRoutes& DefaultConversionRoutes()
+{
+    static ProgramRoutes routes;
+    return routes;
+}
+
+bool bSameFile(const QString& a, const QString& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0
+        || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int PerformConversionItem(JobEngine& engine, clsConversionOptions& item)
+{
+    engine.bItemInterrupted = false;
+    QStringList written;
+    const int result = runRoutes(engine, item, written);
+    item.lErr = result;
+    if (result == 0 && !engine.bItemInterrupted) {
+        written.removeDuplicates();
+        applyPostSteps(engine.form, item, written);
+    }
+    return result;
+}

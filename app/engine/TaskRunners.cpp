@@ -1,0 +1,393 @@
+#include "engine/TaskRunners.h"
+
+#include "core/FileSystem.h"
+#include "core/FileTimes.h"
+#include "core/Translator.h"
+#include "core/clsConversionOptions.h"
+#include "engine/ConversionItem.h"
+#include "engine/FileList.h"
+#include "engine/FileTypes.h"
+#include "engine/JobLoop.h"
+#include "engine/LogRows.h"
+#include "jobs/FlexGrid.h"
+#include "jobs/JobFiles.h"
+#include "jobs/MainFormState.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <exception>
+#include <functional>
+
+namespace {
+
+using ItemRunner = std::function<int(clsConversionOptions&)>;
+
+class ListingStatus : public FileListingBusy
+{
+public:
+    explicit ListingStatus(MainFormState& form) : m_form(form) {}
+    void BeginBusy(const QString& statusText) override
+    {
+        m_form.SetStatusPanelText(statuspanel::Status, statusText);
+        m_form.DoEvents();
+    }
+    void EndBusy() override { m_form.SetStatusPanelText(statuspanel::Status, QString()); }
+
+private:
+    MainFormState& m_form;
+};
+
+// Notices when a reload replaces the grid's rows.
+class GridReplacedWatch : public FlexGridListener
+{
+public:
+    explicit GridReplacedWatch(FlexGrid& grid) : m_grid(grid) { m_grid.addListener(this); }
+    ~GridReplacedWatch() override { m_grid.removeListener(this); }
+    GridReplacedWatch(const GridReplacedWatch&) = delete;
+    GridReplacedWatch& operator=(const GridReplacedWatch&) = delete;
+    bool replaced = false;
+
+    void gridRowsAboutToBeInserted(int, int) override {}
+    void gridRowsInserted() override {}
+    void gridRowsAboutToBeRemoved(int, int) override { replaced = true; }
+    void gridRowsRemoved() override {}
+    void gridAboutToBeReset() override { replaced = true; }
+    void gridReset() override {}
+    void gridCellsChanged(int, int, int, int) override {}
+    void gridSelectionChanged() override {}
+
+private:
+    FlexGrid& m_grid;
+};
+
+// An error raised inside an item ends that item only.
+int runItem(const ItemRunner& runner, clsConversionOptions& item)
+{
+    QString what;
+    try {
+        return runner(item);
+    } catch (const std::exception& e) {
+        what = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    item.lErr = kItemRaisedError;
+    item.sErr = Translate(QStringLiteral("Unexpected error")) + (what.isEmpty() ? QString() : QStringLiteral(": ") + what);
+    return item.lErr;
+}
+
+bool listInput(JobEngine& engine, int lJobNumber, clsConversionOptions& task, QStringList& files)
+{
+    ListingStatus status(engine.form);
+    if (bGetFilesMatchingSpec(task, task.sOriginalFile, files, true,
+                              engine.form.bContinueFileListingOnError, &status))
+        return true;
+    task.lErr = kListingFailed;
+    LogConversionError(engine.form, lJobNumber, task);
+    return false;
+}
+
+void notePendingPause(JobEngine& engine, clsConversionOptions& task)
+{
+    if (engine.form.bRunning)
+        return;
+    task.sErr = Translate(QStringLiteral("Conversion Process paused."));
+    task.lErr = 0;
+}
+
+void showProgressBefore(JobEngine& engine, const QString& input, int i, int n)
+{
+    MainFormState& form = engine.form;
+    form.SetStatusPanelText(statuspanel::Status, input);
+    form.SetStatusPanelText(statuspanel::RunState,
+                            QStringLiteral(" ") + QLocale().toString(double(i) * 100.0 / n, 'f', 1)
+                                + Translate(QStringLiteral(" Percent Complete ")));
+}
+
+// Where the outputs of a "*" output path go: the text before the "*" is a
+// folder and the start of every output's name. The input's sub-folder is
+// put between the two, so that mirrored folders keep their names.
+struct OutputPattern
+{
+    QString folder;
+    QString namePrefix;
+    QString extension;
+    bool besideInput = false;
+
+    explicit OutputPattern(const QString& target, const QString& ext, bool saveInOriginalFolder)
+        : extension(ext)
+        , besideInput(saveInOriginalFolder)
+    {
+        const qsizetype star = target.indexOf(u'*');
+        const QString prefix = star < 0 ? GetFolderPart(target) : target.left(star);
+        folder = GetFolderPart(prefix);
+        namePrefix = prefix.mid(folder.size());
+    }
+
+    // Output of one input; creates the mirrored folder when missing.
+    QString outputFor(const QString& inputFolder, const QString& subFolder, const QString& base) const
+    {
+        QString out;
+        if (besideInput) {
+            out = inputFolder;
+        } else {
+            out = folder + subFolder;
+            if (!out.isEmpty() && !FolderExists(out))
+                CreateFolderPath(out);
+            out += namePrefix;
+        }
+        out += base;
+        if (!extension.isEmpty())
+            out += u'.' + extension;
+        return out;
+    }
+};
+
+// The input's folder below the task's input folder, with its closing "/".
+QString subFolderOf(const QString& inputFolder, const QString& root)
+{
+    return inputFolder.startsWith(root) ? inputFolder.mid(root.size()) : QString();
+}
+
+// The walk over a task's file list, shared by the blocks. `runOne` runs
+// file i and returns its code; the walk stops at a Pause (before a file, or
+// when an item reports it was cut short) and at kStopJob.
+struct FileWalk
+{
+    int result = 0;
+    int stoppedAt = 0;   // first file that did not finish, when a Pause stopped the walk
+};
+
+FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& runOne)
+{
+    FileWalk walk;
+    const int first = engine.lResumeFileIndex > 0 ? engine.lResumeFileIndex : 1;
+    for (int i = first; i <= n; ++i) {
+        if (!engine.bStillRunning()) {
+            walk.stoppedAt = i;
+            break;
+        }
+        engine.bItemInterrupted = false;
+        const int code = runOne(i);
+        if (code == kStopJob) {
+            walk.result = kStopJob;
+            break;
+        }
+        if (code != 0)
+            walk.result = code;
+        else if (engine.bItemInterrupted) {
+            walk.stoppedAt = i;
+            break;
+        }
+    }
+    return walk;
+}
+
+// Runs a task's one item: the task record itself.
+int runSingleItem(JobEngine& engine, const ItemRunner& runner, clsConversionOptions& task)
+{
+    engine.form.SetStatusPanelText(statuspanel::Status, task.sOriginalFile);
+    engine.form.DoEvents();
+    engine.bItemInterrupted = false;
+    runItem(runner, task);
+    // A Pause that cut the item short leaves the task to be run again.
+    engine.lResumeFileIndex = task.lErr == 0 && engine.bItemInterrupted ? 1 : 0;
+    return task.lErr;
+}
+
+void copyTaskKind(const clsConversionOptions& task, clsConversionOptions& item)
+{
+    item.lConversionMethod = task.lConversionMethod;
+    item.sActionToDo = task.sActionToDo;
+    item.lSpecialProcess = task.lSpecialProcess;
+}
+
+void takeItemFailure(clsConversionOptions& task, const clsConversionOptions& item)
+{
+    task.sErr = item.sErr;
+    task.lErr = item.lErr;
+}
+
+int reloadJobSlice(JobEngine& engine, clsConversionOptions& item)
+{
+    FlexGrid& grid = engine.form.fgToDo;
+    GridReplacedWatch watch(grid);
+    const JobLoadResult loaded = LoadConversionJobFile(engine.form, item.sTargetFile, item.lTargetFileType, grid);
+    engine.bTaskGridReloaded = watch.replaced;
+    if (loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial) {
+        item.sErr = Translate(QStringLiteral("Successfully Processed."));
+        return item.lErr;
+    }
+    // A reload that cannot read its file must not pass for one that did.
+    item.lErr = -3;
+    item.sErr = Translate(QStringLiteral(" Unable to open input file. Check file format. Could be a sharing violation: ("))
+                + item.sTargetFile + u')';
+    return item.lErr;
+}
+
+} // namespace
+
+QString ConversionOutputExtension(const clsConversionOptions& task)
+{
+    const QString name = GetFileName(task.sTargetFile);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        return name.mid(dot + 1);
+    return GetFileTypeExtension(task.lTargetFileType, false, extensiontable::PDFtoImage);
+}
+
+int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
+{
+    task.sTargetFile = ExpandPathMacros(task.sTargetFile);
+    task.sOriginalFile = ExpandPathMacros(task.sOriginalFile);
+    task.sLogFile = ExpandPathMacros(task.sLogFile);
+    task.sLogAsConversionJobFile = ExpandPathMacros(task.sLogAsConversionJobFile);
+    task.sCurrentBatchJobFile = ExpandPathMacros(task.sCurrentBatchJobFile);
+    if (task.sActionToDo.contains(u'C'))
+        return PerformBlockConversion(engine, lJobNumber, task);
+    if (task.sActionToDo.contains(u'S'))
+        return PerformBlockSpecialized(engine, lJobNumber, task);
+    return 0;
+}
+
+int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
+{
+    MainFormState& form = engine.form;
+    QStringList files;
+    if (!listInput(engine, lJobNumber, task, files))
+        return kListingFailed;
+    notePendingPause(engine, task);
+
+    const QString outputFolder = GetParentFolderName(task.sTargetFile);
+    if (!outputFolder.isEmpty() && !FolderExists(outputFolder))
+        CreateFolderPath(outputFolder);
+
+    clsConversionOptions item;
+    copyTaskKind(task, item);
+    if (!task.sTargetFile.contains(u'*')) {
+        engine.sCurrentFile = task.sOriginalFile;
+        const int result = runSingleItem(engine, engine.performConversionItem, task);
+        if (result != 0)
+            LogConversionError(form, lJobNumber, task);
+        engine.ShowElapsed();
+        return result;
+    }
+
+    const OutputPattern pattern(task.sTargetFile, ConversionOutputExtension(task), task.bSaveInOriginalFolder);
+    item.lTargetFileType = task.lTargetFileType;
+    item.lOriginalFileType = task.lOriginalFileType;
+    item.sExtraParams = task.sExtraParams;
+    const QString root = GetFolderPart(task.sOriginalFile);
+    const int n = int(files.size());
+
+    const FileWalk walk = walkFiles(engine, n, [&](int i) {
+        const QString& file = files[i - 1];
+        const QString folder = GetFolderPart(file);
+        item.sOriginalFile = file;
+        item.sSubFolder = subFolderOf(folder, root);
+        item.sTargetFile = pattern.outputFor(folder, item.sSubFolder, GetBaseName(file));
+        item.lErr = 0;
+        item.sErr.clear();
+        engine.sCurrentFile = file;
+        showProgressBefore(engine, file, i, n);
+        const int code = runItem(engine.performConversionItem, item);
+        engine.ShowElapsed();
+        if (code != 0) {
+            LogConversionError(form, lJobNumber, item);
+            if (code != kStopJob)
+                takeItemFailure(task, item);
+        }
+        return code;
+    });
+    engine.lResumeFileIndex = walk.stoppedAt;
+    return walk.result;
+}
+
+int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
+{
+    MainFormState& form = engine.form;
+    clsConversionOptions item;
+    copyTaskKind(task, item);
+    item.bCaseSensitive = task.bCaseSensitive;
+    item.bUseRegularExpression = task.bUseRegularExpression;
+    item.sFindString = task.sFindString;
+    item.sReplaceString = task.sReplaceString;
+
+    const int process = task.lSpecialProcess;
+    const bool listsFiles = process != specialprocess::LaunchProgram && process != specialprocess::ReloadJob;
+    QStringList files;
+    if (listsFiles && !listInput(engine, lJobNumber, task, files))
+        return kListingFailed;
+    notePendingPause(engine, task);
+
+    QString extension = GetFileExtension(task.sTargetFile);
+    if (extension.isEmpty())
+        extension = GetFileTypeExtension(task.lTargetFileType, false, task.lConversionMethod);
+
+    if (!task.sOriginalFile.contains(u'*')) {
+        const int result = runSingleItem(engine, engine.performSpecialProcessItem, task);
+        if (result != 0)
+            LogConversionError(form, lJobNumber, task);
+        else if (process == specialprocess::LaunchProgram)
+            LogExitCode(form, lJobNumber, task);
+        engine.ShowElapsed();
+        return result;
+    }
+
+    item.lTargetFileType = task.lTargetFileType;
+    item.lOriginalFileType = task.lOriginalFileType;
+    const QString root = GetFolderPart(task.sOriginalFile);
+    const int n = int(files.size());
+    const bool append = process == specialprocess::Append;
+    const OutputPattern pattern(task.sTargetFile, extension, task.bSaveInOriginalFolder);
+
+    const FileWalk walk = walkFiles(engine, n, [&](int i) {
+        const QString& file = files[i - 1];
+        const QString folder = GetFolderPart(file);
+        item.sOriginalFile = file;
+        item.sSubFolder = subFolderOf(folder, root);
+        item.lErr = 0;
+        item.sErr.clear();
+        int code = 0;
+        if (append) {
+            // Every input goes onto the one output; the output itself, when
+            // it is among the inputs, is passed over.
+            item.sTargetFile = task.sTargetFile;
+            if (!bSameFile(item.sTargetFile, file))
+                code = runItem(engine.performSpecialProcessItem, item);
+        } else {
+            item.sTargetFile = pattern.outputFor(folder, item.sSubFolder, GetBaseName(file));
+            showProgressBefore(engine, file, i, n);
+            code = runItem(engine.performSpecialProcessItem, item);
+        }
+        if (item.lErr != 0)
+            takeItemFailure(task, item);
+        if (append)
+            showProgressBefore(engine, file, i, n);
+        engine.ShowElapsed();
+        if (code != 0)
+            LogConversionError(form, lJobNumber, item);
+        return code;
+    });
+    engine.lResumeFileIndex = walk.stoppedAt;
+    return walk.result;
+}
+
+int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
+{
+    switch (item.lSpecialProcess) {
+    case specialprocess::ReloadJob:
+        return reloadJobSlice(engine, item);
+    case specialprocess::Append:
+    case specialprocess::RemoveEmptyLines:
+    case specialprocess::SearchAndReplace:
+    case specialprocess::LaunchProgram:
+        item.lErr = kRouteNotAvailable;
+        item.sErr = Translate(QStringLiteral("This special process is not available in this build."));
+        return item.lErr;
+    default:
+        if (item.lErr == 0)
+            item.sErr = Translate(QStringLiteral("Successfully Processed."));
+        return item.lErr;
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Task blocks: one task of a job turned into items, one input file each.
+// A conversion task ("C") lists its input, works out each item's output
+// path (the output prefix, the input's sub-folder below the input's folder,
+// the input's base name and the output extension; or beside the input),
+// creates missing folders and runs the conversion item; a special-process
+// task ("S") does the same with the special-process item. Failed items
+// become log rows; the task's result is 0 when every item succeeded (or
+// there was none), kStopJob to end the job, kListingFailed when the input
+// could not be listed, otherwise the code of the last item that failed.
+#include <QString>
+
+class clsConversionOptions;
+class JobEngine;
+
+inline constexpr int kListingFailed = -10000;
+// An error raised inside an item becomes the item's result with this code.
+inline constexpr int kItemRaisedError = -22;
+
+// Expands the task's path macros and runs the block its action names; 0
+// when it names neither.
+int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
+int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
+int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
+
+// Runs one special-process item by its process number. Process 1 loads the
+// job file named in sTargetFile from the task number in lTargetFileType
+// into the task grid; the other processes are not in this build and fail
+// with kRouteNotAvailable; an unknown number runs nothing.
+int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item);
+
+// The extension of a conversion task's outputs: the text after the last
+// "." of the output's file name, or, when the name has none, the image or
+// PDF extension of the output type.
+QString ConversionOutputExtension(const clsConversionOptions& task);
