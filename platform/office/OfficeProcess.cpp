@@ -1,0 +1,190 @@
+#include "office/OfficeProcess.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::atomic<unsigned> g_pipeCounter{0};
+
+QString newPipeName()
+{
+    // Short enough for a socket path, unique across processes and engines.
+    return QStringLiteral("tessaview_%1_%2_%3")
+        .arg(::getpid())
+        .arg(++g_pipeCounter)
+        .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+OfficeProcess::OfficeProcess() = default;
+
+OfficeProcess::~OfficeProcess()
+{
+    stop(0);
+    if (!m_profileDir.isEmpty())
+        QDir(m_profileDir).removeRecursively();
+}
+
+bool OfficeProcess::ensureProfileFolder(QString& error)
+{
+    if (!m_profileDir.isEmpty() && QDir(m_profileDir).exists())
+        return true;
+    QByteArray tmpl = QDir(QDir::tempPath()).filePath(QStringLiteral("tessaview-office-XXXXXX")).toLocal8Bit();
+    if (!::mkdtemp(tmpl.data())) {
+        error = QStringLiteral("Cannot create a profile folder for the office: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    m_profileDir = QString::fromLocal8Bit(tmpl);
+    return true;
+}
+
+bool OfficeProcess::start(const QString& program, QString& error)
+{
+    stop(0);
+    if (!ensureProfileFolder(error))
+        return false;
+    m_pipeName = newPipeName();
+    m_exitStatus = -1;
+
+    const QByteArray programBytes = program.toLocal8Bit();
+    if (::access(programBytes.constData(), X_OK) != 0) {
+        error = QStringLiteral("The office program %1 cannot be run: %2")
+                    .arg(program, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+
+    const QString profileUrl = QUrl::fromLocalFile(m_profileDir).toString(QUrl::FullyEncoded);
+    const QList<QByteArray> args = {
+        programBytes,
+        "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+        "-env:UserInstallation=" + profileUrl.toUtf8(),
+        "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
+    };
+    // Everything the child needs is prepared before fork: between fork and
+    // exec only async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    for (const QByteArray& a : args)
+        argv.push_back(const_cast<char*>(a.constData()));
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = QStringLiteral("Cannot start the office: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (child == 0) {
+        // Own process group, so that helpers it starts die with it; and it
+        // dies with us, so a crash of ours leaves no office behind.
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+        const int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::dup2(devnull, 1);
+            ::dup2(devnull, 2);
+        }
+        ::close_range(3, ~0U, 0);
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
+    }
+    // Also set the group from here, so that a kill right after fork reaches
+    // the group whatever the order of scheduling.
+    ::setpgid(child, child);
+    m_pid = child;
+    return true;
+}
+
+pid_t OfficeProcess::pid() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pid;
+}
+
+bool OfficeProcess::reapLocked(bool block)
+{
+    if (m_pid <= 0)
+        return true;
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(m_pid, &status, block ? 0 : WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    if (r == 0)
+        return false;
+    if (r == m_pid)
+        m_exitStatus = status;
+    // r < 0 (ECHILD): someone else reaped it; it is gone all the same.
+    m_pid = 0;
+    return true;
+}
+
+bool OfficeProcess::isRunning()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pid <= 0)
+        return false;
+    return !reapLocked(false);
+}
+
+void OfficeProcess::kill()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Until it is reaped the pid (and the group id, which is the same) stays
+    // ours, so the signal cannot reach a stranger.
+    if (m_pid > 0) {
+        ::kill(-m_pid, SIGKILL);
+        ::kill(m_pid, SIGKILL);
+    }
+}
+
+bool OfficeProcess::waitForExit(int ms)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (reapLocked(false))
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void OfficeProcess::stop(int graceMs)
+{
+    if (graceMs > 0 && waitForExit(graceMs))
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pid <= 0)
+        return;
+    if (reapLocked(false))
+        return;
+    ::kill(-m_pid, SIGKILL);
+    ::kill(m_pid, SIGKILL);
+    reapLocked(true);
+}
