@@ -2,6 +2,7 @@
 
 #include "office/OfficeFilters.h"
 #include "office/OfficeInteraction.h"
+#include "office/OfficeLoader.h"
 #include "office/OfficeProcess.h"
 #include "office/OfficeUno.h"
 #include "office/OfficeWatchdog.h"
@@ -16,10 +17,8 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -45,6 +44,7 @@ namespace {
 constexpr int kDefaultTimeoutMs = 120000;
 constexpr int kConnectTimeoutMs = 60000;
 constexpr int kQuitTimeoutMs = 10000;
+constexpr int kProbeTimeoutMs = 15000;
 constexpr int kQuitGraceMs = 3000;
 // soffice.bin asks to be started again after setting up a new profile.
 constexpr int kRestartExitCode = 81;
@@ -78,7 +78,7 @@ QString FileUrl(const QString& path)
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
-enum class Phase { Load, Save, Call, Quit };
+enum class Phase { Load, Save, Call, Probe, Quit };
 
 } // namespace
 
@@ -91,6 +91,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     int loadTimeoutMs = kDefaultTimeoutMs;
     int saveTimeoutMs = kDefaultTimeoutMs;
     unsigned generation = 1;
+    Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
     std::set<OfficeDocument::Private*> documents;
 
@@ -102,6 +103,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
         case Phase::Load: return loadTimeoutMs;
         case Phase::Save:
         case Phase::Call: return saveTimeoutMs;
+        case Phase::Probe: return kProbeTimeoutMs;
         case Phase::Quit: return kQuitTimeoutMs;
         }
         return 0;
@@ -113,6 +115,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     {
         process.stop(0);
         desktop.clear();
+        context.clear();
         for (OfficeDocument::Private* doc : documents) {
             doc->component.clear();
             doc->closed = true;
@@ -180,8 +183,8 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             watchdog.arm(kConnectTimeoutMs);
             try {
                 Reference<css::bridge::XUnoUrlResolver> resolver = css::bridge::UnoUrlResolver::create(local);
-                Reference<css::uno::XComponentContext> remote(resolver->resolve(url), UNO_QUERY_THROW);
-                desktop = css::frame::Desktop::create(remote);
+                context.set(resolver->resolve(url), UNO_QUERY_THROW);
+                desktop = css::frame::Desktop::create(context);
             } catch (const css::connection::NoConnectException&) {
                 refused = true;
             } catch (const css::uno::Exception& e) {
@@ -204,7 +207,10 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     OfficeStatus ensureRunning()
     {
         if (desktop.is()) {
-            if (process.isRunning())
+            // A process killed a moment ago may not be reaped yet; a round
+            // trip over the pipe tells for sure.
+            if (process.isRunning()
+                && guarded(Phase::Probe, QStringLiteral("answering"), [&] { context->getServiceManager(); }).ok())
                 return {};
             dropOffice(); // died between calls
         }
@@ -265,6 +271,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             guarded(Phase::Quit, QStringLiteral("quitting"), [&] { d->terminate(); });
         }
         desktop.clear();
+        context.clear();
         process.stop(kQuitGraceMs);
         ++generation;
     }
@@ -282,23 +289,9 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
 
 namespace {
 
-QString LoadedFilterName(const Reference<css::lang::XComponent>& component)
-{
-    Reference<css::frame::XModel> model(component, UNO_QUERY);
-    if (!model.is())
-        return {};
-    const auto args = model->getArgs();
-    for (const auto& arg : args) {
-        rtl::OUString name;
-        if (arg.Name == "FilterName" && (arg.Value >>= name))
-            return toQString(name);
-    }
-    return {};
-}
-
 // Explains a failed load from what the office asked while loading.
 OfficeStatus LoadFailure(const QString& path, const OfficeLoadOptions& options, const OfficeInteractionLog& log,
-                         const OfficeStatus& callStatus)
+                         const OfficeStatus& callStatus, bool unknownType)
 {
     if (log.passwordRequested) {
         if (options.password.isEmpty())
@@ -308,6 +301,9 @@ OfficeStatus LoadFailure(const QString& path, const OfficeLoadOptions& options, 
     }
     if (log.damagedFile)
         return {OfficeFailure::WrongFormat, QStringLiteral("The document %1 is damaged and cannot be read.").arg(path)};
+    if (unknownType)
+        return {OfficeFailure::WrongFormat,
+                QStringLiteral("The file %1 is not %2.").arg(path, InputFormatName(options.format))};
     QString detail = !log.ioErrorMessage.isEmpty() ? log.ioErrorMessage : callStatus.message;
     if (!detail.isEmpty())
         detail = QStringLiteral(" (%1)").arg(detail);
@@ -364,55 +360,71 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     OfficeLoadPlan plan;
     if (!PlanLoad(path, options, plan, status))
         return nullptr;
-    // Without keep-alive the office lives only while documents are open.
-    auto failed = [this] {
-        if (d->documents.empty() && !d->keepAlive)
-            d->quit();
+    status = d->ensureRunning();
+    if (!status.ok())
         return nullptr;
-    };
 
-    for (;;) {
-        status = d->ensureRunning();
-        if (!status.ok())
-            return nullptr;
-        rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
-        const auto descriptor = toSequence(LoadDescriptor(plan, options, handler.get()));
-        const rtl::OUString url = toOUString(FileUrl(path));
-        Reference<css::lang::XComponent> component;
-        QString filterName;
-        bool isText = false;
-        status = d->guarded(Phase::Load, QStringLiteral("loading %1").arg(path), [&] {
-            Reference<css::frame::XComponentLoader> loader(d->desktop, UNO_QUERY_THROW);
-            component = loader->loadComponentFromURL(url, "_blank", 0, descriptor);
-            if (component.is()) {
-                filterName = LoadedFilterName(component);
-                isText = Reference<css::text::XTextDocument>(component, UNO_QUERY).is();
+    const QString url = FileUrl(path);
+    rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
+    std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, options, handler.get());
+    QString filterName = plan.filterName;
+    bool unknownType = false;
+    Reference<css::lang::XComponent> model;
+    const QString what = QStringLiteral("loading %1").arg(path);
+    status = d->guarded(Phase::Load, what, [&] {
+        if (filterName.isEmpty()) {
+            filterName = DetectFilter(d->context, descriptor);
+            // HTML given as a document is read by the word processor, as
+            // HTML inputs are.
+            if (filterName == QLatin1String("HTML"))
+                filterName = QStringLiteral("HTML (StarWriter)");
+            if (filterName.isEmpty() || !FilterFitsFormat(options.format, filterName)) {
+                unknownType = true;
+                return;
             }
+            SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(filterName)));
+        }
+        model = LoadTextModel(d->context, descriptor);
+        try {
+            RemoveComments(model);
+            AttachHiddenView(d->desktop, model);
+        } catch (...) {
+            try {
+                model->dispose();
+            } catch (const css::uno::Exception&) {
+            }
+            model.clear();
+            throw;
+        }
+    });
+    if (status.ok() && !unknownType && model.is())
+        return d->adopt(model, filterName);
+    if (status.officeStopped())
+        return nullptr;
+
+    OfficeInteractionLog log = handler->log();
+    if (!options.password.isEmpty() && !log.passwordRequested && !filterName.isEmpty()) {
+        // Some filters turn a wrong password down without asking for
+        // another: find out whether the file wants a password at all.
+        rtl::Reference<OfficeInteractionHandler> probe(new OfficeInteractionHandler);
+        OfficeLoadOptions withoutPassword = options;
+        withoutPassword.password.clear();
+        std::vector<css::beans::PropertyValue> probeDescriptor = LoadDescriptor(url, plan, withoutPassword, probe.get());
+        SetDescriptorValue(probeDescriptor, "FilterName", css::uno::Any(toOUString(filterName)));
+        const OfficeStatus probed = d->guarded(Phase::Load, what, [&] {
+            LoadTextModel(d->context, probeDescriptor)->dispose();
         });
-        if (status.officeStopped())
+        if (probed.officeStopped()) {
+            status = probed;
             return nullptr;
-        if (!status.ok() || !component.is()) {
-            status = LoadFailure(path, options, handler->log(), status);
-            return failed();
         }
-        auto doc = d->adopt(component, filterName);
-        if (plan.filterName.isEmpty() && options.format == OfficeInputFormat::WordProcessing
-            && filterName == QLatin1String("HTML")) {
-            // An HTML file given as a word-processing document: read it again
-            // by the word processor, as HTML inputs are.
-            doc.reset();
-            plan.filterName = QStringLiteral("HTML (StarWriter)");
-            continue;
-        }
-        if (!isText || !FilterFitsFormat(options.format, filterName)) {
-            doc.reset();
-            status = {OfficeFailure::WrongFormat,
-                      QStringLiteral("The file %1 is not %2.").arg(path, InputFormatName(options.format))};
-            return failed();
-        }
-        status = {};
-        return doc;
+        log.passwordRequested = probe->log().passwordRequested;
     }
+    status = LoadFailure(path, options, log, status, unknownType);
+    // Without keep-alive the office lives only while documents are open.
+    if (d->documents.empty() && !d->keepAlive)
+        d->quit();
+    return nullptr;
 }
 
 std::unique_ptr<OfficeDocument> OfficeEngine::createDocument(OfficeStatus& status)

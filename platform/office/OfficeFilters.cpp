@@ -70,9 +70,11 @@ QString SniffXmlFilter(const QByteArray& head)
 
 QString TextFilterOptions(const QString& encoding)
 {
-    // Character set, line ends, font, language: only the first matters on
-    // import; the rest keep the office's defaults.
-    return encoding + QStringLiteral(",LF,,,");
+    // Character set, line ends, font, language, byte-order mark. Only the
+    // character set matters on import. UTF-8 is written without a mark (a
+    // mark in UTF-8 text trips other tools); UTF-16 needs one.
+    const bool mark = encoding != QLatin1String("UTF8");
+    return encoding + QStringLiteral(",LF,,,") + (mark ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 } // namespace
@@ -152,11 +154,11 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
     return true;
 }
 
-std::vector<PropertyValue> LoadDescriptor(const OfficeLoadPlan& plan, const OfficeLoadOptions& options,
+std::vector<PropertyValue> LoadDescriptor(const QString& url, const OfficeLoadPlan& plan, const OfficeLoadOptions& options,
                                           const css::uno::Reference<css::task::XInteractionHandler>& handler)
 {
     std::vector<PropertyValue> props;
-    props.push_back(makeProperty("Hidden", makeAny(true)));
+    props.push_back(makeProperty("URL", makeAny(toOUString(url))));
     // Read-only: no lock file is written beside the input, and the input is
     // never saved over by accident.
     props.push_back(makeProperty("ReadOnly", makeAny(true)));

@@ -21,13 +21,14 @@ struct OfficeLoadPlan
 bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadPlan& plan,
               OfficeStatus& status);
 
+// The load descriptor of the file at `url`, without a filter when the plan
+// leaves the choice to the office's detection.
 std::vector<css::beans::PropertyValue> LoadDescriptor(
-    const OfficeLoadPlan& plan, const OfficeLoadOptions& options,
+    const QString& url, const OfficeLoadPlan& plan, const OfficeLoadOptions& options,
     const css::uno::Reference<css::task::XInteractionHandler>& handler);
 
-// True when a document that the office read with `filterName` is what the
-// format asks for. Only checked where the office detected the filter: a
-// word-processing load must not end up as plain text or as the web view.
+// True when the filter the office detected reads what the format asks for:
+// a word-processing load must not end up as plain text or as the web view.
 bool FilterFitsFormat(OfficeInputFormat format, const QString& filterName);
 
 // Builds the store descriptor; refuses requests the output cannot honour

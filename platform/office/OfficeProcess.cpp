@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -32,6 +33,20 @@ QString newPipeName()
         .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
 }
 
+// Settings of the private profile, written before the first start: no
+// recovery data is written, since every document is loaded again after a
+// restart anyway.
+constexpr char kProfileSettings[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+    "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+    "<item oor:path=\"/org.openoffice.Office.Recovery/AutoSave\">"
+    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Recovery/RecoveryInfo\">"
+    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+    "</oor:items>\n";
+
 } // namespace
 
 OfficeProcess::OfficeProcess() = default;
@@ -54,6 +69,12 @@ bool OfficeProcess::ensureProfileFolder(QString& error)
         return false;
     }
     m_profileDir = QString::fromLocal8Bit(tmpl);
+    QDir(m_profileDir).mkpath(QStringLiteral("user"));
+    QFile settings(QDir(m_profileDir).filePath(QStringLiteral("user/registrymodifications.xcu")));
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(kProfileSettings) < 0) {
+        error = QStringLiteral("Cannot write the office profile in %1: %2").arg(m_profileDir, settings.errorString());
+        return false;
+    }
     return true;
 }
 
