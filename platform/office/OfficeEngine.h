@@ -107,6 +107,8 @@ struct OfficeSaveOptions
     // Open password of a DOC or DOCX output; other formats cannot carry one
     // and are refused with it.
     QString documentPassword;
+    // HTML: images go into the file itself instead of files beside it.
+    bool embedImages = false;
 };
 
 class OfficeDocument;
@@ -194,7 +196,8 @@ private:
     QString m_filterName;
 };
 
-// Picks the character set of a text file from its first bytes (all of a
-// small file): "UNICODE" for a UTF-16 byte-order mark, "UTF8" for a UTF-8
-// mark or valid UTF-8, else "MS_1252".
-QString DetectTextEncoding(const QByteArray& bytes);
+// Picks the character set of a text file from its bytes: "UNICODE" for a
+// UTF-16 byte-order mark, "UTF8" for a UTF-8 mark or valid UTF-8, else
+// "MS_1252". With `wholeFile` false the bytes are the file's beginning, and a
+// UTF-8 sequence cut by their end still counts as valid.
+QString DetectTextEncoding(const QByteArray& bytes, bool wholeFile = true);

@@ -18,9 +18,8 @@ namespace {
 // Enough of a text to tell its encoding, and all of an XML file's prologue.
 constexpr qint64 kSniffBytes = 4 * 1024 * 1024;
 
-bool IsValidUtf8(const QByteArray& bytes)
+bool IsValidUtf8(const QByteArray& bytes, bool wholeFile)
 {
-    // A sequence cut by the end of the sample counts as valid.
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -38,6 +37,9 @@ bool IsValidUtf8(const QByteArray& bytes)
         else
             return false;
         if (i + extra >= n) {
+            // Cut by the end: invalid in a whole file, fine in a sample.
+            if (wholeFile)
+                return false;
             for (qsizetype k = i + 1; k < n; ++k) {
                 if ((p[k] & 0xC0) != 0x80)
                     return false;
@@ -79,11 +81,11 @@ QString TextFilterOptions(const QString& encoding)
 
 } // namespace
 
-QString DetectTextEncoding(const QByteArray& bytes)
+QString DetectTextEncoding(const QByteArray& bytes, bool wholeFile)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return QStringLiteral("UNICODE");
-    if (bytes.startsWith("\xEF\xBB\xBF") || IsValidUtf8(bytes))
+    if (bytes.startsWith("\xEF\xBB\xBF") || IsValidUtf8(bytes, wholeFile))
         return QStringLiteral("UTF8");
     return QStringLiteral("MS_1252");
 }
@@ -145,7 +147,7 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
     case OfficeInputFormat::Text: {
         QString encoding = options.textEncoding;
         if (encoding.isEmpty())
-            encoding = DetectTextEncoding(file.read(kSniffBytes));
+            encoding = DetectTextEncoding(file.read(kSniffBytes), file.size() <= kSniffBytes);
         plan.filterName = QStringLiteral("Text (encoded)");
         plan.filterOptions = TextFilterOptions(encoding);
         return true;
@@ -255,6 +257,8 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
         return true;
     case OfficeOutputFormat::Html:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("HTML (StarWriter)"))));
+        if (options.embedImages)
+            descriptor.push_back(makeProperty("FilterOptions", makeAny(rtl::OUString("EmbedImages"))));
         return true;
     case OfficeOutputFormat::Text:
     case OfficeOutputFormat::UnicodeText:

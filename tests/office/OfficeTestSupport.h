@@ -1,11 +1,14 @@
 #pragma once
 // Helpers of the office tests: the skip rule, and the independent readers
 // (pdfinfo, pdftotext) that check what the office wrote.
+#include "TestUtil.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace officetest {
@@ -29,6 +32,31 @@ inline bool officeAvailable(QString& why)
             QSKIP(qPrintable(why_));                                              \
         }                                                                         \
     } while (false)
+
+// A folder of the test's own for inputs and outputs, removed at the end.
+class ScratchFolder
+{
+public:
+    bool isValid() const { return m_dir.isValid(); }
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        const QString p = path(name);
+        if (!testutil::writeFile(p, bytes))
+            qFatal("cannot write %s", qPrintable(p));
+        return p;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A small RTF document around `body` (RTF control words allowed).
+inline QByteArray rtfDocument(const QByteArray& body)
+{
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Liberation Serif;}}\\f0\\fs24 " + body + "}";
+}
 
 struct ToolResult
 {

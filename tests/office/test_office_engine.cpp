@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -24,9 +23,10 @@ Q_DECLARE_METATYPE(OfficeFailure)
 
 namespace {
 
+// One paragraph of RTF.
 QByteArray Rtf(const QByteArray& text)
 {
-    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Liberation Serif;}}\\f0\\fs24 " + text + "\\par}";
+    return rtfDocument(text + "\\par");
 }
 
 QByteArray Utf16WithBom(const QString& text)
@@ -60,17 +60,10 @@ class TestOfficeEngine : public QObject
 
 private:
     std::unique_ptr<OfficeEngine> m_engine;
-    QTemporaryDir m_dir;
+    ScratchFolder m_dir;
 
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString p = path(name);
-        if (!testutil::writeFile(p, bytes))
-            qFatal("cannot write %s", qPrintable(p));
-        return p;
-    }
+    QString path(const QString& name) const { return m_dir.path(name); }
+    QString write(const QString& name, const QByteArray& bytes) { return m_dir.write(name, bytes); }
 
     // A document of the given format holding `text`, made by the engine
     // from an RTF file.
@@ -89,7 +82,7 @@ private:
 
     QStringList leftoverTempFiles() const
     {
-        return QDir(m_dir.path()).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden);
+        return QDir(m_dir.folder()).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden);
     }
 
     void restoreTimeouts()
