@@ -1,6 +1,8 @@
 #include "office/OfficeProcess.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QStringList>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -93,11 +96,11 @@ bool OfficeProcess::start(const QString& program, QString& error)
         return false;
     }
 
-    const QString profileUrl = QUrl::fromLocalFile(m_profileDir).toString(QUrl::FullyEncoded);
+    m_profileUrl = QUrl::fromLocalFile(m_profileDir).toString(QUrl::FullyEncoded);
     const QList<QByteArray> args = {
         programBytes,
         "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-        "-env:UserInstallation=" + profileUrl.toUtf8(),
+        "-env:UserInstallation=" + m_profileUrl.toUtf8(),
         "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
     };
     // Everything the child needs is prepared before fork: between fork and
@@ -159,7 +162,36 @@ bool OfficeProcess::reapLocked(bool block)
         m_exitStatus = status;
     // r < 0 (ECHILD): someone else reaped it; it is gone all the same.
     m_pid = 0;
+    removeLeftSockets();
     return true;
+}
+
+void OfficeProcess::removeLeftSockets() const
+{
+    // An office that was killed leaves its pipe sockets behind: the one we
+    // named, and the one it names after its profile folder (hex digits of
+    // the MD5 of the profile's URL in UTF-16, bytes not padded). Both names
+    // are unique to this process, and only sockets of our own user go.
+    const char* dir = ::access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp";
+    const QString prefix = QStringLiteral("%1/OSL_PIPE_%2_").arg(QLatin1String(dir)).arg(::geteuid());
+    QStringList names;
+    if (!m_pipeName.isEmpty())
+        names << prefix + m_pipeName;
+    if (!m_profileUrl.isEmpty()) {
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArray(reinterpret_cast<const char*>(m_profileUrl.utf16()), m_profileUrl.size() * 2),
+            QCryptographicHash::Md5);
+        QString hex;
+        for (char byte : digest)
+            hex += QString::number(static_cast<unsigned char>(byte), 16);
+        names << prefix + QStringLiteral("SingleOfficeIPC_") + hex;
+    }
+    for (const QString& name : names) {
+        const QByteArray path = QFile::encodeName(name);
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(path.constData());
+    }
 }
 
 bool OfficeProcess::isRunning()

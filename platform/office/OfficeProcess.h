@@ -46,11 +46,13 @@ public:
 
 private:
     bool reapLocked(bool block);
+    void removeLeftSockets() const;
     bool ensureProfileFolder(QString& error);
 
     mutable std::mutex m_mutex;
     pid_t m_pid = 0;
     int m_exitStatus = -1;
     QString m_profileDir;
+    QString m_profileUrl;
     QString m_pipeName;
 };

@@ -6,6 +6,7 @@
 #include "OfficeTestSupport.h"
 #include "TestUtil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 using namespace officetest;
 
@@ -113,6 +115,12 @@ private slots:
         QVERIFY(ProcessExists(pid));
         m_engine.reset();
         QVERIFY2(!ProcessExists(pid), "the office outlived its engine");
+
+        // Offices killed on the way left no pipe sockets behind.
+        const QStringList sockets = QDir(QStringLiteral("/tmp")).entryList(
+            {QStringLiteral("OSL_PIPE_%1_tessaview_%2_*").arg(::geteuid()).arg(QCoreApplication::applicationPid())},
+            QDir::System | QDir::Hidden | QDir::AllEntries);
+        QVERIFY2(sockets.isEmpty(), qPrintable(sockets.join(QLatin1Char(' '))));
     }
 
     void init() { restoreTimeouts(); }
