@@ -143,6 +143,11 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                            : phase == Phase::Save ? OfficeFailure::SaveFailed
                                                   : OfficeFailure::CallFailed;
             status.message = toQString(e.Message);
+        } catch (...) {
+            // The caller's own error: not the office's, so it passes on,
+            // but the clock must not run on and kill the office later.
+            watchdog.disarm();
+            throw;
         }
         const bool expired = watchdog.disarm();
         if (phase == Phase::Quit && !expired)

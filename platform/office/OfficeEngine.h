@@ -148,7 +148,11 @@ public:
     // Closes every open document and quits the office.
     void shutdown();
 
-    // Opens a file. On failure returns null and fills `status`.
+    // Opens a file. On failure returns null and fills `status`. The file is
+    // read only (no lock file beside it, never written back), its macros
+    // never run and its links are not updated. Comments are dropped: the
+    // headless office cannot lay them out (see OfficeLoader.h), and they
+    // are no part of a PDF.
     std::unique_ptr<OfficeDocument> load(const QString& path, const OfficeLoadOptions& options,
                                          OfficeStatus& status);
     // A new empty text document.

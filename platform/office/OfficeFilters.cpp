@@ -180,11 +180,9 @@ bool FilterFitsFormat(OfficeInputFormat format, const QString& filterName)
 {
     if (format != OfficeInputFormat::WordProcessing)
         return true;
-    // Detection falls back to plain text for files it does not know, and
-    // reads HTML into the web view; neither is a word-processing document.
-    return !filterName.startsWith(QLatin1String("Text"))
-        && filterName != QLatin1String("HTML")
-        && filterName != QLatin1String("HTML (StarWriter)");
+    // Detection falls back to plain text for files it does not know; that
+    // is no word-processing document. (HTML is: Word saves it as .doc.)
+    return !filterName.startsWith(QLatin1String("Text"));
 }
 
 bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>& descriptor,

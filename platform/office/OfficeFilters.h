@@ -28,7 +28,7 @@ std::vector<css::beans::PropertyValue> LoadDescriptor(
     const css::uno::Reference<css::task::XInteractionHandler>& handler);
 
 // True when the filter the office detected reads what the format asks for:
-// a word-processing load must not end up as plain text or as the web view.
+// a word-processing load must not end up as plain text.
 bool FilterFitsFormat(OfficeInputFormat format, const QString& filterName);
 
 // Builds the store descriptor; refuses requests the output cannot honour

@@ -144,6 +144,8 @@ private slots:
                               << OfficeInputFormat::Html << QStringLiteral("Body of the page");
         QTest::newRow("RTF") << "doc.rtf" << Rtf("Rich text body") << OfficeInputFormat::WordProcessing
                              << QStringLiteral("Rich text body");
+        QTest::newRow("HTML saved as a document") << "web.doc" << QByteArray("<html><body><p>Web page as doc</p></body></html>")
+                                                  << OfficeInputFormat::WordProcessing << QStringLiteral("Web page as doc");
         QTest::newRow("XML as text") << "data.xml" << QByteArray("<?xml version=\"1.0\"?><items><item>Alpha</item></items>")
                                      << OfficeInputFormat::Xml << QStringLiteral("<item>Alpha</item>");
         // Made by the engine in the test body: empty bytes name the format.
@@ -366,6 +368,29 @@ private slots:
         status = m_engine->convert(next, OfficeLoadOptions{}, pdf, OfficeSaveOptions{});
         QVERIFY2(status.ok(), qPrintable(status.message));
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Next document")));
+    }
+
+    void startFailures_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing program") << "/nonexistent/soffice.bin" << "cannot be run";
+        QTest::newRow("program that ends at once") << "/bin/false" << "exit code 1";
+    }
+
+    void startFailures()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, message);
+        // An engine of its own that never reaches an office.
+        OfficeEngine broken;
+        broken.setProgram(program);
+        const OfficeStatus status = broken.convert(write(QStringLiteral("never.rtf"), Rtf("never")), OfficeLoadOptions{},
+                                                   path(QStringLiteral("never.pdf")), OfficeSaveOptions{});
+        QCOMPARE(status.failure, OfficeFailure::StartFailed);
+        QVERIFY2(status.message.contains(message), qPrintable(status.message));
+        QCOMPARE(broken.processId(), pid_t(0));
+        QVERIFY(!QFile::exists(path(QStringLiteral("never.pdf"))));
     }
 
     void officeKilledBetweenItems()

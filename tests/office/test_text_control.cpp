@@ -328,6 +328,21 @@ private slots:
             QVERIFY(m_events.front().text.contains(input));
     }
 
+    void officeThatCannotStartIsReported()
+    {
+        OfficeEngine broken;
+        broken.setProgram(QStringLiteral("/bin/false"));
+        TextControl control(broken);
+        std::vector<ErrorEvent> events;
+        control.setErrorHandler([&](short number, const QString& text, bool&) { events.push_back({number, text}); });
+        control.Load(write(QStringLiteral("nowhere.rtf"), rtfDocument("x\\par")), 0, 5);
+        QCOMPARE(events.size(), size_t(1));
+        QCOMPARE(events.front().number, kErrOfficeUnavailable);
+        const auto error = raised([&] { control.Save(path(QStringLiteral("nowhere.pdf")), 0, 12); });
+        QVERIFY(error);
+        QCOMPARE(error->number, kErrOfficeUnavailable);
+    }
+
     void protectedInputReports321()
     {
         // A protected DOCX made by the engine itself.
