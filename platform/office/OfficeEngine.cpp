@@ -392,7 +392,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         model = LoadTextModel(d->context, descriptor);
         try {
             RemoveComments(model);
-            AttachHiddenView(d->desktop, model);
+            AttachHiddenView(d->desktop, model, handler.get());
         } catch (...) {
             try {
                 model->dispose();

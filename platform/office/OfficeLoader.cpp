@@ -105,11 +105,13 @@ int RemoveComments(const Reference<css::lang::XComponent>& model)
     return static_cast<int>(comments.size());
 }
 
-void AttachHiddenView(const Reference<css::frame::XDesktop2>& desktop, const Reference<css::lang::XComponent>& model)
+void AttachHiddenView(const Reference<css::frame::XDesktop2>& desktop, const Reference<css::lang::XComponent>& model,
+                      const Reference<css::task::XInteractionHandler>& handler)
 {
     std::vector<PropertyValue> props;
     props.push_back(makeProperty("Model", Any(Reference<css::frame::XModel>(model, UNO_QUERY_THROW))));
     props.push_back(makeProperty("Hidden", Any(true)));
+    props.push_back(makeProperty("InteractionHandler", Any(handler)));
     Reference<css::frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
     loader->loadComponentFromURL("private:object", "_blank", 0, toSequence(props));
 }

@@ -32,7 +32,8 @@ int RemoveComments(const css::uno::Reference<css::lang::XComponent>& model);
 
 // Gives the model a hidden frame and view. Throws what the office throws.
 void AttachHiddenView(const css::uno::Reference<css::frame::XDesktop2>& desktop,
-                      const css::uno::Reference<css::lang::XComponent>& model);
+                      const css::uno::Reference<css::lang::XComponent>& model,
+                      const css::uno::Reference<css::task::XInteractionHandler>& handler);
 
 // The value of one property of a descriptor, or an empty text.
 QString DescriptorText(const std::vector<css::beans::PropertyValue>& descriptor, const char* name);

@@ -1,10 +1,10 @@
 // Fields of the text control: listed by scope, read as tab-separated data,
-// and turned into plain text.
+// and turned into plain text. The office lists the form fields of Word
+// documents (field marks) among its text fields.
 #include "textcontrol/TextControlPrivate.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
@@ -120,6 +120,27 @@ QString DropDownData(const QString& name, const QString& help, const QString& it
     return QStringList{name, help, items, QStringLiteral("w:listEntry w:val=\"%1\"").arg(selected)}.join(QLatin1Char('\t'));
 }
 
+void AddFormFieldMark(const Reference<css::text::XFormField>& mark, TextControlField& entry)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const QString type = toQString(mark->getFieldType()).section(QLatin1Char('.'), -1);
+    Reference<css::container::XNameContainer> params = mark->getParameters();
+#pragma GCC diagnostic pop
+    entry.scope = kScopeFormFields;
+    entry.type = type == QLatin1String("FORMTEXT") ? QStringLiteral("FORMTEXTBOX") : type;
+    if (type != QLatin1String("FORMDROPDOWN"))
+        return;
+    Sequence<rtl::OUString> items;
+    sal_Int32 chosen = 0;
+    if (params->hasByName("Dropdown_ListEntry"))
+        params->getByName("Dropdown_ListEntry") >>= items;
+    if (params->hasByName("Dropdown_Selected"))
+        params->getByName("Dropdown_Selected") >>= chosen;
+    const QString selected = chosen >= 0 && chosen < items.getLength() ? toQString(items[chosen]) : QString();
+    entry.data = DropDownData(QString(), QString(), JoinItems(items), selected);
+}
+
 void ListTextFields(const Reference<css::lang::XComponent>& model, const DocumentTexts& texts,
                     std::vector<TextControlField>& fields)
 {
@@ -134,7 +155,10 @@ void ListTextFields(const Reference<css::lang::XComponent>& model, const Documen
         entry.object = field;
         entry.scope = texts.scopeOf(field->getAnchor()->getText());
         Reference<XPropertySet> props(field, UNO_QUERY);
-        if (info->supportsService("com.sun.star.text.textfield.PageCount")) {
+        if (Reference<css::text::XFormField> mark{field, UNO_QUERY}; mark.is()) {
+            // Check boxes, drop-downs and text boxes of Word documents.
+            AddFormFieldMark(mark, entry);
+        } else if (info->supportsService("com.sun.star.text.textfield.PageCount")) {
             entry.type = QStringLiteral("NUMPAGES");
         } else if (info->supportsService("com.sun.star.text.textfield.PageNumber")) {
             entry.type = QStringLiteral("PAGE");
@@ -162,52 +186,6 @@ void ListTextFields(const Reference<css::lang::XComponent>& model, const Documen
     }
 }
 
-// Form fields of the main text that live as field marks (check boxes,
-// drop-downs and text boxes of Word documents).
-void ListFormFieldMarks(const Reference<css::lang::XComponent>& model, std::vector<TextControlField>& fields)
-{
-    Reference<css::container::XEnumerationAccess> body(
-        Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText(), UNO_QUERY_THROW);
-    Reference<css::container::XEnumeration> paragraphs = body->createEnumeration();
-    while (paragraphs->hasMoreElements()) {
-        Reference<css::container::XEnumerationAccess> paragraph(paragraphs->nextElement(), UNO_QUERY);
-        if (!paragraph.is())
-            continue; // a table
-        Reference<css::container::XEnumeration> portions = paragraph->createEnumeration();
-        while (portions->hasMoreElements()) {
-            Reference<XPropertySet> portion(portions->nextElement(), UNO_QUERY);
-            if (!portion.is())
-                continue;
-            const QString kind = Property(portion, "TextPortionType");
-            if (kind != QLatin1String("TextFieldStart") && kind != QLatin1String("TextFieldStartEnd"))
-                continue;
-            Reference<css::text::XFormField> mark(portion->getPropertyValue("TextField"), UNO_QUERY);
-            if (!mark.is())
-                continue;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-            const QString type = toQString(mark->getFieldType()).section(QLatin1Char('.'), -1);
-            Reference<css::container::XNameContainer> params = mark->getParameters();
-#pragma GCC diagnostic pop
-            TextControlField entry;
-            entry.scope = kScopeFormFields;
-            entry.object = mark;
-            entry.type = type == QLatin1String("FORMTEXT") ? QStringLiteral("FORMTEXTBOX") : type;
-            if (type == QLatin1String("FORMDROPDOWN")) {
-                Sequence<rtl::OUString> items;
-                sal_Int32 chosen = 0;
-                if (params->hasByName("Dropdown_ListEntry"))
-                    params->getByName("Dropdown_ListEntry") >>= items;
-                if (params->hasByName("Dropdown_Selected"))
-                    params->getByName("Dropdown_Selected") >>= chosen;
-                const QString selected = chosen >= 0 && chosen < items.getLength() ? toQString(items[chosen]) : QString();
-                entry.data = DropDownData(QString(), QString(), JoinItems(items), selected);
-            }
-            fields.push_back(entry);
-        }
-    }
-}
-
 } // namespace
 
 namespace {
@@ -227,7 +205,6 @@ void EnsureFieldsListed(TextControl::Private& p)
     if (OfficeDocument* doc = p.openDocument()) {
         p.run(*doc, QStringLiteral("listing fields"), [&](const Reference<css::lang::XComponent>& model) {
             ListTextFields(model, CollectTexts(model), p.fields);
-            ListFormFieldMarks(model, p.fields);
         });
     }
     p.fieldsListed = true;

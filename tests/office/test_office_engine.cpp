@@ -337,6 +337,22 @@ private slots:
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Protected words")));
     }
 
+    void passwordForAnUnprotectedDocumentIsIgnored_data() { protectedInput_data(); }
+
+    void passwordForAnUnprotectedDocumentIsIgnored()
+    {
+        QFETCH(OfficeOutputFormat, format);
+        QFETCH(QString, file);
+        // Callers may always pass a password, protected document or not.
+        const QString input = makeDocument(QStringLiteral("open-") + file, format, "Open words");
+        OfficeLoadOptions load;
+        load.password = QStringLiteral("!%blotched&~");
+        const QString pdf = path(QStringLiteral("open-") + file + QStringLiteral(".pdf"));
+        const OfficeStatus status = m_engine->convert(input, load, pdf, OfficeSaveOptions{});
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("Open words")));
+    }
+
     void unreadableInputs_data()
     {
         QTest::addColumn<QString>("file");

@@ -440,6 +440,24 @@ private slots:
         QCOMPARE(m_control->NextFieldId(0, -32768), 0);
     }
 
+    void dropDownFieldsGiveTheirChoice()
+    {
+        // A Word drop-down form field with the second entry chosen.
+        m_control->Load(write(QStringLiteral("drop.rtf"), rtfDocument(
+            "Pick {\\field{\\*\\fldinst {FORMDROPDOWN {\\*\\formfield{\\fftype2\\ffres1\\ffdefres0"
+            "{\\*\\ffname Choice}{\\*\\ffl Alpha}{\\*\\ffl Beta}}}}}{\\fldrslt Beta}} here\\par")), 0, 5);
+        m_control->setFieldScope(0);
+        const int id = m_control->NextFieldId(0, -32768);
+        QVERIFY(id > 0);
+        const QStringList parts = m_control->FieldData(id).split(QLatin1Char('\t'));
+        QVERIFY2(parts.size() >= 5, qPrintable(parts.join(QLatin1Char('|'))));
+        QCOMPARE(parts[0], QStringLiteral("FORMDROPDOWN"));
+        QCOMPARE(parts[4], QStringLiteral("w:listEntry w:val=\"Beta\""));
+        m_control->setCurrentFieldId(id);
+        m_control->setCurrentFieldText(QStringLiteral("Beta"));
+        QVERIFY2(m_control->DocumentText().contains(QLatin1String("Pick Beta here")), qPrintable(m_control->DocumentText()));
+    }
+
     void htmlImagesEmbedOnRequest()
     {
         m_control->Load(QStringLiteral(TESSAVIEW_CORPUS "/docx/tiny-picture.docx"), 0, 13);
