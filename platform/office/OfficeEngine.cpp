@@ -161,6 +161,9 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                                             "of %2 seconds.").arg(what, Seconds(limit))};
         }
         if (bridgeGone || (!status.ok() && !process.isRunning())) {
+            // An office whose pipe broke is on its way out; its exit status
+            // says why.
+            process.waitForExit(kQuitGraceMs);
             const int exitStatus = process.exitStatus();
             dropOffice();
             QString how;

@@ -441,6 +441,7 @@ private slots:
         OfficeStatus status = m_engine->convert(big, load, pdf, OfficeSaveOptions{});
         killer.join();
         QCOMPARE(status.failure, OfficeFailure::OfficeDied);
+        QVERIFY2(status.message.contains(QLatin1String("signal 9")), qPrintable(status.message));
         QVERIFY(!QFile::exists(pdf));
         QVERIFY(leftoverTempFiles().isEmpty());
 
