@@ -1,0 +1,570 @@
+#include "office/OfficeEngine.h"
+
+#include "office/OfficeFilters.h"
+#include "office/OfficeInteraction.h"
+#include "office/OfficeLoader.h"
+#include "office/OfficeProcess.h"
+#include "office/OfficeUno.h"
+#include "office/OfficeWatchdog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/ref.hxx>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 120000;
+constexpr int kConnectTimeoutMs = 60000;
+constexpr int kQuitTimeoutMs = 10000;
+constexpr int kProbeTimeoutMs = 15000;
+constexpr int kQuitGraceMs = 3000;
+// soffice.bin asks to be started again after setting up a new profile.
+constexpr int kRestartExitCode = 81;
+
+// The local UNO runtime, set up once per process. Kept for the life of the
+// process on purpose: tearing it down during static destruction crashes.
+Reference<css::uno::XComponentContext> LocalContext(QString& error)
+{
+    static Reference<css::uno::XComponentContext>* context = nullptr;
+    static QString bootError;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ::setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" TESSAVIEW_LO_PROGRAM_DIR "/fundamentalrc", 0);
+        try {
+            context = new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const css::uno::Exception& e) {
+            bootError = QStringLiteral("The UNO runtime could not be started: %1").arg(toQString(e.Message));
+        }
+    });
+    error = bootError;
+    return context ? *context : Reference<css::uno::XComponentContext>();
+}
+
+QString Seconds(int ms)
+{
+    return QString::number((ms + 999) / 1000);
+}
+
+QString FileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+enum class Phase { Load, Save, Call, Probe, Quit };
+
+} // namespace
+
+struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Private>
+{
+    OfficeProcess process;
+    OfficeWatchdog watchdog{[this] { process.kill(); }};
+    QString program = QStringLiteral(TESSAVIEW_LO_PROGRAM_DIR "/soffice.bin");
+    bool keepAlive = true;
+    int loadTimeoutMs = kDefaultTimeoutMs;
+    int saveTimeoutMs = kDefaultTimeoutMs;
+    unsigned generation = 1;
+    Reference<css::uno::XComponentContext> context; // the office's
+    Reference<css::frame::XDesktop2> desktop;
+    std::set<OfficeDocument::Private*> documents;
+
+    ~Private() { quit(); }
+
+    int limitFor(Phase phase) const
+    {
+        switch (phase) {
+        case Phase::Load: return loadTimeoutMs;
+        case Phase::Save:
+        case Phase::Call: return saveTimeoutMs;
+        case Phase::Probe: return kProbeTimeoutMs;
+        case Phase::Quit: return kQuitTimeoutMs;
+        }
+        return 0;
+    }
+
+    // The process is gone or must go: kill it, forget every remote
+    // reference, and count its documents as lost.
+    void dropOffice()
+    {
+        process.stop(0);
+        desktop.clear();
+        context.clear();
+        for (OfficeDocument::Private* doc : documents) {
+            doc->component.clear();
+            doc->closed = true;
+        }
+        documents.clear();
+        ++generation;
+    }
+
+    // Runs one blocking UNO call under the watchdog. `what` completes
+    // messages such as "The office did not finish loading <file>".
+    template <typename Fn>
+    OfficeStatus guarded(Phase phase, const QString& what, Fn&& fn)
+    {
+        const int limit = limitFor(phase);
+        OfficeStatus status;
+        bool bridgeGone = false;
+        watchdog.arm(limit);
+        try {
+            fn();
+        } catch (const css::lang::DisposedException& e) {
+            bridgeGone = true;
+            status.message = toQString(e.Message);
+        } catch (const css::uno::Exception& e) {
+            status.failure = phase == Phase::Load ? OfficeFailure::LoadFailed
+                           : phase == Phase::Save ? OfficeFailure::SaveFailed
+                                                  : OfficeFailure::CallFailed;
+            status.message = toQString(e.Message);
+        } catch (...) {
+            // The caller's own error: not the office's, so it passes on,
+            // but the clock must not run on and kill the office later.
+            watchdog.disarm();
+            throw;
+        }
+        const bool expired = watchdog.disarm();
+        if (phase == Phase::Quit && !expired)
+            return status; // the office ends while it answers: the caller waits for it
+        if (expired) {
+            dropOffice();
+            const OfficeFailure failure = phase == Phase::Load ? OfficeFailure::LoadTimeout
+                                        : phase == Phase::Save ? OfficeFailure::SaveTimeout
+                                                               : OfficeFailure::CallTimeout;
+            return {failure, QStringLiteral("The office hung while %1 and was stopped after the time limit "
+                                            "of %2 seconds.").arg(what, Seconds(limit))};
+        }
+        if (bridgeGone || (!status.ok() && !process.isRunning())) {
+            // An office whose pipe broke is on its way out; its exit status
+            // says why.
+            process.waitForExit(kQuitGraceMs);
+            const int exitStatus = process.exitStatus();
+            dropOffice();
+            QString how;
+            if (exitStatus >= 0 && WIFSIGNALED(exitStatus))
+                how = QStringLiteral(" (ended by signal %1)").arg(WTERMSIG(exitStatus));
+            else if (exitStatus >= 0 && WIFEXITED(exitStatus))
+                how = QStringLiteral(" (exit code %1)").arg(WEXITSTATUS(exitStatus));
+            return {OfficeFailure::OfficeDied,
+                    QStringLiteral("The office process ended while %1%2.").arg(what, how)};
+        }
+        return status;
+    }
+
+    OfficeStatus connect(const QString& pipeName)
+    {
+        QString error;
+        const Reference<css::uno::XComponentContext> local = LocalContext(error);
+        if (!local.is())
+            return {OfficeFailure::StartFailed, error};
+        const rtl::OUString url = toOUString(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
+        for (;;) {
+            bool refused = false;
+            QString failure;
+            watchdog.arm(kConnectTimeoutMs);
+            try {
+                Reference<css::bridge::XUnoUrlResolver> resolver = css::bridge::UnoUrlResolver::create(local);
+                context.set(resolver->resolve(url), UNO_QUERY_THROW);
+                desktop = css::frame::Desktop::create(context);
+            } catch (const css::connection::NoConnectException&) {
+                refused = true;
+            } catch (const css::uno::Exception& e) {
+                failure = toQString(e.Message);
+            }
+            if (watchdog.disarm())
+                return {OfficeFailure::StartFailed, QStringLiteral("The office did not answer within %1 seconds.").arg(Seconds(kConnectTimeoutMs))};
+            if (desktop.is())
+                return {};
+            if (!refused)
+                return {OfficeFailure::StartFailed, QStringLiteral("Cannot connect to the office: %1").arg(failure)};
+            if (!process.isRunning())
+                return {OfficeFailure::StartFailed, QString()}; // the caller looks at the exit status
+            if (std::chrono::steady_clock::now() >= deadline)
+                return {OfficeFailure::StartFailed, QStringLiteral("The office did not accept a connection within %1 seconds.").arg(Seconds(kConnectTimeoutMs))};
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+
+    OfficeStatus ensureRunning()
+    {
+        if (desktop.is()) {
+            // A process killed a moment ago may not be reaped yet; a round
+            // trip over the pipe tells for sure.
+            if (process.isRunning()
+                && guarded(Phase::Probe, QStringLiteral("answering"), [&] { context->getServiceManager(); }).ok())
+                return {};
+            dropOffice(); // died between calls
+        }
+        OfficeStatus status;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QString error;
+            if (!process.start(program, error))
+                return {OfficeFailure::StartFailed, error};
+            status = connect(process.pipeName());
+            if (status.ok())
+                return status;
+            process.stop(0);
+            const int exitStatus = process.exitStatus();
+            if (exitStatus >= 0 && WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == kRestartExitCode)
+                continue;
+            if (status.message.isEmpty()) {
+                status.message = exitStatus >= 0 && WIFEXITED(exitStatus)
+                    ? QStringLiteral("The office ended at start with exit code %1.").arg(WEXITSTATUS(exitStatus))
+                    : QStringLiteral("The office ended at start.");
+            }
+            break;
+        }
+        dropOffice();
+        return status;
+    }
+
+    void closeDocument(OfficeDocument::Private& doc)
+    {
+        if (doc.closed || doc.generation != generation)
+            return;
+        documents.erase(&doc);
+        doc.closed = true;
+        Reference<css::lang::XComponent> component = doc.component;
+        doc.component.clear();
+        guarded(Phase::Call, QStringLiteral("closing a document"), [&] {
+            Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+            if (closeable.is())
+                closeable->close(true);
+            else if (component.is())
+                component->dispose();
+        });
+        if (documents.empty() && !keepAlive)
+            quit();
+    }
+
+    void quit()
+    {
+        for (OfficeDocument::Private* doc : documents) {
+            doc->component.clear();
+            doc->closed = true;
+        }
+        documents.clear();
+        if (desktop.is() && process.isRunning()) {
+            Reference<css::frame::XDesktop2> d = desktop;
+            desktop.clear();
+            // The office ends while it answers, so a broken bridge here is
+            // the normal outcome.
+            guarded(Phase::Quit, QStringLiteral("quitting"), [&] { d->terminate(); });
+        }
+        desktop.clear();
+        context.clear();
+        process.stop(kQuitGraceMs);
+        ++generation;
+    }
+
+    std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName)
+    {
+        auto p = std::make_unique<OfficeDocument::Private>();
+        p->engine = weak_from_this();
+        p->generation = generation;
+        p->component = component;
+        documents.insert(p.get());
+        return std::unique_ptr<OfficeDocument>(new OfficeDocument(std::move(p), filterName));
+    }
+};
+
+namespace {
+
+// Explains a failed load from what the office asked while loading.
+OfficeStatus LoadFailure(const QString& path, const OfficeLoadOptions& options, const OfficeInteractionLog& log,
+                         const OfficeStatus& callStatus, bool unknownType)
+{
+    if (log.passwordRequested) {
+        if (options.password.isEmpty())
+            return {OfficeFailure::PasswordRequired,
+                    QStringLiteral("The document %1 is protected by a password.").arg(path)};
+        return {OfficeFailure::WrongPassword, QStringLiteral("The password does not open the document %1.").arg(path)};
+    }
+    if (log.damagedFile)
+        return {OfficeFailure::WrongFormat, QStringLiteral("The document %1 is damaged and cannot be read.").arg(path)};
+    if (unknownType)
+        return {OfficeFailure::WrongFormat,
+                QStringLiteral("The file %1 is not %2.").arg(path, InputFormatName(options.format))};
+    QString detail = !log.ioErrorMessage.isEmpty() ? log.ioErrorMessage : callStatus.message;
+    if (!detail.isEmpty())
+        detail = QStringLiteral(" (%1)").arg(detail);
+    return {OfficeFailure::WrongFormat,
+            QStringLiteral("The file %1 could not be read as %2: it is damaged or of another type%3.")
+                .arg(path, InputFormatName(options.format), detail)};
+}
+
+} // namespace
+
+OfficeEngine::OfficeEngine()
+    : d(std::make_shared<Private>())
+{
+}
+
+OfficeEngine::~OfficeEngine()
+{
+    d->quit();
+}
+
+void OfficeEngine::setKeepAlive(bool keep)
+{
+    d->keepAlive = keep;
+    if (!keep && d->documents.empty())
+        d->quit();
+}
+
+bool OfficeEngine::keepAlive() const { return d->keepAlive; }
+void OfficeEngine::setLoadTimeout(int ms) { d->loadTimeoutMs = ms; }
+void OfficeEngine::setSaveTimeout(int ms) { d->saveTimeoutMs = ms; }
+int OfficeEngine::loadTimeout() const { return d->loadTimeoutMs; }
+int OfficeEngine::saveTimeout() const { return d->saveTimeoutMs; }
+void OfficeEngine::setProgram(const QString& path) { d->program = path; }
+QString OfficeEngine::program() const { return d->program; }
+
+pid_t OfficeEngine::processId() const
+{
+    return d->process.isRunning() ? d->process.pid() : 0;
+}
+
+OfficeStatus OfficeEngine::start()
+{
+    return d->ensureRunning();
+}
+
+void OfficeEngine::shutdown()
+{
+    d->quit();
+}
+
+std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const OfficeLoadOptions& options,
+                                                   OfficeStatus& status)
+{
+    OfficeLoadPlan plan;
+    if (!PlanLoad(path, options, plan, status))
+        return nullptr;
+    status = d->ensureRunning();
+    if (!status.ok())
+        return nullptr;
+
+    const QString url = FileUrl(path);
+    rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
+    std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, options, handler.get());
+    QString filterName = plan.filterName;
+    bool unknownType = false;
+    Reference<css::lang::XComponent> model;
+    const QString what = QStringLiteral("loading %1").arg(path);
+    status = d->guarded(Phase::Load, what, [&] {
+        if (filterName.isEmpty()) {
+            filterName = DetectFilter(d->context, descriptor);
+            // HTML given as a document is read by the word processor, as
+            // HTML inputs are.
+            if (filterName == QLatin1String("HTML"))
+                filterName = QStringLiteral("HTML (StarWriter)");
+            if (filterName.isEmpty() || !FilterFitsFormat(options.format, filterName)) {
+                unknownType = true;
+                return;
+            }
+            SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(filterName)));
+        }
+        model = LoadTextModel(d->context, descriptor);
+        try {
+            RemoveComments(model);
+            AttachHiddenView(d->desktop, model, handler.get());
+        } catch (...) {
+            try {
+                model->dispose();
+            } catch (const css::uno::Exception&) {
+            }
+            model.clear();
+            throw;
+        }
+    });
+    if (status.ok() && !unknownType && model.is())
+        return d->adopt(model, filterName);
+    if (status.officeStopped())
+        return nullptr;
+
+    OfficeInteractionLog log = handler->log();
+    if (!options.password.isEmpty() && !log.passwordRequested && !filterName.isEmpty()) {
+        // Some filters turn a wrong password down without asking for
+        // another: find out whether the file wants a password at all.
+        rtl::Reference<OfficeInteractionHandler> probe(new OfficeInteractionHandler);
+        OfficeLoadOptions withoutPassword = options;
+        withoutPassword.password.clear();
+        std::vector<css::beans::PropertyValue> probeDescriptor = LoadDescriptor(url, plan, withoutPassword, probe.get());
+        SetDescriptorValue(probeDescriptor, "FilterName", css::uno::Any(toOUString(filterName)));
+        const OfficeStatus probed = d->guarded(Phase::Load, what, [&] {
+            LoadTextModel(d->context, probeDescriptor)->dispose();
+        });
+        if (probed.officeStopped()) {
+            status = probed;
+            return nullptr;
+        }
+        log.passwordRequested = probe->log().passwordRequested;
+    }
+    status = LoadFailure(path, options, log, status, unknownType);
+    // Without keep-alive the office lives only while documents are open.
+    if (d->documents.empty() && !d->keepAlive)
+        d->quit();
+    return nullptr;
+}
+
+std::unique_ptr<OfficeDocument> OfficeEngine::createDocument(OfficeStatus& status)
+{
+    status = d->ensureRunning();
+    if (!status.ok())
+        return nullptr;
+    rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
+    std::vector<css::beans::PropertyValue> props;
+    props.push_back(makeProperty("Hidden", css::uno::Any(true)));
+    props.push_back(makeProperty("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))));
+    Reference<css::lang::XComponent> component;
+    status = d->guarded(Phase::Load, QStringLiteral("creating a document"), [&] {
+        Reference<css::frame::XComponentLoader> loader(d->desktop, UNO_QUERY_THROW);
+        component = loader->loadComponentFromURL("private:factory/swriter", "_blank", 0, toSequence(props));
+    });
+    if (status.ok() && !component.is())
+        status = {OfficeFailure::LoadFailed, QStringLiteral("The office could not create a document.")};
+    if (!status.ok())
+        return nullptr;
+    return d->adopt(component, QString());
+}
+
+OfficeStatus OfficeEngine::convert(const QString& input, const OfficeLoadOptions& loadOptions,
+                                   const QString& output, const OfficeSaveOptions& saveOptions)
+{
+    OfficeStatus status;
+    std::unique_ptr<OfficeDocument> doc = load(input, loadOptions, status);
+    if (!doc)
+        return status;
+    return doc->save(output, saveOptions);
+}
+
+OfficeDocument::OfficeDocument(std::unique_ptr<Private> p, QString filterName)
+    : d(std::move(p))
+    , m_filterName(std::move(filterName))
+{
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    if (auto engine = d->engine.lock())
+        engine->closeDocument(*d);
+}
+
+bool OfficeDocument::isOpen() const
+{
+    auto engine = d->engine.lock();
+    return engine && !d->closed && d->generation == engine->generation;
+}
+
+namespace {
+
+// A new, empty file of ours beside `target`; the store writes into it and
+// it is renamed over the target when complete.
+QString CreateTempBeside(const QString& target, QString& error)
+{
+    const QFileInfo info(target);
+    const QString dir = info.absolutePath();
+    if (!QFileInfo(dir).isDir()) {
+        error = QStringLiteral("The folder %1 does not exist.").arg(dir);
+        return {};
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate = QDir(dir).filePath(QStringLiteral(".%1.%2.part")
+            .arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            error = QStringLiteral("Cannot write into the folder %1: %2").arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
+            return {};
+        }
+    }
+    error = QStringLiteral("Cannot create a temporary file in the folder %1.").arg(dir);
+    return {};
+}
+
+bool MayBeEmpty(OfficeOutputFormat format)
+{
+    return format == OfficeOutputFormat::Text || format == OfficeOutputFormat::UnicodeText;
+}
+
+} // namespace
+
+OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& options)
+{
+    auto engine = d->engine.lock();
+    if (!isOpen())
+        return {OfficeFailure::DocumentLost, QStringLiteral("The document is no longer open in the office.")};
+    std::vector<css::beans::PropertyValue> descriptor;
+    OfficeStatus status;
+    if (!SaveDescriptor(options, descriptor, status))
+        return status;
+
+    QString error;
+    const QString temp = CreateTempBeside(path, error);
+    if (temp.isEmpty())
+        return {OfficeFailure::SaveFailed, error};
+    const rtl::OUString url = toOUString(FileUrl(temp));
+    const auto seq = toSequence(descriptor);
+    const QString what = QStringLiteral("saving %1 as %2").arg(path, OutputFormatName(options));
+    status = engine->guarded(Phase::Save, what, [&] {
+        Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
+        storable->storeToURL(url, seq);
+    });
+    const QByteArray tempName = QFile::encodeName(temp);
+    if (status.ok()) {
+        struct stat st {};
+        if (::stat(tempName.constData(), &st) != 0 || (st.st_size == 0 && !MayBeEmpty(options.format)))
+            status = {OfficeFailure::SaveFailed, QStringLiteral("The office wrote nothing while %1.").arg(what)};
+    } else if (status.failure == OfficeFailure::SaveFailed) {
+        status.message = QStringLiteral("The office could not write %1 as %2 (%3).")
+                             .arg(path, OutputFormatName(options), status.message);
+    }
+    if (status.ok() && ::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
+        status = {OfficeFailure::SaveFailed, QStringLiteral("Cannot replace %1: %2")
+                                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    if (!status.ok())
+        ::unlink(tempName.constData());
+    return status;
+}
+
+OfficeStatus RunOnDocument(OfficeDocument& doc, const QString& what,
+                           const std::function<void(const Reference<css::lang::XComponent>&)>& fn)
+{
+    OfficeDocument::Private* p = doc.impl();
+    auto engine = p->engine.lock();
+    if (!doc.isOpen())
+        return {OfficeFailure::DocumentLost, QStringLiteral("The document is no longer open in the office.")};
+    return engine->guarded(Phase::Call, what, [&] { fn(p->component); });
+}

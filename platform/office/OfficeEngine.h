@@ -1,0 +1,207 @@
+#pragma once
+// The office engine: documents are opened, changed and saved by a LibreOffice
+// process of our own, driven over UNO.
+//
+// Each engine starts one headless soffice with a private profile and a
+// unique pipe, so engines in parallel (and a user's own office) never meet.
+// The process is kept between documents when asked (setKeepAlive), otherwise
+// it is quit as soon as no document is open. Every blocking call into the
+// office runs under a watchdog: a load or save that exceeds its time limit
+// kills our process (by its pid), the call reports the timeout, and the next
+// call starts a fresh process. A process that died (crash, killed) is
+// noticed and replaced the same way.
+//
+// Use an engine and its documents from one thread. No UNO type appears in
+// this header.
+#include <QString>
+
+#include <memory>
+#include <sys/types.h>
+
+enum class OfficeFailure {
+    None,
+    StartFailed,      // the office could not be started or reached
+    FileNotFound,     // the input is missing or cannot be read
+    WrongFormat,      // the file is not of the asked format, or is damaged
+    PasswordRequired, // the document is protected and no password was given
+    WrongPassword,    // the password given does not open the document
+    LoadFailed,       // the office could not open the file for another reason
+    LoadTimeout,      // the office hung while loading and was stopped
+    SaveFailed,       // the office could not write the output
+    SaveTimeout,      // the office hung while saving and was stopped
+    OfficeDied,       // the office process ended during the call
+    DocumentLost,     // the document was closed, or lost with its process
+    Refused,          // a request the engine does not carry out
+    CallFailed,       // a call on an open document failed
+    CallTimeout,      // a call on an open document hung and was stopped
+};
+
+struct OfficeStatus
+{
+    OfficeFailure failure = OfficeFailure::None;
+    QString message; // English, one or two sentences, ready for a log
+
+    bool ok() const { return failure == OfficeFailure::None; }
+    // True for the failures after which the office was stopped or lost.
+    bool officeStopped() const
+    {
+        return failure == OfficeFailure::LoadTimeout || failure == OfficeFailure::SaveTimeout
+            || failure == OfficeFailure::CallTimeout || failure == OfficeFailure::OfficeDied;
+    }
+};
+
+// How a file is read.
+enum class OfficeInputFormat {
+    WordProcessing, // DOC, DOCX, RTF, ODT...: the office tells them apart by content
+    Text,           // plain text in a character set (see OfficeLoadOptions::textEncoding)
+    Html,           // HTML, read by the word processor (not the web view)
+    Xml,            // Word 2003 XML or flat ODF text by content; any other XML as text
+};
+
+struct OfficeLoadOptions
+{
+    OfficeInputFormat format = OfficeInputFormat::WordProcessing;
+    // The character set of a text input as the office names it ("UTF8",
+    // "MS_1252", "UNICODE" for UTF-16 with a byte-order mark). Empty: a
+    // byte-order mark decides, else UTF-8 when the bytes are valid UTF-8,
+    // else Windows-1252.
+    QString textEncoding;
+    // The document's open password; empty for none. A wrong one fails at
+    // once with WrongPassword.
+    QString password;
+};
+
+enum class OfficeOutputFormat {
+    Pdf,         // PDF, or PDF/A when OfficePdfOptions::pdfA
+    Doc,         // Word 97-2003
+    Docx,        // Word 2007 and later
+    Rtf,
+    Html,
+    Text,        // UTF-8, LF line ends
+    UnicodeText, // UTF-16LE with a byte-order mark
+    Xml,         // Word 2003 XML
+};
+
+// The PDF/A level written for pdfA: PDF/A-2b (ISO 19005-2, level B). It keeps
+// transparency and layers that PDF/A-1 would flatten, and every current
+// validator accepts it.
+constexpr int kOfficePdfAVersion = 2;
+
+struct OfficePdfOptions
+{
+    bool pdfA = false;
+    QString openPassword;       // needed to open the PDF; empty for none
+    QString permissionPassword; // with it, the permissions below are enforced
+    int printing = 2;           // 0 not allowed, 1 low resolution, 2 high resolution
+    int changes = 4;            // 0 none, 1 pages, 2 form fields, 3 comments and form fields, 4 any but page extraction
+    bool allowCopying = true;
+    bool allowAccessibility = true;
+    int imageQuality = 0;       // JPEG quality 1 to 100; 0 keeps the office's default
+    int maxImageResolution = 0; // reduce images above this many dpi; 0 keeps them
+};
+
+struct OfficeSaveOptions
+{
+    OfficeOutputFormat format = OfficeOutputFormat::Pdf;
+    OfficePdfOptions pdf;
+    // Open password of a DOC or DOCX output; other formats cannot carry one
+    // and are refused with it.
+    QString documentPassword;
+    // HTML: images go into the file itself instead of files beside it.
+    bool embedImages = false;
+};
+
+class OfficeDocument;
+
+class OfficeEngine
+{
+public:
+    OfficeEngine();
+    ~OfficeEngine(); // closes documents, quits the office, removes its profile
+
+    OfficeEngine(const OfficeEngine&) = delete;
+    OfficeEngine& operator=(const OfficeEngine&) = delete;
+
+    // Keep the office running between documents (faster), or quit it when
+    // the last document closes. Turning it off with no document open quits
+    // the office now.
+    void setKeepAlive(bool keep);
+    bool keepAlive() const;
+
+    // Time limits of one load and one save (also of other calls on a
+    // document), in milliseconds; 0 means none.
+    void setLoadTimeout(int ms);
+    void setSaveTimeout(int ms);
+    int loadTimeout() const;
+    int saveTimeout() const;
+
+    // The office program started (default: soffice.bin of the installed
+    // LibreOffice).
+    void setProgram(const QString& path);
+    QString program() const;
+
+    // Process id of our office while it runs, 0 when none runs.
+    pid_t processId() const;
+
+    // Starts the office now when it does not run (loading starts it too).
+    OfficeStatus start();
+    // Closes every open document and quits the office.
+    void shutdown();
+
+    // Opens a file. On failure returns null and fills `status`. The file is
+    // read only (no lock file beside it, never written back), its macros
+    // never run and its links are not updated. Comments are dropped: the
+    // headless office cannot lay them out (see OfficeLoader.h), and they
+    // are no part of a PDF.
+    std::unique_ptr<OfficeDocument> load(const QString& path, const OfficeLoadOptions& options,
+                                         OfficeStatus& status);
+    // A new empty text document.
+    std::unique_ptr<OfficeDocument> createDocument(OfficeStatus& status);
+
+    // Load, save and close in one call.
+    OfficeStatus convert(const QString& input, const OfficeLoadOptions& loadOptions,
+                         const QString& output, const OfficeSaveOptions& saveOptions);
+
+    struct Private;
+
+private:
+    std::shared_ptr<Private> d;
+};
+
+// A document open in the engine. Destroying it closes it.
+class OfficeDocument
+{
+public:
+    ~OfficeDocument();
+
+    OfficeDocument(const OfficeDocument&) = delete;
+    OfficeDocument& operator=(const OfficeDocument&) = delete;
+
+    // Writes the document. The output goes to a temporary name in the
+    // target's folder and is renamed over the target when complete, so a
+    // failure never leaves a half-written file under the target's name.
+    OfficeStatus save(const QString& path, const OfficeSaveOptions& options);
+
+    // False once the document was closed or lost with its office process.
+    bool isOpen() const;
+
+    // The office's name of the filter that read the file (empty for a new
+    // document).
+    QString filterName() const { return m_filterName; }
+
+    struct Private;
+    Private* impl() const { return d.get(); }
+
+private:
+    friend class OfficeEngine;
+    OfficeDocument(std::unique_ptr<Private> p, QString filterName);
+
+    std::unique_ptr<Private> d;
+    QString m_filterName;
+};
+
+// Picks the character set of a text file from its bytes: "UNICODE" for a
+// UTF-16 byte-order mark, "UTF8" for a UTF-8 mark or valid UTF-8, else
+// "MS_1252". With `wholeFile` false the bytes are the file's beginning, and a
+// UTF-8 sequence cut by their end still counts as valid.
+QString DetectTextEncoding(const QByteArray& bytes, bool wholeFile = true);

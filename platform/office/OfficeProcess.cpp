@@ -1,0 +1,243 @@
+#include "office/OfficeProcess.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QStringList>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::atomic<unsigned> g_pipeCounter{0};
+
+QString newPipeName()
+{
+    // Short enough for a socket path, unique across processes and engines.
+    return QStringLiteral("tessaview_%1_%2_%3")
+        .arg(::getpid())
+        .arg(++g_pipeCounter)
+        .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+// Settings of the private profile, written before the first start: no
+// recovery data is written, since every document is loaded again after a
+// restart anyway.
+constexpr char kProfileSettings[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+    "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+    "<item oor:path=\"/org.openoffice.Office.Recovery/AutoSave\">"
+    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+    "<item oor:path=\"/org.openoffice.Office.Recovery/RecoveryInfo\">"
+    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+    "</oor:items>\n";
+
+} // namespace
+
+OfficeProcess::OfficeProcess() = default;
+
+OfficeProcess::~OfficeProcess()
+{
+    stop(0);
+    if (!m_profileDir.isEmpty())
+        QDir(m_profileDir).removeRecursively();
+}
+
+bool OfficeProcess::ensureProfileFolder(QString& error)
+{
+    if (!m_profileDir.isEmpty() && QDir(m_profileDir).exists())
+        return true;
+    QByteArray tmpl = QDir(QDir::tempPath()).filePath(QStringLiteral("tessaview-office-XXXXXX")).toLocal8Bit();
+    if (!::mkdtemp(tmpl.data())) {
+        error = QStringLiteral("Cannot create a profile folder for the office: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    m_profileDir = QString::fromLocal8Bit(tmpl);
+    QDir(m_profileDir).mkpath(QStringLiteral("user"));
+    QFile settings(QDir(m_profileDir).filePath(QStringLiteral("user/registrymodifications.xcu")));
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(kProfileSettings) < 0) {
+        error = QStringLiteral("Cannot write the office profile in %1: %2").arg(m_profileDir, settings.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool OfficeProcess::start(const QString& program, QString& error)
+{
+    stop(0);
+    if (!ensureProfileFolder(error))
+        return false;
+    m_pipeName = newPipeName();
+    m_exitStatus = -1;
+
+    const QByteArray programBytes = program.toLocal8Bit();
+    if (::access(programBytes.constData(), X_OK) != 0) {
+        error = QStringLiteral("The office program %1 cannot be run: %2")
+                    .arg(program, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+
+    m_profileUrl = QUrl::fromLocalFile(m_profileDir).toString(QUrl::FullyEncoded);
+    const QList<QByteArray> args = {
+        programBytes,
+        "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+        "-env:UserInstallation=" + m_profileUrl.toUtf8(),
+        "--accept=pipe,name=" + m_pipeName.toUtf8() + ";urp;",
+    };
+    // Everything the child needs is prepared before fork: between fork and
+    // exec only async-signal-safe calls are allowed.
+    std::vector<char*> argv;
+    for (const QByteArray& a : args)
+        argv.push_back(const_cast<char*>(a.constData()));
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = QStringLiteral("Cannot start the office: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (child == 0) {
+        // Own process group, so that helpers it starts die with it; and it
+        // dies with us, so a crash of ours leaves no office behind.
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+        const int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::dup2(devnull, 1);
+            ::dup2(devnull, 2);
+        }
+        ::close_range(3, ~0U, 0);
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
+    }
+    // Also set the group from here, so that a kill right after fork reaches
+    // the group whatever the order of scheduling.
+    ::setpgid(child, child);
+    m_pid = child;
+    return true;
+}
+
+pid_t OfficeProcess::pid() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pid;
+}
+
+bool OfficeProcess::reapLocked(bool block)
+{
+    if (m_pid <= 0)
+        return true;
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(m_pid, &status, block ? 0 : WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    if (r == 0)
+        return false;
+    if (r == m_pid)
+        m_exitStatus = status;
+    // r < 0 (ECHILD): someone else reaped it; it is gone all the same.
+    m_pid = 0;
+    removeLeftSockets();
+    return true;
+}
+
+void OfficeProcess::removeLeftSockets() const
+{
+    // An office that was killed leaves its pipe sockets behind: the one we
+    // named, and the one it names after its profile folder (hex digits of
+    // the MD5 of the profile's URL in UTF-16, bytes not padded). Both names
+    // are unique to this process, and only sockets of our own user go.
+    const char* dir = ::access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp";
+    const QString prefix = QStringLiteral("%1/OSL_PIPE_%2_").arg(QLatin1String(dir)).arg(::geteuid());
+    QStringList names;
+    if (!m_pipeName.isEmpty())
+        names << prefix + m_pipeName;
+    if (!m_profileUrl.isEmpty()) {
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArray(reinterpret_cast<const char*>(m_profileUrl.utf16()), m_profileUrl.size() * 2),
+            QCryptographicHash::Md5);
+        QString hex;
+        for (char byte : digest)
+            hex += QString::number(static_cast<unsigned char>(byte), 16);
+        names << prefix + QStringLiteral("SingleOfficeIPC_") + hex;
+    }
+    for (const QString& name : names) {
+        const QByteArray path = QFile::encodeName(name);
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(path.constData());
+    }
+}
+
+bool OfficeProcess::isRunning()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pid <= 0)
+        return false;
+    return !reapLocked(false);
+}
+
+void OfficeProcess::kill()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Until it is reaped the pid (and the group id, which is the same) stays
+    // ours, so the signal cannot reach a stranger.
+    if (m_pid > 0) {
+        ::kill(-m_pid, SIGKILL);
+        ::kill(m_pid, SIGKILL);
+    }
+}
+
+bool OfficeProcess::waitForExit(int ms)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (reapLocked(false))
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void OfficeProcess::stop(int graceMs)
+{
+    if (graceMs > 0 && waitForExit(graceMs))
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pid <= 0)
+        return;
+    if (reapLocked(false))
+        return;
+    ::kill(-m_pid, SIGKILL);
+    ::kill(m_pid, SIGKILL);
+    reapLocked(true);
+}

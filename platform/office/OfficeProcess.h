@@ -1,0 +1,58 @@
+#pragma once
+// One office process that we started ourselves: its pid, a private profile
+// folder and a unique pipe name. The process is only ever signalled by its
+// pid (and its own process group), never looked up by name.
+#include <QString>
+
+#include <mutex>
+#include <sys/types.h>
+
+class OfficeProcess
+{
+public:
+    OfficeProcess();
+    ~OfficeProcess(); // kills a running process and removes the profile folder
+
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    // Starts `program` headless with the private profile and a fresh pipe
+    // name. Returns false (with `error`) when the program cannot be run.
+    bool start(const QString& program, QString& error);
+
+    // The pipe the office accepts UNO connections on (empty before start).
+    QString pipeName() const { return m_pipeName; }
+
+    // Process id while it runs (or died and was not yet reaped), else 0.
+    pid_t pid() const;
+
+    // True while the process has not exited. Reaps it when it has.
+    bool isRunning();
+
+    // Exit status after the process ended (as waitpid reports it), -1 when
+    // unknown.
+    int exitStatus() const { return m_exitStatus; }
+
+    // Sends SIGKILL to the process and its process group. Safe to call from
+    // another thread while the owner is blocked in a call to the office.
+    void kill();
+
+    // Waits up to `ms` for the process to end by itself; true when it did.
+    bool waitForExit(int ms);
+
+    // Ends the process: waits up to `graceMs` for it to exit, then kills it
+    // and reaps it. Afterwards pid() is 0.
+    void stop(int graceMs);
+
+private:
+    bool reapLocked(bool block);
+    void removeLeftSockets() const;
+    bool ensureProfileFolder(QString& error);
+
+    mutable std::mutex m_mutex;
+    pid_t m_pid = 0;
+    int m_exitStatus = -1;
+    QString m_profileDir;
+    QString m_profileUrl;
+    QString m_pipeName;
+};

@@ -1,0 +1,240 @@
+// Plain text, the selection, and formatted pieces of the text control.
+#include "textcontrol/TextControlPrivate.h"
+
+#include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+// One "\n" per paragraph end, whatever the office puts there.
+QString Normalised(const rtl::OUString& text)
+{
+    QString s = toQString(text);
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+// Moves by any number of characters (the office moves at most 32767 at a
+// time); false when the end of the text came first.
+bool MoveRight(const Reference<css::text::XTextCursor>& cursor, int count, bool expand)
+{
+    while (count > 0) {
+        const int step = std::min(count, 32767);
+        if (!cursor->goRight(static_cast<sal_Int16>(step), expand))
+            return false;
+        count -= step;
+    }
+    return true;
+}
+
+Reference<css::text::XText> MainText(const Reference<css::lang::XComponent>& model)
+{
+    return Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText();
+}
+
+// Puts `text` at the cursor, each line end a paragraph end; returns how
+// many characters of DocumentText that adds.
+int InsertLines(const Reference<css::text::XText>& text, const Reference<css::text::XTextCursor>& cursor,
+                const QString& value)
+{
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const Reference<css::text::XTextRange> at(cursor.get());
+    const QStringList lines = value.split(lineEnd);
+    int added = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            text->insertControlCharacter(at, css::text::ControlCharacter::PARAGRAPH_BREAK, false);
+            ++added;
+        }
+        if (!lines[i].isEmpty()) {
+            text->insertString(at, toOUString(lines[i]), false);
+            added += lines[i].size();
+        }
+    }
+    return added;
+}
+
+Reference<css::frame::XController> ControllerOf(const Reference<css::lang::XComponent>& model)
+{
+    return Reference<css::frame::XModel>(model, UNO_QUERY_THROW)->getCurrentController();
+}
+
+} // namespace
+
+Reference<css::text::XTextCursor> TextControl::Private::rangeCursor(const Reference<css::lang::XComponent>& model,
+                                                                    int start, int length)
+{
+    Reference<css::text::XTextCursor> cursor = MainText(model)->createTextCursor();
+    cursor->gotoStart(false);
+    if (start < 0) {
+        cursor->gotoEnd(false);
+        return cursor;
+    }
+    if (!MoveRight(cursor, start, false))
+        return cursor; // past the end: the caret stands at the end
+    if (length > 0 && !MoveRight(cursor, length, true))
+        cursor->gotoEnd(true);
+    return cursor;
+}
+
+Reference<css::text::XTextCursor> TextControl::Private::selectionCursor(const Reference<css::lang::XComponent>& model) const
+{
+    return rangeCursor(model, selStart, selLength);
+}
+
+QString TextControl::DocumentText() const
+{
+    OfficeDocument* doc = d->openDocument();
+    if (!doc)
+        return {};
+    QString text;
+    d->run(*doc, QStringLiteral("reading the text"), [&](const Reference<css::lang::XComponent>& model) {
+        text = Normalised(MainText(model)->getString());
+    });
+    return text;
+}
+
+void TextControl::setDocumentText(const QString& value)
+{
+    OfficeDocument& doc = d->document();
+    d->run(doc, QStringLiteral("replacing the text"), [&](const Reference<css::lang::XComponent>& model) {
+        Reference<css::text::XText> text = MainText(model);
+        Reference<css::text::XTextCursor> cursor = text->createTextCursor();
+        cursor->gotoStart(false);
+        cursor->gotoEnd(true);
+        cursor->setString(rtl::OUString());
+        InsertLines(text, cursor, value);
+    });
+    d->selStart = 0;
+    d->selLength = 0;
+    d->documentChanged();
+}
+
+int TextControl::SelectionStart() const
+{
+    if (d->selStart >= 0)
+        return d->selStart;
+    return static_cast<int>(DocumentText().size());
+}
+
+void TextControl::setSelectionStart(int start)
+{
+    if (start < -1)
+        d->raise(kErrInvalidValue, QStringLiteral("%1 is not a text position.").arg(start));
+    d->selStart = start;
+    d->selLength = 0; // a new caret position drops the old selection
+}
+
+int TextControl::SelectionLength() const
+{
+    return d->selLength;
+}
+
+void TextControl::setSelectionLength(int length)
+{
+    if (length < 0)
+        d->raise(kErrInvalidValue, QStringLiteral("%1 is not a selection length.").arg(length));
+    if (d->selStart < 0)
+        d->selStart = SelectionStart();
+    d->selLength = length;
+}
+
+QString TextControl::SelectedText() const
+{
+    OfficeDocument* doc = d->openDocument();
+    if (!doc || d->selLength == 0)
+        return {};
+    QString text;
+    d->run(*doc, QStringLiteral("reading the selection"), [&](const Reference<css::lang::XComponent>& model) {
+        text = Normalised(d->selectionCursor(model)->getString());
+    });
+    return text;
+}
+
+void TextControl::setSelectedText(const QString& value)
+{
+    OfficeDocument& doc = d->document();
+    if (d->selStart < 0)
+        d->selStart = SelectionStart();
+    int added = 0;
+    d->run(doc, QStringLiteral("changing the selection"), [&](const Reference<css::lang::XComponent>& model) {
+        Reference<css::text::XTextCursor> cursor = d->selectionCursor(model);
+        cursor->setString(rtl::OUString());
+        cursor->collapseToEnd();
+        added = InsertLines(cursor->getText(), cursor, value);
+    });
+    // The caret follows what was put in, as after typing.
+    d->selStart += added;
+    d->selLength = 0;
+    d->documentChanged();
+}
+
+TextControlData TextControl::CopySelectionData(const QString& /*unused*/, int /*format*/, bool /*unused2*/)
+{
+    return SelectedFormattedText();
+}
+
+void TextControl::InsertData(const TextControlData& data, int /*format*/, bool /*unused*/)
+{
+    setSelectedFormattedText(data);
+}
+
+TextControlData TextControl::SelectedFormattedText() const
+{
+    TextControlData data;
+    OfficeDocument* doc = d->openDocument();
+    if (!doc)
+        return data;
+    d->run(*doc, QStringLiteral("copying the selection"), [&](const Reference<css::lang::XComponent>& model) {
+        Reference<css::frame::XController> controller = ControllerOf(model);
+        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
+            ->select(Any(Reference<css::text::XTextRange>(d->selectionCursor(model).get())));
+        data.d->transferable = Reference<css::datatransfer::XTransferableSupplier>(controller, UNO_QUERY_THROW)
+                                   ->getTransferable();
+    });
+    return data;
+}
+
+void TextControl::setSelectedFormattedText(const TextControlData& data)
+{
+    if (data.isEmpty())
+        return;
+    OfficeDocument& doc = d->document();
+    if (d->selStart < 0)
+        d->selStart = SelectionStart();
+    int caret = d->selStart;
+    d->run(doc, QStringLiteral("inserting formatted text"), [&](const Reference<css::lang::XComponent>& model) {
+        Reference<css::frame::XController> controller = ControllerOf(model);
+        Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
+            ->select(Any(Reference<css::text::XTextRange>(d->selectionCursor(model).get())));
+        Reference<css::datatransfer::XTransferableSupplier>(controller, UNO_QUERY_THROW)
+            ->insertTransferable(data.d->transferable);
+        // The caret stands after the inserted piece; count the text before it.
+        Reference<css::text::XTextRange> viewCursor(
+            Reference<css::text::XTextViewCursorSupplier>(controller, UNO_QUERY_THROW)->getViewCursor(), UNO_QUERY_THROW);
+        Reference<css::text::XText> text = MainText(model);
+        Reference<css::text::XTextCursor> before = text->createTextCursor();
+        before->gotoStart(false);
+        before->gotoRange(viewCursor->getStart(), true);
+        caret = static_cast<int>(Normalised(before->getString()).size());
+    });
+    d->selStart = caret;
+    d->selLength = 0;
+    d->documentChanged();
+}
