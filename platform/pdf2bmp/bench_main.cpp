@@ -2,46 +2,19 @@
 // seconds taken, for bench/raster/run.sh.
 //   pdf2bmp_bench FILE.pdf png|jpeg|bmp|tiff|mtiff DPI OUTDIR [THREADS]
 // jpeg, bmp and tiff write one file per page through the rasteriser; png
-// renders a raster and encodes it with MuPDF's PNG writer (the program
-// re-saves PNG through its image writers); mtiff writes one multi-page TIFF.
+// renders a raster and writes it with the program's image writers, as a
+// conversion to PNG does; mtiff writes one multi-page TIFF.
 #include "pdf2bmp/pdf2bmp.h"
 
-extern "C" {
-#include <mupdf/fitz.h>
-}
+#include "imagefile/ImageFile.h"
+
+#include <QString>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-namespace {
-
-bool savePng(fz_context* ctx, const RasterImage& image, const std::string& path)
-{
-    fz_pixmap* pix = nullptr;
-    bool ok = true;
-    fz_var(pix);
-    fz_try(ctx)
-    {
-        pix = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), image.width, image.height, nullptr, 0,
-                                      image.width * 3, const_cast<unsigned char*>(image.rgb.data()));
-        fz_set_pixmap_resolution(ctx, pix, image.dpiX, image.dpiY);
-        fz_save_pixmap_as_png(ctx, pix, path.c_str());
-    }
-    fz_always(ctx)
-    {
-        fz_drop_pixmap(ctx, pix);
-    }
-    fz_catch(ctx)
-    {
-        ok = false;
-    }
-    return ok;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -62,7 +35,6 @@ int main(int argc, char** argv)
         return 1;
     }
     const int pages = pdf_get_page_count(handle);
-    fz_context* ctx = format == "png" ? fz_new_context(nullptr, nullptr, FZ_STORE_UNLIMITED) : nullptr;
     int result = 0;
     RasterImage image;
     if (format == "mtiff") {
@@ -78,7 +50,7 @@ int main(int argc, char** argv)
                 result = pdf_save_pages(handle, p, 1, 0, 0, dpi, 75, (name + "tif").c_str());
             } else if (format == "png") {
                 result = pdf_render_page(handle, p, 0, 0, dpi, &image);
-                if (result >= 0 && !savePng(ctx, image, name + "png"))
+                if (result >= 0 && !SaveRasterImage(image, QString::fromStdString(name + "png"), ImageTypePng, 75))
                     result = -1;
             } else {
                 std::fprintf(stderr, "unknown format %s\n", format.c_str());
@@ -88,8 +60,6 @@ int main(int argc, char** argv)
     }
     pdf_close_file(handle);
     pdf_done();
-    if (ctx)
-        fz_drop_context(ctx);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (result < 0) {
         std::fprintf(stderr, "failed with %d\n", result);
