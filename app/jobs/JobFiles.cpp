@@ -168,6 +168,14 @@ PassEnd loadLines(MainFormState& form, FlexGrid& grid, QIODevice& text, const QS
     }
     if (lines.failed())
         return PassEnd::ReadError;
+    if (!form.bRunning && !sliced && taskLineAhead(lines)) {
+        // Paused part way: the tasks not read yet stay reachable through a
+        // reload row instead of dropping out of the job.
+        addReloadRow(grid, path, std::max(lineNumber + 1, lStartTask), grid.Rows() - 2 + lStartTask);
+        sliced = true;
+    }
+    if (lines.failed())
+        return PassEnd::ReadError;
     const bool more = sliced || taskLineAhead(lines);
     if (lines.failed())
         return PassEnd::ReadError;

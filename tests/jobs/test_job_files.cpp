@@ -273,8 +273,12 @@ private slots:
         QVERIFY(testutil::writeFile(path("pause.krj"), taskLines(1, 2500) + kNewTaskLine));
 
         QCOMPARE(LoadConversionJobFile(form, path("pause.krj"), 1, form.fgToDo), JobLoadResult::Partial);
-        QCOMPARE(form.fgToDo.Rows(), 1002);
+        QCOMPARE(form.fgToDo.Rows(), 1003);
         QCOMPARE(form.fgToDo.TextMatrix(1000, todocol::Number), QStringLiteral("1000"));
+        // The tasks not read yet are not dropped: a reload row reaches them.
+        QCOMPARE(form.fgToDo.TextMatrix(1001, todocol::Do), QStringLiteral("S1"));
+        QCOMPARE(form.fgToDo.TextMatrix(1001, todocol::Input),
+                 QStringLiteral("Reload conversion job start at task 1001"));
         QVERIFY(!form.bRunning);
         QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
         QCOMPARE(toolbarUpdates, 2);
