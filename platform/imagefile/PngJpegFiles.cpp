@@ -1,9 +1,9 @@
-// PNG through libpng and JPEG through libjpeg, straight from the caller's
-// RGB rows. Both libraries leave an encoder by longjmp on errors, so the
-// functions that call them hold no C++ objects with destructors.
+// PNG through libdeflate and JPEG through libjpeg, straight from the
+// caller's RGB rows. libjpeg leaves the encoder by longjmp on errors, so
+// the function that calls it holds no C++ objects with destructors.
 #include "ImageFileInternal.h"
 
-#include <png.h>
+#include <libdeflate.h>
 // jpeglib.h needs size_t and FILE declared first.
 #include <cstdio>
 #include <jpeglib.h>
@@ -11,57 +11,105 @@
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace imagefile_detail {
 
 namespace {
+
+// Level 2: past it the files shrink little and the time grows fast.
+constexpr int kPngDeflateLevel = 2;
 
 struct EncodeFailure {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX] = {};
 };
 
-[[noreturn]] void PngError(png_structp png, png_const_charp message)
+void PutBigEndian(std::uint8_t* at, std::uint32_t value)
 {
-    auto* failure = static_cast<EncodeFailure*>(png_get_error_ptr(png));
-    std::snprintf(failure->message, sizeof failure->message, "%s", message);
-    std::longjmp(failure->jump, 1);
+    at[0] = static_cast<std::uint8_t>(value >> 24);
+    at[1] = static_cast<std::uint8_t>(value >> 16);
+    at[2] = static_cast<std::uint8_t>(value >> 8);
+    at[3] = static_cast<std::uint8_t>(value);
 }
 
-void PngWarning(png_structp, png_const_charp)
+bool WriteChunk(std::FILE* out, const char type[4], const std::uint8_t* data, std::size_t size)
 {
+    std::uint8_t head[8];
+    PutBigEndian(head, static_cast<std::uint32_t>(size));
+    std::memcpy(head + 4, type, 4);
+    std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
+    if (size > 0) // a null buffer would restart the checksum
+        crc = libdeflate_crc32(crc, data, size);
+    std::uint8_t tail[4];
+    PutBigEndian(tail, crc);
+    return std::fwrite(head, 1, 8, out) == 8 && (size == 0 || std::fwrite(data, 1, size, out) == size)
+        && std::fwrite(tail, 1, 4, out) == 4;
 }
 
+// PNG written directly: every row filtered with "Up" (a plain byte
+// difference the compiler vectorises) and the whole image deflated in one
+// call by libdeflate. Several times faster than libpng's row-by-row zlib on
+// photographic pages, at about the same size.
 bool EncodePng(std::FILE* out, const RasterImage& image, EncodeFailure& failure)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, PngError, PngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3u;
+    const std::size_t height = static_cast<std::size_t>(image.height);
+    std::vector<std::uint8_t> filtered(height * (rowBytes + 1));
+    const std::uint8_t* rgb = image.rgb.data();
+    for (std::size_t y = 0; y < height; ++y) {
+        std::uint8_t* row = filtered.data() + y * (rowBytes + 1);
+        const std::uint8_t* cur = rgb + y * rowBytes;
+        if (y == 0) {
+            row[0] = 0;
+            std::memcpy(row + 1, cur, rowBytes);
+            continue;
+        }
+        const std::uint8_t* prev = cur - rowBytes;
+        row[0] = 2;
+        for (std::size_t i = 0; i < rowBytes; ++i)
+            row[1 + i] = static_cast<std::uint8_t>(cur[i] - prev[i]);
+    }
+
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(kPngDeflateLevel);
+    if (!compressor) {
         std::snprintf(failure.message, sizeof failure.message, "out of memory");
         return false;
     }
-    if (setjmp(failure.jump)) {
-        png_destroy_write_struct(&png, &info);
+    std::vector<std::uint8_t> packed(libdeflate_zlib_compress_bound(compressor, filtered.size()));
+    const std::size_t packedSize =
+        libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), packed.data(), packed.size());
+    libdeflate_free_compressor(compressor);
+    if (packedSize == 0) {
+        std::snprintf(failure.message, sizeof failure.message, "compression failed");
         return false;
     }
-    png_init_io(png, out);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_pHYs(png, info, static_cast<png_uint_32>(PixelsPerMeter(image.dpiX)),
-                 static_cast<png_uint_32>(PixelsPerMeter(image.dpiY)), PNG_RESOLUTION_METER);
-    // One filter instead of trying all five per row: close to the same size
-    // on document pages in well over half the time.
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_set_compression_level(png, 6);
-    png_write_info(png, info);
-    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3u;
-    for (int y = 0; y < image.height; ++y)
-        png_write_row(png, image.rgb.data() + static_cast<std::size_t>(y) * rowBytes);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
+
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    std::uint8_t header[13];
+    PutBigEndian(header, static_cast<std::uint32_t>(image.width));
+    PutBigEndian(header + 4, static_cast<std::uint32_t>(image.height));
+    header[8] = 8;  // bits per sample
+    header[9] = 2;  // RGB
+    header[10] = 0; // deflate
+    header[11] = 0; // adaptive filtering
+    header[12] = 0; // no interlace
+    std::uint8_t physical[9];
+    PutBigEndian(physical, static_cast<std::uint32_t>(PixelsPerMeter(image.dpiX)));
+    PutBigEndian(physical + 4, static_cast<std::uint32_t>(PixelsPerMeter(image.dpiY)));
+    physical[8] = 1; // per metre
+
+    bool ok = std::fwrite(signature, 1, 8, out) == 8 && WriteChunk(out, "IHDR", header, sizeof header)
+        && WriteChunk(out, "pHYs", physical, sizeof physical);
+    constexpr std::size_t kChunk = 1u << 20;
+    for (std::size_t at = 0; ok && at < packedSize; at += kChunk)
+        ok = WriteChunk(out, "IDAT", packed.data() + at, std::min(kChunk, packedSize - at));
+    ok = ok && WriteChunk(out, "IEND", nullptr, 0);
+    if (!ok)
+        std::snprintf(failure.message, sizeof failure.message, "%s", std::strerror(errno));
+    return ok;
 }
 
 struct JpegFailure {

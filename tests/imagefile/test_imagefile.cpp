@@ -320,7 +320,7 @@ void TestImageFile::savesEachType()
 
     if (!identifyFormat.isEmpty()) {
         const Run id = RunTool(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%m %w %h\n"), path});
-        QCOMPARE(id.exitCode, 0);
+        QVERIFY2(id.exitCode == 0, id.err.constData());
         QCOMPARE(QString::fromLatin1(id.out).trimmed(), identifyFormat + QStringLiteral(" 64 48"));
         const QString problem = ComparePixels(image, PixelsByConvert(path), maxMeanDiff);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
