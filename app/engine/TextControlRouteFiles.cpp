@@ -44,6 +44,11 @@ void yieldOnce()
         QCoreApplication::processEvents();
 }
 
+bool isOfficeFailure(int number)
+{
+    return number == kErrOfficeTimedOut || number == kErrOfficeStopped || number == kErrOfficeUnavailable;
+}
+
 void recordError(short number, const QString& description, bool& cancelDisplay)
 {
     G_lTextControlError = number;
@@ -84,6 +89,14 @@ bool TextControlLoadDocument(TextControl& control, const QString& file, int seco
             control.Visible = wasVisible;
             return true;
         } catch (const TextControlError& e) {
+            if (isOfficeFailure(e.number)) {
+                // The office hung, died or could not start: another try
+                // would only wait again. Its reason is the load's error.
+                G_lTextControlError = e.number;
+                G_sTextControlError = e.description;
+                control.Visible = wasVisible;
+                return false;
+            }
             if (attempt == 2) {
                 control.Visible = wasVisible;
                 return false;
@@ -109,7 +122,7 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
             G_lTextControlError = 0;
             control.setIndexedSetting(37, true);
             const int secondArgument = format == 3 ? 30 : 0;
-            if (!TextControlLoadDocument(control, file, secondArgument, format))
+            if (!TextControlLoadDocument(control, file, secondArgument, format) && G_lTextControlError == 0)
                 G_lTextControlError = kTextControlLoadStepFailed;
             if (G_lTextControlError == 0) {
                 yieldOnce();

@@ -28,6 +28,8 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
                         Sleeper& sleeper = DefaultSleeper());
 
 // One load call, tried once more after a raised error. True on success.
+// When the office hung, died or could not be started, the call is not
+// tried again and the office's reason is left in the error globals.
 bool TextControlLoadDocument(TextControl& control, const QString& file, int secondArgument, int format);
 
 // Writes the control's document to `file` in `format` (1, 6, 10, 11 text;
