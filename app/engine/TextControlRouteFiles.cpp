@@ -145,7 +145,8 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
                         + separator + file;
                 break;
             default:
-                error = Translate(QStringLiteral("OpenFile")) + G_sTextControlError;
+                // The key alone would run into the text.
+                error = Translate(QStringLiteral("OpenFile")) + QStringLiteral(": ") + G_sTextControlError;
                 break;
             }
             return G_lTextControlError;
