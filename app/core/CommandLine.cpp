@@ -143,6 +143,19 @@ void applySaveInOriginalFolder(clsConversionOptions& o)
     o.sTargetFile = folder + GetFileTypeExtension(o.lTargetFileType, true, extensiontable::PDFtoImage);
 }
 
+bool pdfAWithPassword(const MainFormState& form, const clsConversionOptions& o)
+{
+    return o.sCLBatchJobFile.isEmpty() && o.lTargetFileType == filetype::PdfA && form.bOverridePDFSettings
+           && (!form.sVyxPDFUserPassword.isEmpty() || !form.sVyxPDFMasterPassword.isEmpty());
+}
+
+QString pdfAWithPasswordText()
+{
+    return Translate(QStringLiteral("PDF/A does not allow encryption, so a PDF/A output cannot have a password. "
+                                    "An output named .pdf is made as PDF/A; ask for a plain PDF with /C 12 to "
+                                    "protect it with a password."));
+}
+
 QString programName()
 {
     if (QCoreApplication::instance())
@@ -270,10 +283,17 @@ bool ParseCommandLine(const QStringList& arguments, clsConversionOptions& option
     }
 
     ValidateConversionOptions(form, options);
+    if (options.lErr == 0 && pdfAWithPassword(form, options))
+        options.lErr = kErrPdfAWithPassword;
     if (!options.sLogFile.isEmpty())
         WriteMessageToLogFile(CommandLineLogHeader(), options.sLogFile, false);
     if (options.lErr == 0)
         return true;
-    ReportConversionItemErrorCommandLine(options);
+    if (options.lErr == kErrPdfAWithPassword) {
+        options.sErr = pdfAWithPasswordText();
+        WriteMessageToLogFile(options.sErr, options.sLogFile, options.bVerbose);
+    } else {
+        ReportConversionItemErrorCommandLine(options);
+    }
     return false;
 }

@@ -51,9 +51,16 @@ QString ResolveCommandLinePath(const QString& value);
 // translated "Date" and the current date and time.
 QString CommandLineLogHeader();
 
+// Verdict left in lErr for a PDF/A output (type 14, which a ".pdf" output
+// is unless /C says otherwise) asked to carry a password: PDF/A forbids
+// encryption.
+inline constexpr int kErrPdfAWithPassword = -120;
+
 // Reads the arguments into the task record and the settings the command
 // line may override on the main form (/Z, /W), writes the log file's header
-// when /L is given, and validates the task. True when the task is valid.
+// when /L is given, and validates the task. A PDF/A output with a PDF
+// password (/W, or the PDF settings) is refused with advice to ask for a
+// plain PDF (/C 12). True when the task is valid.
 // False for no arguments and for an automation start (nothing written; the
 // run is then not a command-line run), and for an invalid task, whose
 // message is then in sErr and the log file.

@@ -9,3 +9,4 @@ bool G_bPostErrorLevel = false;
 QString G_sLastRunError;
 bool G_bEastAsianLocale = false;
 bool G_bSuppressControlEvents = false;
+int glnMeasurement = 1;

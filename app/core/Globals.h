@@ -11,6 +11,7 @@ extern bool G_bPostErrorLevel;       // /P: the run's code becomes the exit stat
 extern QString G_sLastRunError;      // message of the last failed command-line run
 extern bool G_bEastAsianLocale;      // Chinese, Japanese or Korean user locale
 extern bool G_bSuppressControlEvents; // set while code fills the window's controls
+extern int glnMeasurement;           // page unit of the option dialogs: 1 inches, 2 centimetres
 
 // The product name as the version information gives it, quotes included.
 inline const QString kProductName = QStringLiteral("'Tessaview'");

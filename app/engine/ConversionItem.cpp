@@ -8,6 +8,7 @@
 #include "engine/ImageSaver.h"
 #include "engine/JobLoop.h"
 #include "engine/PdfToImage.h"
+#include "engine/TextControlRoute.h"
 #include "imagefile/ImageFile.h"
 #include "jobs/MainFormState.h"
 #include "jobs/OptionString.h"
@@ -45,10 +46,9 @@ public:
         return item.lErr;
     }
 
-    int ConvertViaTextControl(JobEngine&, clsConversionOptions& item) override
+    int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item) override
     {
-        setNotAvailable(item, "Documents cannot be converted through the text engine in this build.");
-        return item.lErr;
+        return ::ConvertViaTextControl(engine, item);
     }
 
     int PerformConversionItemPDFtoImageDLL(JobEngine& engine, clsConversionOptions& item,

@@ -46,8 +46,8 @@ public:
     virtual void ReleaseWordInstance() {}
 };
 
-// The program's routes: the rasteriser is live; the office and text-control
-// routes answer kRouteNotAvailable with a message saying so.
+// The program's routes: the rasteriser and the text-control route are live;
+// the office route answers kRouteNotAvailable with a message saying so.
 ConversionRoutes& DefaultConversionRoutes();
 
 // Runs one item (the record is the item's own, filled by the task runner)

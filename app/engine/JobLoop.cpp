@@ -9,6 +9,7 @@
 #include "engine/FileTypes.h"
 #include "engine/LogRows.h"
 #include "engine/TaskRunners.h"
+#include "engine/TextControlRoute.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormState.h"
@@ -141,6 +142,15 @@ JobEngine::JobEngine(MainFormState& mainForm)
     , routes(&DefaultConversionRoutes())
     , tickCount(steadyMilliseconds)
 {
+}
+
+JobEngine::~JobEngine() = default;
+
+TextControlHost& JobEngine::TextControls()
+{
+    if (!m_textControls)
+        m_textControls = std::make_unique<TextControlHost>();
+    return *m_textControls;
 }
 
 bool JobEngine::bStillRunning()

@@ -10,11 +10,13 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 
 class clsConversionOptions;
 class ConversionRoutes;
 class FlexGrid;
 class MainFormState;
+class TextControlHost;
 
 // What the window adds to a run. Each may be left empty; a run without a
 // window then does without it as noted.
@@ -64,6 +66,7 @@ class JobEngine
 {
 public:
     explicit JobEngine(MainFormState& form);
+    ~JobEngine();
     JobEngine(const JobEngine&) = delete;
     JobEngine& operator=(const JobEngine&) = delete;
 
@@ -110,6 +113,14 @@ public:
     // Which row the resume index belongs to.
     int lResumeRow = 0;
     QString sResumeRowKey;
+
+    // The main form's text controls and their office: made when the first
+    // document needs them, so that runs without documents start no office,
+    // and kept while the engine lives.
+    TextControlHost& TextControls();
+
+private:
+    std::unique_ptr<TextControlHost> m_textControls;
 };
 
 // The row at which a run starts: the first task row without a pass mark,

@@ -7,7 +7,7 @@ data="${XDG_CONFIG_HOME:-$HOME/.config}/Kestrova, Inc/Tessaview"
 out="$data/Demo Output/Unicode text to TIFF"
 mkdir -p "$out" || exit 1
 
-"${QVIM:-qvim}" /S "$data/Demo Data/Sample Unicode Text.txt" /T "$out/*.tif" /8 1 /2 1 /L "$out/qvim.log" /P
+"${QVIM:-qvim}" /S "$data/Demo Data/Sample Unicode Text.txt" /T "$out/Sample Unicode Text.tif" /8 1 /2 1 /L "$out/qvim.log" /P
 status=$?
 
 echo "qvim ended with $status (0 converted, 252 a conversion failed, 253 invalid arguments)."

@@ -253,6 +253,10 @@ private slots:
         QTest::newRow("missing job") << L{"/J", "{d}/in/none.krj"} << L{"J={d}/in/none.krj"} << false;
         QTest::newRow("passwords") << L{"/Z", "\"open", "sesame\"", "/W", "se\"cr\"et"}
             << L{"Z=open sesame", "W=secret", "PDF override=1"} << false;
+        QTest::newRow("PDF/A output with a PDF password") << L{"/S", "{d}/in/a.doc", "/T", "{d}/out/a.pdf", "/W", "pw"}
+            << L{"C=14", "W=pw", "PDF override=1"} << false;
+        QTest::newRow("plain PDF output with a PDF password") << L{"/S", "{d}/in/a.doc", "/T", "{d}/out/a.pdf", "/C", "12", "/W", "pw"}
+            << L{"C=12", "W=pw", "PDF override=1"} << true;
         QTest::newRow("-embed inside a path runs normally") << L{"/S", "{d}/in/-embedding.doc", "/T", "{d}/out/e.jpg"}
             << L{"S={d}/in/-embedding.doc", "command-line mode=1"} << true;
         QTest::newRow("-Embedding among switches is no automation start") << L{"-Embedding", "/S", "{d}/in/a.doc", "/T", "{d}/out/e.jpg"}
@@ -283,6 +287,24 @@ private slots:
             QCOMPARE(o.lErr == 0, valid);
             QCOMPARE(o.sErr.isEmpty(), valid);
         }
+    }
+
+    void pdfAWithAPasswordIsRefusedWithAdvice()
+    {
+        G_bCommandLineMode = true;
+        MainFormState form;
+        form.bOverridePDFSettings = true;
+        form.sVyxPDFMasterPassword = QStringLiteral("from the settings");
+        clsConversionOptions o;
+        QVERIFY(!ParseCommandLine(d(QStringList{"/S", "{d}/in/a.doc", "/T", "{d}/out/a.pdf", "/L", "{d}/run.log"}), o, form));
+        QCOMPARE(o.lErr, kErrPdfAWithPassword);
+        QVERIFY2(o.sErr.contains(QLatin1String("PDF/A")) && o.sErr.contains(QLatin1String("/C 12")), qPrintable(o.sErr));
+        QVERIFY(log().contains(o.sErr));
+
+        // Switched off, the settings' password does not count.
+        form.bOverridePDFSettings = false;
+        clsConversionOptions plain;
+        QVERIFY(ParseCommandLine(d(QStringList{"/S", "{d}/in/a.doc", "/T", "{d}/out/a.pdf"}), plain, form));
     }
 
     void noArgumentsAndAutomationWriteNothing()
@@ -378,9 +400,9 @@ private slots:
     void documentConversionIsRefusedUntilItsEngineIsBuiltIn()
     {
         MainFormState form;
-        const QStringList arguments = d(QStringList{"/S", "in/a.doc", "/T", "out/a.jpg", "/L", "run.log"});
+        const QStringList arguments = d(QStringList{"/S", "in/a.doc", "/T", "out/a.jpg", "/M", "1", "/L", "run.log"});
         QCOMPARE(RunCommandLine(form, arguments), -4);
-        const QString refusal = QStringLiteral("Documents cannot be converted through the text engine in this build.");
+        const QString refusal = QStringLiteral("Documents cannot be converted through the office engine in this build.");
         QVERIFY(log().contains(QStringLiteral("\r\nJob # 1  ") + refusal + QStringLiteral(" - ") + d("{d}/in/a.doc")
                                + QStringLiteral("\r\n")));
         QCOMPARE(G_sLastRunError, refusal);

@@ -261,7 +261,6 @@ private slots:
     {
         QTest::addColumn<int>("method");
         QTest::newRow("office") << 1;
-        QTest::newRow("text engine") << 2;
     }
 
     void routesNotInThisBuildSaySo()

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -108,6 +110,26 @@ inline QString pdfInfoField(const QByteArray& report, const QString& key)
             return line.mid(key.size() + 1).trimmed();
     }
     return {};
+}
+
+// Page size of the first page as pdfinfo reports it, in points.
+inline QSizeF pdfPageSize(const QString& pdf)
+{
+    const QString field = pdfInfoField(pdfInfo(pdf).out, QStringLiteral("Page size"));
+    static const QRegularExpression size(QStringLiteral("^([0-9.]+) x ([0-9.]+) pts"));
+    const auto m = size.match(field);
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+// Left edge of the first word on the first page, in points.
+inline double firstWordLeft(const QString& pdf)
+{
+    const ToolResult r = runTool(QStringLiteral("pdftotext"),
+                                 {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                  QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\""));
+    const auto m = word.match(QString::fromUtf8(r.out));
+    return m.hasMatch() ? m.captured(1).toDouble() : -1;
 }
 
 } // namespace officetest

@@ -8,7 +8,6 @@
 #include "OfficeTestSupport.h"
 #include "TestUtil.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -24,26 +23,6 @@ struct ErrorEvent
     int number = 0;
     QString text;
 };
-
-// Page size of the first page as pdfinfo reports it, in points.
-QSizeF PdfPageSize(const QString& pdf)
-{
-    const QString field = pdfInfoField(pdfInfo(pdf).out, QStringLiteral("Page size"));
-    static const QRegularExpression size(QStringLiteral("^([0-9.]+) x ([0-9.]+) pts"));
-    const auto m = size.match(field);
-    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
-}
-
-// Left edge of the first word on the first page, in points.
-double FirstWordLeft(const QString& pdf)
-{
-    const ToolResult r = runTool(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
-                                  QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
-    static const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\""));
-    const auto m = word.match(QString::fromUtf8(r.out));
-    return m.hasMatch() ? m.captured(1).toDouble() : -1;
-}
 
 QString PdfFonts(const QString& pdf)
 {
@@ -148,7 +127,7 @@ private slots:
         const QString pdf = path(QStringLiteral("out-%1.pdf").arg(format));
         m_control->Save(pdf, 0, 12);
         QVERIFY2(pdfText(pdf).simplified().contains(expected), qPrintable(pdfText(pdf)));
-        const QSizeF page = PdfPageSize(pdf);
+        const QSizeF page = pdfPageSize(pdf);
         if (letterPage) {
             QCOMPARE(qRound(page.width()), 612);
             QCOMPARE(qRound(page.height()), 792);
@@ -197,10 +176,10 @@ private slots:
 
         const QString pdf = path(QStringLiteral("page.pdf"));
         m_control->Save(pdf, 0, 12);
-        const QSizeF page = PdfPageSize(pdf);
+        const QSizeF page = pdfPageSize(pdf);
         QCOMPARE(qRound(page.width()), 842); // A4 landscape
         QCOMPARE(qRound(page.height()), 595);
-        QVERIFY2(qAbs(FirstWordLeft(pdf) - 144.0) < 2.0, qPrintable(QString::number(FirstWordLeft(pdf))));
+        QVERIFY2(qAbs(firstWordLeft(pdf) - 144.0) < 2.0, qPrintable(QString::number(firstWordLeft(pdf))));
     }
 
     void paragraphAndFontOverridesCoverTheWholeText()
