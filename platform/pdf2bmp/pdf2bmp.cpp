@@ -1,10 +1,12 @@
 #include "pdf2bmp/pdf2bmp.h"
 
-#include "pdf2bmp/ImageEncoders.h"
+#include "imagefile/ImageFile.h"
 #include "pdf2bmp/MuPdfPages.h"
 #include "pdf2bmp/OutputFile.h"
 #include "pdf2bmp/PopplerPages.h"
 #include "pdf2bmp/TiffPageList.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -188,12 +190,13 @@ int pdf_save_page(int handle, int page, int width, int height, int dpi, int qual
 
     int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &lib.scratch);
     if (result == PDF2BMP_OK) {
-        OutputFile output(outPath);
-        if (!output.create())
-            result = PDF2BMP_ERR_WRITE;
-        else
-            result = WriteImageFile(lib.scratch, format, quality, output.tempPath().c_str());
-        if (result == PDF2BMP_OK && !output.commit())
+        // The image writers save through a temporary file of their own and
+        // rename it, so a failed page never leaves a partial file.
+        constexpr int kJpegMaxSide = 65500;
+        if (format == PDF2BMP_FORMAT_JPEG && std::max(lib.scratch.width, lib.scratch.height) > kJpegMaxSide)
+            result = PDF2BMP_ERR_TOO_LARGE;
+        else if (!SaveRasterImage(lib.scratch, QFile::decodeName(outPath),
+                                  format == PDF2BMP_FORMAT_JPEG ? ImageTypeJpeg : ImageTypeBmp, quality))
             result = PDF2BMP_ERR_WRITE;
     }
     releaseLargeScratch(lib);
