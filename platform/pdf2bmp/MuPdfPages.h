@@ -12,7 +12,7 @@ namespace mupdf {
 // The base context has the locks that clones need; MuPDF's own messages
 // are kept off stderr.
 fz_context* NewBaseContext();
-fz_context* CloneContext(fz_context* base);
+fz_context* NewPrivateContext();
 void DropContext(fz_context* ctx);
 
 // Opens path as a PDF and authenticates it with the empty password, then

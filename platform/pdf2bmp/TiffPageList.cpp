@@ -63,7 +63,7 @@ public:
 private:
     void work()
     {
-        fz_context* ctx = mupdf::CloneContext(m_job.base);
+        fz_context* ctx = mupdf::NewPrivateContext();
         fz_document* doc = nullptr;
         int pages = 0;
         const bool opened = ctx
