@@ -1,4 +1,4 @@
-#include "core/Startup.h"
+#include "startup/Startup.h"
 
 #include <QCoreApplication>
 

@@ -2,6 +2,8 @@
 
 #include "base/MessageSink.h"
 
+#include <QRegularExpression>
+
 #include <limits>
 
 namespace {
@@ -366,4 +368,20 @@ QString BuildValidDateString(const QString& month, const QString& day, const QSt
         break;
     }
     return date + u' ' + time;
+}
+
+QString FormatGeneralDate(const QDateTime& when, const QLocale& locale)
+{
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
+    // The short time form with the seconds added after the minutes, in the
+    // separator that stands before the minutes ("h:mm AP" -> "h:mm:ss AP").
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(u's')) {
+        const qsizetype minutes = time.indexOf(QLatin1String("mm"));
+        if (minutes > 0)
+            time.insert(minutes + 2, time.at(minutes - 1) + QStringLiteral("ss"));
+    }
+    return locale.toString(when, date + u' ' + time);
 }

@@ -62,3 +62,8 @@ QDateTime StringToDate(const QString& text, const QLocale& locale = QLocale::sys
 // year or a day that is not a whole number from 1 on gives an empty text.
 QString BuildValidDateString(const QString& month, const QString& day, const QString& year,
                              const QString& time, const QLocale& locale = QLocale::system());
+
+// A date and time in the regional settings' general form: the short date
+// with the full year, then the time with seconds and without a time zone
+// ("12/10/2026 5:18:23 AM" in the United States).
+QString FormatGeneralDate(const QDateTime& when, const QLocale& locale = QLocale::system());

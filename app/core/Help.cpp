@@ -1,10 +1,13 @@
 #include "core/Help.h"
 
 #include "core/InstalledData.h"
+#include "core/Translator.h"
 #include "help/HelpOpener.h"
 
 #include <QFileInfo>
 #include <QUrl>
+
+#include <cstdio>
 
 QString G_sHelpFilePath;
 QString G_sOnlineHelpPage;
@@ -84,8 +87,17 @@ void ShowHelpTopic(int lContextId, const QString& sTopicPage)
     const QString page = HelpPageForContext(lContextId);
     if (!page.isEmpty() && !G_sHelpFilePath.isEmpty()) {
         const QFileInfo local(G_sHelpFilePath + QLatin1Char('/') + page);
-        if (local.isFile() && opener.open(QUrl::fromLocalFile(local.absoluteFilePath())))
-            return;
+        if (local.isFile()) {
+            if (opener.open(QUrl::fromLocalFile(local.absoluteFilePath())))
+                return;
+            // No program could be started to show it: say where the page is,
+            // then try the online help as before.
+            const QByteArray line = (Translate(QStringLiteral("The help page could not be opened. It is here:"))
+                                     + u' ' + local.absoluteFilePath() + u'\n')
+                                        .toUtf8();
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            std::fflush(stderr);
+        }
     }
     const QString address = sTopicPage.isEmpty() ? G_sOnlineHelpPage : sTopicPage;
     if (!address.isEmpty())

@@ -1,10 +1,23 @@
 #pragma once
-// The command-line mode reports through the log file.
+// The command-line mode reports through the log file. Without a log file
+// its lines go to standard error instead, so a refused or failed run always
+// says why.
 #include <QString>
+#include <QStringList>
 
-// Appends `message` and a line end to the log file at `path` (UTF-8,
-// created when missing) under the start-up lock; shows it in an
-// information box as well when `show` is set. The box comes after the lock
-// is released, so other processes never wait on a user. Every failure is
+// Appends `message` as one line to the log file at `path` (UTF-8, created
+// when missing, the line ended by LF) under the start-up lock. A message
+// that holds line breaks is written as one line, each break replaced by a
+// blank. With `show` the message goes to the current message sink as well
+// (an information box; standard error on the command line). With no path
+// and no `show`, the line goes to standard error. Every failure is
 // ignored: a line that cannot be written is lost, the box still shows.
 void WriteMessageToLogFile(const QString& message, const QString& path, bool show);
+
+// Appends `lines` to the log file at `path` in one write under the start-up
+// lock, so that no other run's line lands between them. Nothing without a
+// path.
+void WriteLinesToLogFile(const QStringList& lines, const QString& path);
+
+// `message` as one log-file line: CR LF, CR and LF each become a blank.
+QString LogFileLine(const QString& message);

@@ -6,7 +6,7 @@
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "engine/LogRows.h"
 #include "engine/TaskRunners.h"
 #include "engine/TextControlRoute.h"
@@ -17,7 +17,6 @@
 
 #include <QLocale>
 
-#include <chrono>
 #include <exception>
 
 namespace {
@@ -35,12 +34,6 @@ public:
 private:
     bool m_was;
 };
-
-qint64 steadyMilliseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 bool hookOr(const std::function<bool()>& hook, bool fallback)
 {
@@ -132,50 +125,6 @@ bool runRows(JobEngine& engine, int start, int last)
 }
 
 } // namespace
-
-JobEngine::JobEngine(MainFormState& mainForm)
-    : form(mainForm)
-    , performBlock([this](int row, clsConversionOptions& task) { return PerformBlock(*this, row, task); })
-    , performConversionItem([this](clsConversionOptions& item) { return PerformConversionItem(*this, item); })
-    , performSpecialProcessItem(
-          [this](clsConversionOptions& item) { return PerformSpecialProcessItem(*this, item); })
-    , routes(&DefaultConversionRoutes())
-    , tickCount(steadyMilliseconds)
-{
-}
-
-JobEngine::~JobEngine() = default;
-
-TextControlHost& JobEngine::TextControls()
-{
-    if (!m_textControls)
-        m_textControls = std::make_unique<TextControlHost>();
-    return *m_textControls;
-}
-
-bool JobEngine::bStillRunning()
-{
-    form.DoEvents();
-    return form.bRunning;
-}
-
-QString JobEngine::ElapsedText() const
-{
-    return FormatSeconds(double(tickCount() - form.lTotalTimeStart) / 1000.0);
-}
-
-void JobEngine::ShowElapsed()
-{
-    form.SetStatusPanelText(statuspanel::Elapsed, ElapsedText());
-}
-
-QString FormatSeconds(double seconds)
-{
-    // The user's decimal separator, but no thousands groups ("1234.5").
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(seconds, 'f', 1);
-}
 
 int FindStartPoint(FlexGrid& grid)
 {

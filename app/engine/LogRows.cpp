@@ -3,7 +3,7 @@
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormState.h"

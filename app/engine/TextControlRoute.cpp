@@ -2,7 +2,7 @@
 
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
-#include "engine/JobLoop.h"
+#include "engine/JobEngine.h"
 #include "engine/TextControlRouteFiles.h"
 #include "engine/TextControlRouteSettings.h"
 #include "jobs/MainFormState.h"

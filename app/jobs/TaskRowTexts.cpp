@@ -2,7 +2,7 @@
 
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 
 #include <QList>
 

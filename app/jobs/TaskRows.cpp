@@ -2,7 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/clsConversionOptions.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormState.h"

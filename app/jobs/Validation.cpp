@@ -5,7 +5,7 @@
 #include "core/Globals.h"
 #include "core/StringRoutines.h"
 #include "core/clsConversionOptions.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TaskRowTexts.h"
 #include "jobs/ValidationInternal.h"
@@ -332,11 +332,13 @@ int ValidateConversionItem(MainFormState& form, clsConversionOptions& o, TaskEdi
     o.sOriginalFile = TrimBlanks(o.sOriginalFile);
 
     // The output is judged as entered: an empty one is never completed into
-    // a file named after the type.
+    // a file named after the type. Any other is completed even for a type
+    // without an extension ("*." for a wildcard input), so that the type
+    // check below, not the path checks, refuses an unknown type.
     const bool outputEmpty = o.sTargetFile.isEmpty();
     const bool wildInput = HoldsWildcard(o.sOriginalFile);
     const QString ext = GetFileTypeExtension(o.lTargetFileType, false, extensiontable::PDFtoImage);
-    if (!outputEmpty && !ext.isEmpty())
+    if (!outputEmpty)
         completeOutputPath(o, ext, wildInput, editor);
 
     if (wildInput) {

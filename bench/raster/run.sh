@@ -4,7 +4,7 @@
 # as ratios (peer seconds / our seconds; above 1 means we are faster).
 #
 # Inputs: a 50-page text PDF and a 50-page PDF of photos, both made here on
-# the first run, and GeoTopo-komprimiert.pdf (117 pages) from the corpus.
+# the first run, and GeoTopo-komprimiert.pdf (117 pages) from tests/corpus.
 #
 # Ours runs on one thread for the per-page lines, the way the program
 # converts page after page; the multi-page TIFF lines run pdf_save_pages on
@@ -23,7 +23,7 @@ bench=$build/platform/pdf2bmp/pdf2bmp_bench
 threads=${THREADS:-4}
 repeat=${REPEAT:-1}
 work=${WORK_DIR:-${TMPDIR:-/tmp}/tessaview-bench-raster}
-geotopo=$root/../shared/corpus/pdf/GeoTopo-komprimiert.pdf
+geotopo=$root/tests/corpus/pdf/GeoTopo-komprimiert.pdf
 
 for tool in "$bench" mutool pdftoppm convert; do
   if ! command -v "$tool" >/dev/null 2>&1; then

@@ -3,7 +3,13 @@
 # log file beside it and saves the items that failed as a new job file.
 # Usage: "Run a job file with a log.sh" [job-file.krj]
 # Without an argument the first demo conversion job is run.
-# Set QVIM to run another copy of the program than the one on the PATH.
+# Runs the qvim on the PATH (after `cmake --install`), or the program that
+# QVIM names, for example QVIM=~/tessaview/build/app/qvim.
+qvim=${QVIM:-qvim}
+if ! command -v "$qvim" >/dev/null 2>&1; then
+  echo "$0: $qvim was not found. Install Tessaview (see its README) or set QVIM to the program's path." >&2
+  exit 127
+fi
 data="${XDG_CONFIG_HOME:-$HOME/.config}/Kestrova, Inc/Tessaview"
 
 job="$1"
@@ -22,7 +28,7 @@ fi
 
 out="$data/Demo Output/Job runs"
 mkdir -p "$out" || exit 1
-"${QVIM:-qvim}" /J "$job" /L "$out/qvim.log" /B "$out/Failed items.krj" /P
+"$qvim" /J "$job" /L "$out/qvim.log" /B "$out/Failed items.krj" /P
 status=$?
 
 case $status in

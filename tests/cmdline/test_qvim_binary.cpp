@@ -140,17 +140,83 @@ private slots:
         User user;
         const Run run = user.run({"/L", "run.log", "/P"});
         QCOMPARE(run.status, 253);
-        const QStringList lines = QString::fromUtf8(testutil::readFile(user.path("work/run.log"))).split("\r\n");
-        QCOMPARE(lines.size(), 7);
+        const QStringList lines = QString::fromUtf8(testutil::readFile(user.path("work/run.log"))).split(u'\n');
+        QCOMPARE(lines.size(), 5);
         QCOMPARE(lines.at(0), QStringLiteral("-----------------------------qvim-------"));
         QVERIFY2(lines.at(1).startsWith(QStringLiteral("Date: ")), qPrintable(lines.at(1)));
-        QCOMPARE(lines.mid(2), (QStringList{"Input File", "", "does not exist.",
+        QCOMPARE(lines.mid(2), (QStringList{"Input File  does not exist.",
                                             "Missing required or invalid command line argument(s)", ""}));
+        QVERIFY2(!testutil::readFile(user.path("work/run.log")).contains('\r'), "the log file holds a CR");
+        // With /L the file has the lines; standard error stays quiet.
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
 
         // Without /P the shell sees success; the log still says why nothing ran.
         const Run quiet = user.run({"/L", "quiet.log"});
         QCOMPARE(quiet.status, 0);
-        QVERIFY(testutil::readFile(user.path("work/quiet.log")).endsWith("Missing required or invalid command line argument(s)\r\n"));
+        QVERIFY(testutil::readFile(user.path("work/quiet.log")).endsWith("Missing required or invalid command line argument(s)\n"));
+    }
+
+    // Without /L each line goes to standard error, once; with /L and /V the
+    // file has the lines and standard error has each message once.
+    void messagesReachTheTerminal_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<bool>("logged");
+        QTest::addColumn<bool>("onStderr");
+        QTest::newRow("no log file") << QStringList{} << false << true;
+        QTest::newRow("no log file, verbose") << QStringList{"/V"} << false << true;
+        QTest::newRow("log file") << QStringList{"/L", "run.log"} << true << false;
+        QTest::newRow("log file, verbose") << QStringList{"/L", "run.log", "/V"} << true << true;
+    }
+
+    void messagesReachTheTerminal()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(bool, logged);
+        QFETCH(bool, onStderr);
+        User user;
+        const QString missing = user.path("work/missing.pdf");
+        const Run run = user.run(QStringList{"/S", "missing.pdf", "/T", user.path("out/x.png"), "/P"} + extra);
+        QCOMPARE(run.status, 253);
+        const QByteArray refused = "Missing required or invalid command line argument(s)";
+        const QString err = QString::fromUtf8(run.err);
+        if (onStderr) {
+            QVERIFY2(err.contains(missing) && err.count(QString::fromUtf8(refused)) == 1, run.err.constData());
+            QCOMPARE(err.count(missing), 1);
+        } else {
+            QVERIFY2(run.err.isEmpty(), run.err.constData());
+        }
+        const QByteArray log = testutil::readFile(user.path("work/run.log"));
+        QCOMPARE(log.contains(refused), logged);
+        QCOMPARE(log.contains(missing.toUtf8()), logged);
+        QVERIFY(!log.contains('\r'));
+    }
+
+    // A wildcard input into a bare folder with no type to name the outputs:
+    // the path is completed first, so the type check refuses it.
+    void wildcardIntoAFolderWithoutATypeIsAnInvalidType()
+    {
+        User user;
+        QDir().mkpath(user.path("work/in"));
+        QDir().mkpath(user.path("work/out"));
+        const Run run = user.run({"/S", "in/*.pdf", "/T", "out/", "/P"});
+        QCOMPARE(run.status, 253);
+        QVERIFY2(run.err.contains("Invalid Output File type specified (/C# switch)"), run.err.constData());
+    }
+
+    // With no program to open the help page, its path is printed instead.
+    void helpWithoutAnOpenerNamesThePage()
+    {
+        User user;
+        QTemporaryDir emptyPath;
+        QProcess process;
+        QProcessEnvironment env = user.environment();
+        env.insert("PATH", emptyPath.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(user.path("work"));
+        process.start(kQvim, {"/?"});
+        const Run run = User::finish(process);
+        QVERIFY2(run.err.contains("help/command-line.html"), run.err.constData());
     }
 
     void windowedStartSaysThereIsNoWindow()

@@ -309,6 +309,26 @@ private slots:
             QVERIFY(sink.texts.isEmpty());
         }
     }
+
+    // The log header's date: the full year and the seconds, whatever the
+    // locale's short forms leave out, and no time zone.
+    void generalDateHasTheFullYearAndSeconds_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("United States") << "en_US" << "12/10/2026 5:18:23 AM";
+        QTest::newRow("Germany") << "de_DE" << "10.12.2026 05:18:23";
+        QTest::newRow("United Kingdom") << "en_GB" << "10/12/2026 05:18:23";
+        QTest::newRow("Japan") << "ja_JP" << "2026/12/10 5:18:23";
+    }
+
+    void generalDateHasTheFullYearAndSeconds()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        const QDateTime when(QDate(2026, 12, 10), QTime(5, 18, 23));
+        QCOMPARE(FormatGeneralDate(when, QLocale(locale)), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDateRoutines)

@@ -4,8 +4,8 @@
 #include "EngineHarness.h"
 #include "TestUtil.h"
 
-#include "core/CommandLineRun.h"
-#include "engine/FileTypes.h"
+#include "startup/CommandLineRun.h"
+#include "core/FileTypes.h"
 #include "engine/LogRows.h"
 #include "jobs/JobFiles.h"
 
@@ -24,7 +24,7 @@ const QString kFourPages = QStringLiteral(TESSAVIEW_CORPUS "/pdf/pdflatex-4-page
 QStringList logLines(const QString& path)
 {
     const QString text = QString::fromUtf8(testutil::readFile(path));
-    QStringList lines = text.split(QStringLiteral("\r\n"));
+    QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -79,6 +79,8 @@ class TestCommandLineRun : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/pdflatex-4-pages.pdf")); }
+
     void init()
     {
         G_sLastRunError.clear();

@@ -5,7 +5,7 @@
 
 #include "core/FileTimes.h"
 #include "engine/ConversionItem.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Log rows of failed items and pass marks: what each column holds.
 #include "EngineHarness.h"
 
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "engine/LogRows.h"
 
 #include <QTest>

@@ -50,7 +50,7 @@ public:
 
     QStringList logLines(const QString& log) const
     {
-        return QString::fromUtf8(testutil::readFile(path(log))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return QString::fromUtf8(testutil::readFile(path(log))).split(u'\n', Qt::SkipEmptyParts);
     }
 
     QStringList pdfToPng(const QString& log) const
@@ -75,6 +75,11 @@ class TestQvimRuns : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/pdflatex-4-pages.pdf"), QStringLiteral("pdf/minimal-document.pdf"));
+    }
+
     void everyPdfOfATreeBecomesPngPages()
     {
         User user;

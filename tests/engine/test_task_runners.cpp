@@ -4,7 +4,7 @@
 #include "TestUtil.h"
 
 #include "engine/ConversionItem.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "engine/LogRows.h"
 #include "engine/TaskRunners.h"
 

@@ -1,4 +1,4 @@
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 
 #include <QTest>
 

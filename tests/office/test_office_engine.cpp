@@ -97,6 +97,7 @@ private slots:
     void initTestCase()
     {
         OFFICE_TEST_REQUIRE_OFFICE();
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("docx/single-paragraph.docx"), QStringLiteral("docx/tables.docx"));
         QVERIFY(m_dir.isValid());
         m_engine = std::make_unique<OfficeEngine>();
         m_engine->setKeepAlive(true);

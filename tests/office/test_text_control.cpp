@@ -66,6 +66,7 @@ private slots:
     void initTestCase()
     {
         OFFICE_TEST_REQUIRE_OFFICE();
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("docx/tables.docx"), QStringLiteral("docx/tiny-picture.docx"));
         QVERIFY(m_dir.isValid());
         m_engine = std::make_unique<OfficeEngine>();
         m_control = std::make_unique<TextControl>(*m_engine);

@@ -53,6 +53,8 @@ private:
 private slots:
     void initTestCase()
     {
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/libreoffice-writer-password.pdf"),
+                                 QStringLiteral("pdf/unreadablemetadata.pdf"));
         QVERIFY(m_dir.isValid());
         QCOMPARE(pdf_init(), PDF2BMP_OK);
         m_threePages = path(QStringLiteral("three.pdf"));

@@ -100,6 +100,8 @@ private:
 private slots:
     void initTestCase()
     {
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/libreoffice-writer-password.pdf"),
+                                 QStringLiteral("pdf/unreadablemetadata.pdf"));
         QVERIFY(m_dir.isValid());
         for (const int pages : {1, 2, 3, 12})
             QVERIFY(testpdf::writePdf(input(pages), testpdf::makePdf(pages)));

@@ -1,7 +1,7 @@
 #include "base/MessageSink.h"
 #include "base/SpecialFolders.h"
 #include "base/UserRegistry.h"
-#include "core/DemoData.h"
+#include "startup/DemoData.h"
 #include "core/LogFile.h"
 #include "core/StartupLock.h"
 #include "TestUtil.h"
@@ -47,14 +47,19 @@ private slots:
         SetMessageSink(nullptr);
     }
 
-    void logLinesAreAppendedAsUtf8WithCrLf()
+    // An older log with CR LF lines is appended to as it stands; a message
+    // with line breaks stays one line, so grep finds it whole.
+    void logLinesAreAppendedAsUtf8WithLf()
     {
         const QString log = m_dir.path() + QStringLiteral("/run.log");
         QVERIFY(testutil::writeFile(log, "earlier run\r\n"));
         WriteMessageToLogFile(QStringLiteral("Job # 1  Invalid page range: 5- - /in/a.pdf"), log, false);
         WriteMessageToLogFile(QStringLiteral("Zeit: Übersicht"), log, false);
+        WriteMessageToLogFile(QStringLiteral("Input File\r\n/in/a.doc\r\ndoes not exist.\nOr\rnot"), log, false);
+        WriteLinesToLogFile({QStringLiteral("---qvim---"), QStringLiteral("Date: now")}, log);
         QCOMPARE(testutil::readFile(log),
-                 QByteArray("earlier run\r\nJob # 1  Invalid page range: 5- - /in/a.pdf\r\nZeit: \xc3\x9c" "bersicht\r\n"));
+                 QByteArray("earlier run\r\nJob # 1  Invalid page range: 5- - /in/a.pdf\nZeit: \xc3\x9c" "bersicht\n"
+                            "Input File /in/a.doc does not exist. Or not\n---qvim---\nDate: now\n"));
     }
 
     void verboseBoxComesAfterTheLockIsReleased()
@@ -65,7 +70,7 @@ private slots:
         WriteMessageToLogFile(QStringLiteral("Conversion Successful"), log, true);
         QCOMPARE(sink.texts, QStringList{QStringLiteral("Conversion Successful")});
         QVERIFY(!sink.lockHeldDuringBox);
-        QCOMPARE(testutil::readFile(log), QByteArray("Conversion Successful\r\n"));
+        QCOMPARE(testutil::readFile(log), QByteArray("Conversion Successful\n"));
     }
 
     void unwritableLogLosesTheLineButStillShowsTheBox()

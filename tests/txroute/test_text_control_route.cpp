@@ -8,7 +8,7 @@
 
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "engine/TaskRunners.h"
 #include "engine/TextControlRoute.h"
 #include "jobs/FlexGrid.h"

@@ -2,7 +2,7 @@
 // output completion, the window-only type checks and the special processes.
 #include "ValidationFixture.h"
 
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TaskRowTexts.h"
 #include "jobs/Validation.h"
@@ -66,7 +66,9 @@ private slots:
         QTest::newRow("single input, empty output") << "{d}/in/a.doc" << 9 << "  " << 1 << opts << false << -11 << "";
         QTest::newRow("output folder cannot be made") << "{d}/in/a.doc" << 9 << "{d}/file.txt/sub/a.jpg" << 1 << opts << false << -6 << "";
         QTest::newRow("missing output folder is made") << "{d}/in/a.doc" << 9 << "{d}/out/new/deeper/a.jpg" << 1 << opts << false << 0 << "{d}/out/new/deeper/a.jpg";
-        QTest::newRow("invalid output type") << "{d}/in/a.doc" << 9 << "{d}/out/a" << 99 << opts << false << -7 << "{d}/out/a";
+        QTest::newRow("invalid output type") << "{d}/in/a.doc" << 9 << "{d}/out/a" << 99 << opts << false << -7 << "{d}/out/a.";
+        QTest::newRow("invalid type, wild input into a folder") << "{d}/in/*.doc" << 9 << "{d}/out/" << 99 << opts << false << -7 << "{d}/out/*.";
+        QTest::newRow("invalid type, wild input, bare folder") << "{d}/in/*.doc" << 9 << "{d}/out" << 99 << opts << false << -7 << "{d}/out/*.";
         QTest::newRow("output folder not writable") << "{d}/in/a.doc" << 9 << "/proc/a.jpg" << 1 << opts << false << -1000000 << "";
 
         // The window's extension checks; the command line never makes them.

@@ -4,6 +4,7 @@
 #include "ValidationFixture.h"
 
 #include "base/MessageSink.h"
+#include "core/LogFile.h"
 #include "base/Prompter.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TaskRowTexts.h"
@@ -140,7 +141,7 @@ private slots:
         o.lErr = code;
         ReportConversionItemErrorCommandLine(o);
         QCOMPARE(o.sErr, text);
-        QCOMPARE(testutil::readFile(log), text.toUtf8() + "\r\n");
+        QCOMPARE(testutil::readFile(log), LogFileLine(text).toUtf8() + "\n");
     }
 
     void unwritableFolderReportNamesTheFolderTested_data()

@@ -4,7 +4,7 @@
 // of /S and /T, writes the outcome and the elapsed time to the log file,
 // saves the failed items as a job file for /B, and gives the run code
 // (runcode:: in core/Startup.h).
-#include "core/Startup.h"
+#include "startup/Startup.h"
 
 class clsConversionOptions;
 class JobEngine;

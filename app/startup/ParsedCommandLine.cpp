@@ -1,8 +1,8 @@
 // The command line after a valid parse runs on a job engine of the main
-// form's own (core/CommandLineRun.h).
-#include "core/CommandLineRunner.h"
+// form's own (startup/CommandLineRun.h).
+#include "startup/CommandLineRunner.h"
 
-#include "core/CommandLineRun.h"
+#include "startup/CommandLineRun.h"
 #include "engine/JobLoop.h"
 
 int RunParsedCommandLine(MainFormState& form, clsConversionOptions& options, const StartupHooks& hooks)

@@ -1,7 +1,7 @@
 #pragma once
 // Runs one command line from start to end and returns its run code
 // (runcode:: in core/Startup.h).
-#include "core/Startup.h"
+#include "startup/Startup.h"
 
 #include <QStringList>
 

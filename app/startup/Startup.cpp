@@ -1,9 +1,9 @@
 #include "Startup.h"
 
-#include "core/CommandLine.h"
-#include "core/CommandLineRunner.h"
+#include "startup/CommandLine.h"
+#include "startup/CommandLineRunner.h"
 #include "core/DataFolder.h"
-#include "core/DemoData.h"
+#include "startup/DemoData.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
 #include "core/Help.h"

@@ -2,12 +2,13 @@
 
 #include "core/FileSystem.h"
 #include "core/Globals.h"
+#include "core/DateRoutines.h"
 #include "core/Help.h"
 #include "core/LogFile.h"
 #include "core/StringRoutines.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
-#include "engine/FileTypes.h"
+#include "core/FileTypes.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TextNumbers.h"
 #include "jobs/Validation.h"
@@ -252,11 +253,10 @@ QString ResolveCommandLinePath(const QString& value)
     return absolute;
 }
 
-QString CommandLineLogHeader()
+QStringList CommandLineLogHeader()
 {
-    return QStringLiteral("-----------------------------") + programName() + QStringLiteral("-------\r\n")
-           + Translate(QStringLiteral("Date")) + QStringLiteral(": ")
-           + QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    return {QStringLiteral("-----------------------------") + programName() + QStringLiteral("-------"),
+            Translate(QStringLiteral("Date")) + QStringLiteral(": ") + FormatGeneralDate(QDateTime::currentDateTime())};
 }
 
 bool ParseCommandLine(const QStringList& arguments, clsConversionOptions& options, MainFormState& form)
@@ -286,7 +286,7 @@ bool ParseCommandLine(const QStringList& arguments, clsConversionOptions& option
     if (options.lErr == 0 && pdfAWithPassword(form, options))
         options.lErr = kErrPdfAWithPassword;
     if (!options.sLogFile.isEmpty())
-        WriteMessageToLogFile(CommandLineLogHeader(), options.sLogFile, false);
+        WriteLinesToLogFile(CommandLineLogHeader(), options.sLogFile);
     if (options.lErr == 0)
         return true;
     if (options.lErr == kErrPdfAWithPassword) {

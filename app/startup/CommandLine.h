@@ -47,9 +47,9 @@ int TargetTypeFromExtension(const QString& path);
 // trimmed, and a relative path taken from the current folder. "" stays "".
 QString ResolveCommandLinePath(const QString& value);
 
-// The log file's header: a line of dashes with the program's name, then the
-// translated "Date" and the current date and time.
-QString CommandLineLogHeader();
+// The log file's header, two lines: dashes around the program's name, then
+// the translated "Date" and the current date and time in the general form.
+QStringList CommandLineLogHeader();
 
 // Verdict left in lErr for a PDF/A output (type 14, which a ".pdf" output
 // is unless /C says otherwise) asked to carry a password: PDF/A forbids

@@ -1,6 +1,6 @@
 #include "CommandLineRunner.h"
 
-#include "core/CommandLine.h"
+#include "startup/CommandLine.h"
 #include "core/Globals.h"
 #include "core/LogFile.h"
 #include "core/Translator.h"

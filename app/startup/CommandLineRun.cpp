@@ -1,4 +1,4 @@
-#include "core/CommandLineRun.h"
+#include "startup/CommandLineRun.h"
 
 #include "core/FileTimes.h"
 #include "core/Globals.h"

@@ -1,0 +1,125 @@
+#pragma once
+// The engine's side of the main form: what one run needs beyond the shared
+// state (the resume point, the run's latest failure, the replaceable steps,
+// the window's hooks) and the office it starts on the first document. The
+// task and item runners work on it; the job loop (engine/JobLoop.h) drives
+// it.
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+class clsConversionOptions;
+class ConversionRoutes;
+class FlexGrid;
+class MainFormState;
+class TextControlHost;
+
+// What the window adds to a run. Each may be left empty; a run without a
+// window then does without it as noted.
+struct JobWindowHooks
+{
+    // False: the user cancelled updating an edited task; the run does not
+    // start. Empty: True.
+    std::function<bool()> bCheckToUpdateDirtyConversionItem;
+    // True: the job has no task and none could be added; the run does not
+    // start. Empty: False.
+    std::function<bool()> bCheckToZeroConversionItems;
+    // True while a schedule is active. Empty: False.
+    std::function<bool()> bSchedularEnabled;
+    // Ends an active schedule: the scheduler's timer off, its set-up
+    // controls back, the frame's caption back to the product name.
+    std::function<void()> StopSchedule;
+    // True while the toolbar's Pause button is enabled. Empty: while a job
+    // runs.
+    std::function<bool()> bPauseEnabled;
+    // Starts or stops the end-of-job blinker.
+    std::function<void(bool enabled)> SetEndOfJobTimer;
+    // The picture of the run-state panel: 0 none (and the blinker's state
+    // on), 9 the end-of-run picture.
+    std::function<void(int image)> SetRunStatePicture;
+    // Gives the task grid the focus after a Pause.
+    std::function<void()> FocusTaskGrid;
+    // Shows the text of an unexpected error that ended a run. Empty: a
+    // message box.
+    std::function<void(const QString& text)> ShowRunError;
+};
+
+// Status-bar panels the engine writes.
+namespace statuspanel {
+constexpr int TaskRow = 3;    // the task row being run; "-" after the run
+constexpr int RunState = 6;   // "Working...", percent complete, "Pause"
+constexpr int Status = 8;     // the current file, or the end-of-job error
+constexpr int Elapsed = 11;   // seconds since the run began
+} // namespace statuspanel
+
+// Result codes of task blocks and items that the loop acts on.
+inline constexpr int kStopJob = -1;
+
+// The engine's side of the main form: the run state that is not a setting,
+// the window's hooks and the replaceable steps. One lives as long as the
+// form (the resume point must outlive a run).
+class JobEngine
+{
+public:
+    explicit JobEngine(MainFormState& form);
+    ~JobEngine();
+    JobEngine(const JobEngine&) = delete;
+    JobEngine& operator=(const JobEngine&) = delete;
+
+    MainFormState& form;
+    JobWindowHooks hooks;
+
+    // First file (1-based) of the next per-file loop; 0 means file 1. Not 0
+    // only after a Pause cut a task short; the task's row then stays
+    // unmarked, and the index applies to that row alone.
+    int lResumeFileIndex = 0;
+    // The input file the conversion block is converting now.
+    QString sCurrentFile;
+
+    // Replaceable steps; each starts as the program's own.
+    std::function<int(int lJobNumber, clsConversionOptions& task)> performBlock;
+    std::function<int(clsConversionOptions& item)> performConversionItem;
+    std::function<int(clsConversionOptions& item)> performSpecialProcessItem;
+    ConversionRoutes* routes = nullptr;
+    // Milliseconds of a steady clock.
+    std::function<qint64()> tickCount;
+
+    // True while ConversionJobBegin runs its rows.
+    bool bJobLoopActive = false;
+    // Set by an item runner when a Pause cut the item short: its outputs
+    // may be incomplete, so the item has not finished.
+    bool bItemInterrupted = false;
+    // Set by a reload task that replaced the task grid with the job's next
+    // slice.
+    bool bTaskGridReloaded = false;
+
+    // The latest failure of the run, for the end-of-job text.
+    int lRunErr = 0;
+    QString sRunErr;
+    // The text of an unexpected error that ended the last run; empty when
+    // it ended normally.
+    QString sRunAbortError;
+
+    // Yields, then tells whether the run goes on.
+    bool bStillRunning();
+    // Seconds since the run began, as panel 11 shows them.
+    QString ElapsedText() const;
+    void ShowElapsed();
+
+    // Which row the resume index belongs to.
+    int lResumeRow = 0;
+    QString sResumeRowKey;
+
+    // The main form's text controls and their office: made when the first
+    // document needs them, so that runs without documents start no office,
+    // and kept while the engine lives.
+    TextControlHost& TextControls();
+
+private:
+    std::unique_ptr<TextControlHost> m_textControls;
+};
+
+// Seconds as the status bar shows them: "##0.0".
+QString FormatSeconds(double seconds);

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and runs the installed qvim as
+# a new user would: it must find its own data folder (not the source tree's)
+# and turn the demo PDF into PNG pages.
+set -euo pipefail
+cmake_command=$1
+build=$2
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "test_install: $*" >&2; exit 1; }
+
+"$cmake_command" --install "$build" --prefix "$tmp/inst" >/dev/null
+qvim=$tmp/inst/bin/qvim
+[ -x "$qvim" ] || fail "no qvim in $tmp/inst/bin"
+[ -f "$tmp/inst/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
+
+mkdir -p "$tmp/home" "$tmp/config" "$tmp/run" "$tmp/nothing"
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run
+unset TESSAVIEW_DATA_DIR
+data="$tmp/config/Kestrova, Inc/Tessaview"
+out=$tmp/out
+mkdir -p "$out"
+
+status=0
+"$qvim" /S "$data/Demo Data/Sample PDF Document.pdf" /T "$out/page.png" /1 1-2 /5 50 /L "$out/qvim.log" /P || status=$?
+[ "$status" -eq 0 ] || { cat "$out/qvim.log" >&2 || true; fail "the installed qvim ended with $status"; }
+for page in 00001 00002; do
+  format=$(identify -format '%m' "$out/page-$page.png") || fail "page $page is not an image"
+  [ "$format" = PNG ] || fail "page $page is $format, not PNG"
+done
+grep -q 'Conversion Successful$' "$out/qvim.log" || fail "the log does not say the conversion succeeded"
+
+# The help page it names is the installed one: with no program to open it,
+# its path is printed.
+err=$(PATH=$tmp/nothing "$qvim" /? 2>&1 >/dev/null || true)
+case $err in
+  *"$tmp/inst/share/tessaview/help/command-line.html"*) ;;
+  *) fail "help did not name the installed page: $err" ;;
+esac
+echo "test_install: the installed qvim converted the demo PDF and found its data in $tmp/inst/share/tessaview"
