@@ -16,12 +16,12 @@
 
 namespace {
 
-// A line is empty when nothing but blanks, tabs, vertical tabs and
-// carriage returns is left.
+// A line is empty when it holds nothing but white space: blanks, tabs,
+// and the other spaces an office puts into a run of blanks.
 bool isEmptyLine(QStringView line)
 {
     for (const QChar c : line)
-        if (c != u' ' && c != u'\t' && c != u'\v' && c != u'\r' && c != u'\n')
+        if (!c.isSpace())
             return false;
     return true;
 }
