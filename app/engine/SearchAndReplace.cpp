@@ -138,8 +138,11 @@ int RunSearchAndReplaceEngine(JobEngine& engine, clsConversionOptions& item, con
     // Line and column numbers are only counted for a report.
     rexhound.bByteOffsetsOnly = !item.bRXHDGenerateReportWhenDone;
     const int r = rexhound.SearchAndReplace(item.sOriginalFile, item.sTargetFile, find, replacement);
-    if (item.bRXHDGenerateReportWhenDone && r == 0)
-        rexhound.SaveDataToTabFile(engine.form.sRXHDReportFileName);
+    // A report that was asked for and is missing is this item's failure.
+    if (item.bRXHDGenerateReportWhenDone && r == 0 && !rexhound.SaveDataToTabFile(engine.form.sRXHDReportFileName)) {
+        engine.sProcessNote = engine.form.sRXHDReportFileName;
+        return kReportNotWritten;
+    }
     return r;
 }
 
@@ -165,6 +168,8 @@ int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item)
     if (takesEngineRoute(item.lOriginalFileType)) {
         r = RunSearchAndReplaceEngine(engine, item, find, replacement);
         item.sErr = engine.cRexhound().SearchAndReplaceErrorString(r);
+        if (r != 0 && !engine.sProcessNote.isEmpty())
+            item.sErr += QStringLiteral(" (") + engine.sProcessNote + u')';
     } else {
         r = ReplaceInDocument(engine, item, find, replacement);
         item.lErr = r;

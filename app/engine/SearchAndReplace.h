@@ -18,7 +18,8 @@ inline constexpr QChar kSpecialCharacterMarker = QChar(0x00A9);
 bool DecodeSpecialCharacters(const QString& text, QString& decoded);
 
 // The text-file route: the engine's code (0, pattern errors 1 to 19, file
-// and thread errors below 0); writes the report when the task asks.
+// and thread errors below 0); writes the report when the task asks, and
+// fails with kReportNotWritten when it cannot.
 int RunSearchAndReplaceEngine(JobEngine& engine, clsConversionOptions& item, const QString& find,
                               const QString& replacement);
 

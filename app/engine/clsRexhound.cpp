@@ -78,6 +78,7 @@ QString clsRexhound::SearchAndReplaceErrorString(int lErrorCode) const
     case ThreadMax: text = "THREAD_MAX"; break;
     case ThreadCreationError: text = "THREAD_CREATION_ERROR"; break;
     case InvalidRecordNumber: text = "INVALID_RECORD_NUMBER"; break;
+    case kReportNotWritten: text = "The search-and-replace report could not be written."; break;
     default: return QString();
     }
     return Translate(QString::fromLatin1(text));

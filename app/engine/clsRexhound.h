@@ -7,6 +7,10 @@
 #include <QString>
 #include <QVector>
 
+// The report was asked for and could not be written (its folder is
+// missing, or it cannot be replaced).
+inline constexpr int kReportNotWritten = -50;
+
 class clsRexhound
 {
 public:
@@ -30,7 +34,8 @@ public:
     int SearchAndReplace(const QString& sFileIn, const QString& sFileOut, const QString& sFindString,
                          const QString& ReplaceWith);
 
-    // The message of an engine code; "" for 0 and for codes without one.
+    // The message of an engine code, or of kReportNotWritten; "" for 0 and
+    // for codes without one.
     QString SearchAndReplaceErrorString(int lErrorCode) const;
 
     // The report gathers the matches of every run since the last

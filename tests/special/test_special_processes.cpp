@@ -444,6 +444,21 @@ private slots:
         QCOMPARE(files.read("@/out/a.txt"), QByteArray("old\n"));
     }
 
+    void aReportThatCannotBeWrittenFailsTheItem()
+    {
+        Files files;
+        EngineHarness h;
+        h.form.sRXHDReportFileName = files.at("@/no/such/folder/report.tsv");
+        const QString in = files.write("@/in.txt", "cat\n");
+        clsConversionOptions item = specialItem(56, in, files.at("@/out.txt"));
+        setSearchOptions(item, QStringLiteral("CJ"));
+        item.sFindString = QStringLiteral("cat");
+        item.sReplaceString = QStringLiteral("dog");
+        QCOMPARE(PerformSpecialProcessItem(h.engine, item), kReportNotWritten);
+        QCOMPARE(item.sErr, QStringLiteral("The search-and-replace report could not be written. (")
+                                + h.form.sRXHDReportFileName + u')');
+    }
+
     void launchLogsTheExitCode()
     {
         EngineHarness h;
