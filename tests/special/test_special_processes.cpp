@@ -108,6 +108,15 @@ private slots:
         QCOMPARE(GetItemErrorText(item), message);
     }
 
+    void engineMessages()
+    {
+        clsRexhound rexhound;
+        QCOMPARE(rexhound.SearchAndReplaceErrorString(0), QString());
+        QCOMPARE(rexhound.SearchAndReplaceErrorString(-5), QString());
+        QCOMPARE(rexhound.SearchAndReplaceErrorString(11), QStringLiteral("unbalanced ()"));
+        QCOMPARE(rexhound.SearchAndReplaceErrorString(-22), QStringLiteral("INVALID_RECORD_NUMBER"));
+    }
+
     void unknownProcessRunsNothing()
     {
         EngineHarness h;
