@@ -22,11 +22,8 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
     MainFormState& form = engine.form;
     QString error;
 
-    int format = item.lOriginalFileType;
-    if (TextControlLoadFile(item.sOriginalFile, format, input, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::InputNotLoaded;
-    }
+    if (const int loaded = LoadSpecialProcessInput(engine, item, input); loaded != 0)
+        return loaded;
     const QString folder = GetFolderPart(item.sTargetFile);
     if (!folder.isEmpty() && !FolderExists(folder))
         CreateFolderPath(folder);
@@ -38,7 +35,7 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
         output.ClearDocument();
         TextControlSaveFile(item.sTargetFile, item.lTargetFileType, output, error);
     }
-    format = item.lTargetFileType;
+    int format = item.lTargetFileType;
     if (TextControlLoadFile(item.sTargetFile, format, output, error) != 0) {
         engine.sProcessNote = error;
         return specialcode::OutputNotSaved;
@@ -67,11 +64,7 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
     output.InsertData(input.CopySelectionData(QString(), 5, true), 5, true);
     form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
 
-    if (TextControlSaveFile(item.sTargetFile, item.lTargetFileType, output, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::OutputNotSaved;
-    }
-    return 0;
+    return SaveSpecialProcessOutput(engine, item, output);
 }
 
 } // namespace

@@ -7,12 +7,10 @@
 #include "core/clsConversionOptions.h"
 #include "engine/JobEngine.h"
 #include "engine/SpecialProcessDocuments.h"
-#include "engine/TextControlRouteFiles.h"
 #include "jobs/MainFormState.h"
 #include "linesmith/Linesmith.h"
 #include "textcontrol/TextControl.h"
 
-#include <QLocale>
 
 namespace {
 
@@ -26,23 +24,10 @@ bool isEmptyLine(QStringView line)
     return true;
 }
 
-void showProgress(JobEngine& engine, qsizetype done, qsizetype total)
-{
-    engine.form.SetStatusPanelText(statuspanel::RunState,
-                                   QStringLiteral(" ") + QLocale().toString(double(done) * 100.0 / double(total), 'f', 1)
-                                       + Translate(QStringLiteral(" Percent Complete ")));
-    engine.ShowElapsed();
-    engine.form.DoEvents();
-}
-
 int removeFromDocument(JobEngine& engine, clsConversionOptions& item, TextControl& input, TextControl& output)
 {
-    QString error;
-    int format = item.lOriginalFileType;
-    if (TextControlLoadFile(item.sOriginalFile, format, input, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::InputNotLoaded;
-    }
+    if (const int loaded = LoadSpecialProcessInput(engine, item, input); loaded != 0)
+        return loaded;
     const QString text = input.DocumentText();
     const qsizetype length = text.size();
     output.ClearDocument();
@@ -68,7 +53,7 @@ int removeFromDocument(JobEngine& engine, clsConversionOptions& item, TextContro
         start = lf + 1;
         if (++sinceProgress == 20) {
             sinceProgress = 0;
-            showProgress(engine, lf, length + 2);
+            ShowDocumentProgress(engine, double(lf) * 100.0 / double(length + 2));
         }
     }
     // The last line kept brought a paragraph end that nothing follows.
@@ -82,11 +67,7 @@ int removeFromDocument(JobEngine& engine, clsConversionOptions& item, TextContro
     }
     engine.form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
 
-    if (TextControlSaveFile(item.sTargetFile, item.lTargetFileType, output, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::OutputNotSaved;
-    }
-    return 0;
+    return SaveSpecialProcessOutput(engine, item, output);
 }
 
 } // namespace

@@ -11,13 +11,11 @@
 #include "engine/JobEngine.h"
 #include "engine/SpecialProcess.h"
 #include "engine/SpecialProcessDocuments.h"
-#include "engine/TextControlRouteFiles.h"
 #include "engine/clsRexhound.h"
 #include "jobs/MainFormState.h"
 #include "base/Windows1252.h"
 #include "textcontrol/TextControl.h"
 
-#include <QLocale>
 
 namespace {
 
@@ -44,25 +42,11 @@ bool readCode(QStringView part, QChar& c)
     return true;
 }
 
-void showProgress(JobEngine& engine, qsizetype position, qsizetype length)
-{
-    engine.form.SetStatusPanelText(statuspanel::RunState,
-                                   QStringLiteral(" ")
-                                       + QLocale().toString(double(length - position) * 100.0 / double(length), 'f', 1)
-                                       + Translate(QStringLiteral(" Percent Complete ")));
-    engine.ShowElapsed();
-    engine.form.DoEvents();
-}
-
 int replaceInDocument(JobEngine& engine, clsConversionOptions& item, const QString& find, const QString& replacement,
                       TextControl& input)
 {
-    QString error;
-    int format = item.lOriginalFileType;
-    if (TextControlLoadFile(item.sOriginalFile, format, input, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::InputNotLoaded;
-    }
+    if (const int loaded = LoadSpecialProcessInput(engine, item, input); loaded != 0)
+        return loaded;
     const QString text = input.DocumentText();
     const qsizetype length = text.size();
     // The document's paragraph ends read as "\n", whatever line end the
@@ -84,16 +68,12 @@ int replaceInDocument(JobEngine& engine, clsConversionOptions& item, const QStri
         limit = at;
         if (++sinceProgress == 20) {
             sinceProgress = 0;
-            showProgress(engine, at, length);
+            ShowDocumentProgress(engine, double(length - at) * 100.0 / double(length));
         }
     }
-    const int saved = TextControlSaveFile(item.sTargetFile, item.lTargetFileType, input, error);
+    const int saved = SaveSpecialProcessOutput(engine, item, input);
     engine.form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
-    if (saved != 0) {
-        engine.sProcessNote = error;
-        return specialcode::OutputNotSaved;
-    }
-    return 0;
+    return saved;
 }
 
 } // namespace

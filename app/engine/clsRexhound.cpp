@@ -1,10 +1,9 @@
 #include "engine/clsRexhound.h"
 
+#include "base/TextFileEncoding.h"
 #include "core/FileTimes.h"
 #include "core/Translator.h"
 #include "engine/ConversionItem.h"
-
-#include <QSaveFile>
 
 namespace {
 
@@ -123,11 +122,7 @@ bool clsRexhound::SaveDataToTabFile(const QString& sReportPath)
                     + tab + reportCell(record.text) + tab + reportCell(record.path) + QStringLiteral("\r\n");
         }
     }
-    QSaveFile file(sReportPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    return WriteWholeFile(sReportPath, text.toUtf8());
 }
 
 int clsRexhound::GetRecordPathInfo(QString& RecordPath, int Thread, int RecordNumber) const

@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <utility>
 #include <vector>
@@ -168,15 +167,6 @@ struct SubjectSearch
     }
 };
 
-bool writeText(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
-}
 
 } // namespace
 
@@ -305,7 +295,7 @@ int Rexhound::SearchAndReplaceRegEx(const QString& path, const QString& find, co
     QByteArray encoded = file.markBytes();
     if (!EncodeTextFileText(out, file.encoding, encoded))
         return fail(EncodingError);
-    if (!writeText(path, encoded))
+    if (!WriteWholeFile(path, encoded))
         return fail(FileRenameError);
     return 0;
 }

@@ -25,20 +25,7 @@ public:
     // Runs qvim and gives its exit status as the shell sees it.
     int qvim(const QStringList& arguments) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime"}) {
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        }
-        env.insert("HOME", path("home"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path("home"));
-        process.start(kQvim, arguments);
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return -1000;
-        return process.exitCode();
+        return testutil::runAsUser(kQvim, m_dir.path(), arguments);
     }
 
     void copy(const QString& from, const QString& to) const

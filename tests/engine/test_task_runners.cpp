@@ -1,6 +1,7 @@
 // Task blocks over a temporary tree of input files, with the item runners
 // replaced by fakes that record what each item was given.
 #include "EngineHarness.h"
+#include "../special/SpecialTestSupport.h"
 #include "TestUtil.h"
 
 #include "engine/ConversionItem.h"
@@ -113,15 +114,7 @@ clsConversionOptions conversionTask(const QString& input, const QString& output,
 
 clsConversionOptions specialTask(int process, const QString& input, const QString& output)
 {
-    clsConversionOptions task;
-    task.sActionToDo = QStringLiteral("S%1").arg(process);
-    task.lSpecialProcess = process;
-    task.lConversionMethod = 4;
-    task.sOriginalFile = input;
-    task.sTargetFile = output;
-    task.lOriginalFileType = filetype::Text;
-    task.lTargetFileType = filetype::Text;
-    return task;
+    return specialtest::specialItem(process, input, output);
 }
 
 const QStringList kTreeFiles{"@/in/a.pdf", "@/in/s1/b.pdf", "@/in/s1/s2/c.pdf", "@/in/s1/skip.txt"};

@@ -39,19 +39,7 @@ class TestQvimSpecial : public QObject
 
     int qvim(const QStringList& arguments) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime"})
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        env.insert("HOME", path("home"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path("home"));
-        process.start(kQvim, arguments);
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return -1000;
-        return process.exitCode();
+        return testutil::runAsUser(kQvim, m_dir.path(), arguments);
     }
 
 private slots:

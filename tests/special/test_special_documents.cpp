@@ -5,6 +5,7 @@
 // engine, serves every case.
 #include "../engine/EngineHarness.h"
 #include "../txroute/RouteTestSupport.h"
+#include "SpecialTestSupport.h"
 
 #include "core/FileTypes.h"
 #include "core/clsConversionOptions.h"
@@ -21,21 +22,9 @@
 
 using namespace officetest;
 using namespace routetest;
+using specialtest::specialItem;
 
 namespace {
-
-clsConversionOptions documentItem(int process, const QString& input, const QString& output, int type = filetype::Rtf)
-{
-    clsConversionOptions item;
-    item.sActionToDo = QStringLiteral("S%1").arg(process);
-    item.lSpecialProcess = process;
-    item.lConversionMethod = 4;
-    item.sOriginalFile = input;
-    item.sTargetFile = output;
-    item.lOriginalFileType = type;
-    item.lTargetFileType = type;
-    return item;
-}
 
 // The paragraphs of an RTF file as unrtf reads them.
 QStringList rtfParagraphs(const QString& path)
@@ -75,11 +64,7 @@ class TestSpecialDocuments : public QObject
     ScratchFolder m_dir;
 
     QString path(const QString& name) const { return m_dir.path(name); }
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        return m_dir.write(name, bytes);
-    }
+    QString write(const QString& name, const QByteArray& bytes) const { return m_dir.write(name, bytes); }
     int run(clsConversionOptions& item) { return PerformSpecialProcessItem(m_h->engine, item); }
 
 private slots:
@@ -92,10 +77,7 @@ private slots:
 
     void init()
     {
-        const MainFormHooks hooks = m_h->form.hooks;
-        m_h->form = MainFormState();
-        m_h->form.hooks = hooks;
-        m_h->form.bRunning = true;
+        m_h->startFromFirstRun();
         m_h->engine.TextControls().Engine().setLoadTimeout(120000);
         m_h->engine.TextControls().Engine().setSaveTimeout(120000);
     }
@@ -108,7 +90,7 @@ private slots:
         m_h->form.cbPlacePathAtTopOfEachFile = true;
         const QString in = write("append1/in/first.rtf", rtfDocument("Alpha content\\par"));
         const QString out = path("append1/out/all.rtf");   // its folder is made too
-        clsConversionOptions item = documentItem(50, in, out);
+        clsConversionOptions item = specialItem(50, in, out, filetype::Rtf);
 
         QCOMPARE(run(item), 0);
         QCOMPARE(item.sErr, QStringLiteral("Successfully Processed."));
@@ -124,7 +106,7 @@ private slots:
 
         // A second item finds the output's path already there.
         const QString second = write("append1/in/second.rtf", rtfDocument("Beta content\\par"));
-        clsConversionOptions next = documentItem(50, second, out);
+        clsConversionOptions next = specialItem(50, second, out, filetype::Rtf);
         QCOMPARE(run(next), 0);
         QCOMPARE(rtfParagraphs(out), (QStringList{out, in, "Alpha content", second, "Beta content"}));
         QCOMPARE(rtfWithPageBreaks(out).count(QStringLiteral("<page>")), 2);
@@ -147,7 +129,7 @@ private slots:
         const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_').remove(u',');
         const QString in = write(tag + "/a.rtf", rtfDocument("Only\\par"));
         const QString out = path(tag + "/all.rtf");
-        clsConversionOptions item = documentItem(50, in, out);
+        clsConversionOptions item = specialItem(50, in, out, filetype::Rtf);
         QCOMPARE(run(item), 0);
         QCOMPARE(rtfParagraphs(out), QStringList{"Only"});
         QCOMPARE(rtfWithPageBreaks(out).count(QStringLiteral("<page>")), breaks);
@@ -156,7 +138,7 @@ private slots:
     void appendOfAnInputThatCannotBeLoaded()
     {
         const QString in = write("append3/broken.doc", "not a document at all");
-        clsConversionOptions item = documentItem(50, in, path("append3/all.doc"), filetype::Doc);
+        clsConversionOptions item = specialItem(50, in, path("append3/all.doc"), filetype::Doc);
         QCOMPARE(run(item), -7);
         // With the reason the input could not be loaded.
         QVERIFY2(item.sErr.startsWith(QStringLiteral("Unable to create output File. (")), qPrintable(item.sErr));
@@ -167,7 +149,7 @@ private slots:
     {
         const QString in = write("remove/in.rtf", rtfDocument("{\\b First line}\\par\\par\\qc Third line\\par"));
         const QString out = path("remove/out.rtf");
-        clsConversionOptions item = documentItem(55, in, out);
+        clsConversionOptions item = specialItem(55, in, out, filetype::Rtf);
         QCOMPARE(run(item), 0);
         QCOMPARE(rtfParagraphs(out), (QStringList{"First line", "Third line"}));
         // The lines kept keep their formatting: bold, and a centred paragraph.
@@ -177,12 +159,12 @@ private slots:
 
         // Blank paragraphs and one of tabs go too; an empty document stays empty.
         const QString blanks = write("remove/blanks.rtf", rtfDocument("A\\par   \\par\\tab\\par B\\par\\par"));
-        clsConversionOptions blankItem = documentItem(55, blanks, blanks);
+        clsConversionOptions blankItem = specialItem(55, blanks, blanks, filetype::Rtf);
         QCOMPARE(run(blankItem), 0);
         QCOMPARE(rtfParagraphs(blanks).join(u'|'), QStringLiteral("A|B"));
 
         const QString empty = write("remove/empty.rtf", rtfDocument(""));
-        clsConversionOptions emptyItem = documentItem(55, empty, path("remove/empty-out.rtf"));
+        clsConversionOptions emptyItem = specialItem(55, empty, path("remove/empty-out.rtf"), filetype::Rtf);
         QCOMPARE(run(emptyItem), 0);
         QCOMPARE(rtfParagraphs(path("remove/empty-out.rtf")), QStringList());
     }
@@ -215,7 +197,7 @@ private slots:
         const QString in = write("replace/in.rtf", rtfDocument(body));
         const QString out = path("replace/out.rtf");
         QFile::remove(out);
-        clsConversionOptions item = documentItem(56, in, out);
+        clsConversionOptions item = specialItem(56, in, out, filetype::Rtf);
         item.bCaseSensitive = caseSensitive;
         item.sFindString = find;
         item.sReplaceString = replacement;
@@ -228,7 +210,7 @@ private slots:
     {
         const QString in = write("replace-empty/in.rtf", rtfDocument(""));
         const QString out = path("replace-empty/out.rtf");
-        clsConversionOptions item = documentItem(56, in, out);
+        clsConversionOptions item = specialItem(56, in, out, filetype::Rtf);
         item.sFindString = QStringLiteral("a");
         QCOMPARE(run(item), 0);
         QVERIFY(QFileInfo(out).size() > 0);

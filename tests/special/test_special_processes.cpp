@@ -3,6 +3,7 @@
 // its report, launch a program; the runner's checks, post-steps and
 // messages.
 #include "../engine/EngineHarness.h"
+#include "SpecialTestSupport.h"
 #include "TestUtil.h"
 
 #include "core/FileTimes.h"
@@ -21,22 +22,11 @@
 
 #include <chrono>
 
+using specialtest::specialItem;
+
 namespace {
 
 const QString kMarker(QChar(0x00A9));
-
-clsConversionOptions specialItem(int process, const QString& input, const QString& output, int type = filetype::Text)
-{
-    clsConversionOptions item;
-    item.sActionToDo = QStringLiteral("S%1").arg(process);
-    item.lSpecialProcess = process;
-    item.lConversionMethod = 4;
-    item.sOriginalFile = input;
-    item.sTargetFile = output;
-    item.lOriginalFileType = type;
-    item.lTargetFileType = type;
-    return item;
-}
 
 // A folder of the test's own; "@" in a path stands for it.
 class Files
