@@ -18,7 +18,8 @@
 // in the file, which needs no line counting.
 //
 // The engine works on the caller's thread only: there is one thread of
-// records, number 0. A search is limited in time (SetTimeLimit); one that
+// records, number 0, and asking for a separate thread fails. It works on
+// the one file it is given, so DoSubFolders changes nothing. A search is limited in time (SetTimeLimit); one that
 // backtracks without end fails with kRexhoundTooLong and leaves the file
 // as it was.
 #include <QString>
