@@ -2,6 +2,7 @@
 
 #include "core/FileTypes.h"
 #include "core/Globals.h"
+#include "core/SuppressControlEvents.h"
 #include "core/Translator.h"
 
 namespace {
@@ -25,19 +26,6 @@ QString numbered(int number, const QString& rest)
 {
     return u'[' + QString::number(number) + QStringLiteral("] ") + rest;
 }
-
-// Puts G_bSuppressControlEvents back as it was, whatever way the filler ends.
-class SuppressControlEvents
-{
-public:
-    SuppressControlEvents() : m_was(G_bSuppressControlEvents) { G_bSuppressControlEvents = true; }
-    ~SuppressControlEvents() { G_bSuppressControlEvents = m_was; }
-    SuppressControlEvents(const SuppressControlEvents&) = delete;
-    SuppressControlEvents& operator=(const SuppressControlEvents&) = delete;
-
-private:
-    bool m_was;
-};
 
 void fill(TypeListBox& box, const QList<TypeListEntry>& entries, FileTypeKeys* keys)
 {

@@ -71,8 +71,8 @@ struct MainFormHooks
     std::function<void(const MainFormControlSettings&)> ApplyEditorChoices;
     // Shows the editor panel of sActionToDo and the chosen special process.
     std::function<void()> RefreshConvertOptionsGUI;
-    // Selects the types and sets the sub-folder boxes with control events
-    // suppressed, and enables the Convert command.
+    // Called with G_bSuppressControlEvents set: selects the types, sets the
+    // sub-folder boxes and enables the Convert command.
     std::function<void(const MainFormControlSettings&)> ApplyTypeChoices;
     std::function<void()> MaximiseMainForm;
     // Copies the controls' current values into the settings.

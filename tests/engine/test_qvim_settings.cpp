@@ -4,6 +4,7 @@
 // nothing stays, and the command line leaves the settings files as they
 // were. Each test runs as a user with folders of its own.
 #include "EngineHarness.h"
+#include "QvimUser.h"
 #include "TestUtil.h"
 
 #include <QDateTime>
@@ -17,7 +18,6 @@
 
 namespace {
 
-const QString kQvim = QStringLiteral(QVIM_BINARY);
 const QString kOnePage = QStringLiteral(TESSAVIEW_CORPUS "/pdf/minimal-document.pdf");
 const QString kFourPages = QStringLiteral(TESSAVIEW_CORPUS "/pdf/pdflatex-4-pages.pdf");
 const QString kProtected = QStringLiteral(TESSAVIEW_CORPUS "/pdf/libreoffice-writer-password.pdf");
@@ -40,29 +40,9 @@ FileState stateOf(const QString& path)
     return {testutil::readFile(path), st.st_ino, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-class User
+class User : public QvimUser
 {
 public:
-    QString path(const QString& sub) const { return m_dir.filePath(sub); }
-    QString settingsFile() const { return path("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"); }
-
-    int qvim(const QStringList& arguments) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime"})
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        env.insert("HOME", path("home"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path("home"));
-        process.start(kQvim, arguments);
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return -1000;
-        return process.exitCode();
-    }
-
     bool copy(const QString& from, const QString& to) const
     {
         QDir().mkpath(QFileInfo(path(to)).path());
@@ -83,14 +63,6 @@ public:
         QFile f(settingsFile());
         return f.open(QIODevice::Append) && f.write(section) == section.size();
     }
-
-    QStringList logLines(const QString& log) const
-    {
-        return QString::fromUtf8(testutil::readFile(path(log))).split(u'\n', Qt::SkipEmptyParts);
-    }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 bool setModified(const QString& path, const QDateTime& time)
