@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -25,36 +23,6 @@ inline QByteArray readFile(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
-}
-
-// The environment of a user of its own below `root`: HOME, XDG_CONFIG_HOME
-// and XDG_RUNTIME_DIR are root's "home", "config" and "runtime" folders,
-// made when missing.
-inline QProcessEnvironment userEnvironment(const QString& root)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const std::pair<const char*, const char*> folders[] = {
-        {"HOME", "home"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "runtime"}};
-    for (const auto& [variable, folder] : folders) {
-        const QString path = QDir(root).filePath(QString::fromLatin1(folder));
-        QDir().mkpath(path);
-        env.insert(QString::fromLatin1(variable), path);
-    }
-    return env;
-}
-
-// Runs the program as that user, in its home folder; the exit status as
-// the shell sees it, -1000 when it did not end normally in time.
-inline int runAsUser(const QString& program, const QString& root, const QStringList& arguments,
-                     int timeoutMs = 120000)
-{
-    QProcess process;
-    process.setProcessEnvironment(userEnvironment(root));
-    process.setWorkingDirectory(QDir(root).filePath(QStringLiteral("home")));
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return -1000;
-    return process.exitCode();
 }
 
 #ifdef TESSAVIEW_CORPUS
