@@ -64,6 +64,8 @@ const QString kDefaultDate = QStringLiteral("1/1/2000 12:00:00 AM");
 class SectionReader
 {
 public:
+    explicit SectionReader(const QLocale& locale) : m_locale(locale) {}
+
     QString text(const char* key, const QString& defaultValue) const
     {
         return ReadIniText(kSchedulerSection, QString::fromLatin1(key), defaultValue, G_IniFilePath);
@@ -89,9 +91,12 @@ public:
     }
     WallTime date(const char* key) const
     {
-        const QDateTime value = StringToDate(text(key, kDefaultDate));
+        const QDateTime value = StringToDate(text(key, kDefaultDate), m_locale);
         return MakeWallTime(value.date(), value.time());
     }
+
+private:
+    const QLocale& m_locale;
 };
 
 } // namespace
@@ -133,7 +138,7 @@ void SchedulerModel::FillComboFromMRU()
 
 void SchedulerModel::ReadIniFileScheduler()
 {
-    const SectionReader in;
+    const SectionReader in(m_env.locale);
     SchedulerFields& f = fields;
     SetSchedulerOption(f, &SchedulerFields::optTimeBased, in.flag("optTimeBased", "FALSE"));
     SetSchedulerOption(f, &SchedulerFields::optCalendarBased, in.flag("optCalendarBased", "TRUE"));
