@@ -208,6 +208,30 @@ private slots:
         QCOMPARE(QDir(G_UserDataFolder).entryList({"*.KRJ"}, QDir::Files).size(), 1);
     }
 
+    void unsavedChangesThatCannotBeKeptStopTheRun()
+    {
+        ScheduledForm s;
+        BlockRecorder blocks(s.engine.engine);
+        s.engine.addTask(QStringLiteral("/in/edited-1.pdf"));
+        s.engine.addTask(QStringLiteral("/in/edited-2.pdf"));
+        s.engine.form.bAskToSaveKRJFileBeforeExit = true;
+        const QString job = s.dir.filePath(QStringLiteral("job.KRJ"));
+        QVERIFY(writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png"));
+        // The user-data folder lies below a plain file: nothing can be written there.
+        const QString blocker = s.dir.filePath(QStringLiteral("blocker"));
+        QVERIFY(testutil::writeFile(blocker, "x"));
+        G_UserDataFolder = blocker + QStringLiteral("/user/");
+        s.beginDailyAtTen(job);
+
+        s.tick(wall(2024, 5, 6, 10, 0));
+        QVERIFY(blocks.inputs.isEmpty());
+        QCOMPARE(taskInputs(s.engine.form.fgToDo), (QStringList{"/in/edited-1.pdf", "/in/edited-2.pdf"}));
+        QVERIFY(s.engine.form.bAskToSaveKRJFileBeforeExit);
+        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QCOMPARE(s.engine.logRows(), 1);
+        QVERIFY(s.engine.form.fgLog.TextMatrix(1, todocol::Status).contains(QStringLiteral("could not be saved")));
+    }
+
     void pauseDuringAScheduledRunEndsTheSchedule()
     {
         ScheduledForm s;
