@@ -179,12 +179,7 @@ void SchedulerModel::StartRelativeTimer()
     lngIntervalSeconds = qint64(roundHalfEven(GetRelativeIntervalSeconds()));
     dtTimeTarget = Now().addSecs(lngIntervalSeconds);
     LockSchedulerControls();
-    // The list holds the schedule's own file, so that a restart at the next
-    // start-up runs this job and not an older one.
-    if (mruScheduleSource) {
-        mruScheduleSource->AddUniqueItemToCollection(strJobFile);
-        mruScheduleSource->WriteCollectionToIniFile();
-    }
+    RememberJobFile();
     StartTimer();
 }
 
@@ -198,11 +193,19 @@ void SchedulerModel::StartCalendarTimer()
     }
     ComputeFirstCalendarTarget();
     LockSchedulerControls();
+    RememberJobFile();
+    StartTimer();
+}
+
+void SchedulerModel::RememberJobFile()
+{
+    // The list holds the schedule's own file, also one typed into the box,
+    // so that a restart at the next start-up runs this job and not an
+    // older one.
     if (mruScheduleSource) {
         mruScheduleSource->AddUniqueItemToCollection(strJobFile);
         mruScheduleSource->WriteCollectionToIniFile();
     }
-    StartTimer();
 }
 
 void SchedulerModel::GetCalendarTimerDataFromGUI()

@@ -189,6 +189,8 @@ private:
     void ComputeFirstCalendarTarget();
     void FindWeeklyTargetDay(const WallTime& now);
     void LockSchedulerControls();
+    // Writes the started job file into the recent list.
+    void RememberJobFile();
     void RaiseTimeRemaining(const QDateTime& target, const QDateTime& now);
     void TimeBasedTick();
     void CalendarTick();

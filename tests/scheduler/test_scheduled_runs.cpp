@@ -58,6 +58,18 @@ public:
         QVERIFY(scheduler.model.Timer1Enabled());
     }
 
+    // Two tasks on screen with unsaved changes, and a scheduled job file
+    // of its own; gives that file's path.
+    QString editedJobAndScheduledFile()
+    {
+        engine.addTask(QStringLiteral("/in/edited-1.pdf"));
+        engine.addTask(QStringLiteral("/in/edited-2.pdf"));
+        engine.form.bAskToSaveKRJFileBeforeExit = true;
+        const QString job = dir.filePath(QStringLiteral("job.KRJ"));
+        writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png");
+        return job;
+    }
+
     void tick(const WallTime& at)
     {
         scheduler.setNow(at);
@@ -182,11 +194,7 @@ private slots:
     {
         ScheduledForm s;
         BlockRecorder blocks(s.engine.engine);
-        s.engine.addTask(QStringLiteral("/in/edited-1.pdf"));
-        s.engine.addTask(QStringLiteral("/in/edited-2.pdf"));
-        s.engine.form.bAskToSaveKRJFileBeforeExit = true;
-        const QString job = s.dir.filePath(QStringLiteral("job.KRJ"));
-        QVERIFY(writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png"));
+        const QString job = s.editedJobAndScheduledFile();
         s.beginDailyAtTen(job);
 
         s.tick(wall(2024, 5, 6, 10, 0));
@@ -212,11 +220,7 @@ private slots:
     {
         ScheduledForm s;
         BlockRecorder blocks(s.engine.engine);
-        s.engine.addTask(QStringLiteral("/in/edited-1.pdf"));
-        s.engine.addTask(QStringLiteral("/in/edited-2.pdf"));
-        s.engine.form.bAskToSaveKRJFileBeforeExit = true;
-        const QString job = s.dir.filePath(QStringLiteral("job.KRJ"));
-        QVERIFY(writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png"));
+        const QString job = s.editedJobAndScheduledFile();
         // The user-data folder lies below a plain file: nothing can be written there.
         const QString blocker = s.dir.filePath(QStringLiteral("blocker"));
         QVERIFY(testutil::writeFile(blocker, "x"));
