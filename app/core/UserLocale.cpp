@@ -75,7 +75,7 @@ int LocaleIdentifier(const QLocale& locale)
 
 int GetUserDefaultLCID()
 {
-    return LocaleIdentifier(QLocale::system());
+    return LocaleIdentifier(QLocale());
 }
 
 bool IsEastAsianLocale(int lcid)

@@ -9,7 +9,8 @@
 // as 1033. A language without a number of its own gives 0.
 int LocaleIdentifier(const QLocale& locale);
 
-// The identifier of the user's locale (QLocale::system()).
+// The identifier of the user's locale: QLocale's default locale, which is
+// the system's unless something sets another (tests do).
 int GetUserDefaultLCID();
 
 // True for the Chinese, Japanese and Korean locales: 1028, 1041, 1042,
