@@ -36,7 +36,9 @@ frmLanguage::frmLanguage(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmLanguage"));
     setWindowTitle(QStringLiteral("Language"));
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    QFont tahoma = font();
+    tahoma.setFamily(QStringLiteral("Tahoma"));
+    setFont(tahoma);
 
     Label1 = new QLabel(QStringLiteral("Select a Language:"));
     Label1->setObjectName(QStringLiteral("Label1"));

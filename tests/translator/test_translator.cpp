@@ -2,13 +2,13 @@
 // file, the first-run question, the language file read and added to, its
 // failures, and the language dialog's choice. Message boxes and the dialog
 // are scripted.
-#include "base/MessageSink.h"
 #include "base/Profile.h"
 #include "core/Globals.h"
 #include "core/LanguageFile.h"
 #include "core/StartupLock.h"
 #include "core/Translator.h"
 #include "core/UserLocale.h"
+#include "RecordingMessageSink.h"
 #include "TestUtil.h"
 
 #include <QDir>
@@ -18,24 +18,6 @@
 #include <QTest>
 
 namespace {
-
-struct Box
-{
-    QString text;
-    QString title;
-    MessageIcon icon;
-};
-
-class RecordingSink : public MessageSink
-{
-public:
-    QList<Box> boxes;
-    MessageAnswer showMessage(const QString& text, const QString& title, MessageButtons, MessageIcon icon) override
-    {
-        boxes.append({text, title, icon});
-        return MessageAnswer::Ok;
-    }
-};
 
 class ScriptedChooser : public LanguageChooser
 {
@@ -67,7 +49,7 @@ class TestTranslator : public QObject
 {
     Q_OBJECT
     QScopedPointer<QTemporaryDir> m_dir;
-    RecordingSink m_sink;
+    testutil::RecordingMessageSink m_sink;
     ScriptedChooser m_chooser;
 
     QString languageFile(const QString& language) const
@@ -100,7 +82,7 @@ private slots:
         G_bCommandLineMode = false;
         G_bAutomationMode = false;
         ResetTranslator();
-        m_sink.boxes.clear();
+        m_sink.clear();
         m_chooser = ScriptedChooser();
         SetMessageSink(&m_sink);
         QLocale::setDefault(QLocale::c());
@@ -208,7 +190,7 @@ private slots:
         QCOMPARE(Translate(QStringLiteral("First")), QStringLiteral("First"));
         // "First", then the box's text, which is missing as well.
         QCOMPARE(m_sink.boxes.size(), 2);
-        for (const Box& box : m_sink.boxes) {
+        for (const auto& box : m_sink.boxes) {
             QCOMPARE(box.text, QStringLiteral("Unable to add to Language file"));
             QCOMPARE(box.title, QStringLiteral("Fehler"));
             QCOMPARE(box.icon, MessageIcon::Warning);

@@ -1,12 +1,12 @@
 // Form translation on the offscreen platform: a small form holding one
 // control of each kind, translated from a German language file that holds
 // every text it shows, and the font rules.
-#include "base/Profile.h"
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "core/UserLocale.h"
 #include "ui/FormTranslation.h"
 #include "TestUtil.h"
+#include "TranslatorFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -261,17 +261,9 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("Languages"))));
-        G_UserDataFolder = m_dir->path() + u'/';
-        G_IniFilePath = m_dir->filePath(QStringLiteral("settings.ini"));
-        m_file = m_dir->filePath(QStringLiteral("Languages/German-'Tessaview'.txt"));
-        QVERIFY(testutil::writeFile(m_file, germanFile()));
-        QVERIFY(WritePrivateProfileString(QStringLiteral("Language"), QStringLiteral("Language_Code"),
-                                          QStringLiteral("German"), G_IniFilePath));
         QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        ResetTranslator();
-        InitializeTranslator();
-        QCOMPARE(G_sLanguage, QStringLiteral("German"));
+        QVERIFY(testutil::startTranslator(m_dir->path(), QStringLiteral("German"), germanFile()));
+        m_file = G_sLanguageFilePath;
     }
 
     void cleanup()

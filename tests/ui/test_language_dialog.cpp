@@ -1,13 +1,13 @@
 // The language dialog on the offscreen platform, in German from the shipped
 // German language file: its list, its buttons and keys, and the chooser
 // that shows it for the translator.
-#include "base/MessageSink.h"
-#include "base/Profile.h"
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "help/HelpOpener.h"
 #include "ui/LanguageDialog.h"
+#include "RecordingMessageSink.h"
 #include "TestUtil.h"
+#include "TranslatorFixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -33,17 +33,6 @@ public:
     }
 };
 
-class RecordingSink : public MessageSink
-{
-public:
-    QStringList texts;
-    MessageAnswer showMessage(const QString& text, const QString&, MessageButtons, MessageIcon) override
-    {
-        texts << text;
-        return MessageAnswer::Ok;
-    }
-};
-
 const LanguageListing kListing{{"English", "French", "German"}, 2};
 
 } // namespace
@@ -53,7 +42,7 @@ class TestLanguageDialog : public QObject
     Q_OBJECT
     QScopedPointer<QTemporaryDir> m_dir;
     RecordingOpener m_opener;
-    RecordingSink m_sink;
+    testutil::RecordingMessageSink m_sink;
 
     QString germanFile() const { return G_UserDataFolder + QStringLiteral("Languages/German-'Tessaview'.txt"); }
 
@@ -61,17 +50,9 @@ private slots:
     void init()
     {
         m_dir.reset(new QTemporaryDir);
-        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("Languages"))));
-        G_UserDataFolder = m_dir->path() + u'/';
-        G_IniFilePath = m_dir->filePath(QStringLiteral("settings.ini"));
-        QVERIFY(QFile::copy(kShippedGerman, germanFile()));
-        QVERIFY(WritePrivateProfileString(QStringLiteral("Language"), QStringLiteral("Language_Code"),
-                                          QStringLiteral("German"), G_IniFilePath));
-        ResetTranslator();
-        InitializeTranslator();
-        QCOMPARE(G_sLanguage, QStringLiteral("German"));
+        QVERIFY(testutil::startTranslator(m_dir->path(), QStringLiteral("German"), testutil::readFile(kShippedGerman)));
         m_opener.opened.clear();
-        m_sink.texts.clear();
+        m_sink.clear();
         SetHelpOpener(&m_opener);
         SetMessageSink(&m_sink);
     }
