@@ -1,12 +1,8 @@
 #include "LanguageFile.h"
 
-#include "base/Windows1252.h"
+#include "base/TextFileEncoding.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -28,7 +24,7 @@ const char kNoPhrase[] = "The line has no English phrase.";
 struct Layout
 {
     bool ok = false;
-    LanguageFileEncoding encoding = LanguageFileEncoding::Utf8;
+    TextFileEncoding encoding = TextFileEncoding::Ascii;
     qsizetype textStart = 0;
 };
 
@@ -43,7 +39,7 @@ Layout layoutOf(const QByteArray& bytes, int format)
         // which an 8-bit append would damage.
         if (text.contains('\0'))
             return layout;
-        layout.encoding = marked || text.isValidUtf8() ? LanguageFileEncoding::Utf8 : LanguageFileEncoding::Windows1252;
+        layout.encoding = marked ? TextFileEncoding::Utf8 : EightBitTextEncoding(text);
         layout.ok = true;
     } else if (format == languagefileformat::Unicode) {
         if (!bytes.startsWith(kUtf16Mark) || bytes.size() % 2 != 0)
@@ -51,43 +47,11 @@ Layout layoutOf(const QByteArray& bytes, int format)
         for (qsizetype i = kUtf16Mark.size(); i < bytes.size(); i += 2)
             if (bytes[i] == '\0' && bytes[i + 1] == '\0')
                 return layout;
-        layout.encoding = LanguageFileEncoding::Utf16LE;
+        layout.encoding = TextFileEncoding::Utf16LE;
         layout.textStart = kUtf16Mark.size();
         layout.ok = true;
     }
     return layout;
-}
-
-QString decode(QByteArrayView bytes, LanguageFileEncoding encoding)
-{
-    switch (encoding) {
-    case LanguageFileEncoding::Windows1252:
-        return DecodeWindows1252(bytes);
-    case LanguageFileEncoding::Utf16LE: {
-        QStringDecoder decoder(QStringConverter::Utf16LE);
-        return decoder.decode(bytes);
-    }
-    case LanguageFileEncoding::Utf8:
-        break;
-    }
-    return QString::fromUtf8(bytes);
-}
-
-bool encode(const QString& text, LanguageFileEncoding encoding, QByteArray& bytes)
-{
-    switch (encoding) {
-    case LanguageFileEncoding::Windows1252:
-        return EncodeWindows1252(text, bytes);
-    case LanguageFileEncoding::Utf16LE: {
-        QStringEncoder encoder(QStringConverter::Utf16LE);
-        bytes = encoder.encode(text);
-        return !encoder.hasError();
-    }
-    case LanguageFileEncoding::Utf8:
-        break;
-    }
-    bytes = text.toUtf8();
-    return true;
 }
 
 // Calls `visit` with each line's text (CR stripped) and the byte offset at
@@ -95,14 +59,14 @@ bool encode(const QString& text, LanguageFileEncoding encoding, QByteArray& byte
 void forEachLine(const QByteArray& bytes, const Layout& layout,
                  const std::function<bool(const QString&, qsizetype)>& visit)
 {
-    const bool wide = layout.encoding == LanguageFileEncoding::Utf16LE;
+    const bool wide = layout.encoding == TextFileEncoding::Utf16LE;
     const qsizetype unit = wide ? 2 : 1;
     qsizetype start = layout.textStart;
     while (start < bytes.size()) {
         qsizetype end = start;
         while (end < bytes.size() && !(bytes[end] == '\n' && (!wide || bytes[end + 1] == '\0')))
             end += unit;
-        QString line = decode(QByteArrayView(bytes).sliced(start, end - start), layout.encoding);
+        QString line = DecodeTextFileBytes(QByteArrayView(bytes).sliced(start, end - start), layout.encoding);
         line.remove(u'\r');
         if (!visit(line, start))
             return;
@@ -125,7 +89,7 @@ qsizetype endLineOffset(const QByteArray& bytes, const Layout& layout)
 
 bool endsWithLineBreak(const QByteArray& bytes, const Layout& layout)
 {
-    if (layout.encoding == LanguageFileEncoding::Utf16LE)
+    if (layout.encoding == TextFileEncoding::Utf16LE)
         return bytes.size() >= layout.textStart + 2 && bytes.endsWith(QByteArray("\n\0", 2));
     return bytes.size() > layout.textStart && bytes.endsWith('\n');
 }
@@ -148,20 +112,6 @@ bool appendBytes(const QString& path, const QByteArray& bytes)
     }
     const bool closed = ::close(fd) == 0;
     return written == bytes.size() && closed;
-}
-
-bool replaceFile(const QString& path, const QByteArray& bytes)
-{
-    // Write through a link to the file it names, keeping the link.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    QSaveFile file(canonical.isEmpty() ? path : canonical);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 } // namespace
@@ -269,12 +219,12 @@ bool CanAddToLanguageFile(const QString& phrase)
     return read.kind == LanguageLineKind::Kept && read.english == phrase && !phrase.trimmed().isEmpty();
 }
 
-bool AddLineToLanguageFile(const QString& path, const QString& phrase, LanguageFileEncoding encoding)
+bool AddLineToLanguageFile(const QString& path, const QString& phrase, TextFileEncoding encoding)
 {
     if (!CanAddToLanguageFile(phrase))
         return false;
     QByteArray line;
-    if (!encode(u'"' + phrase + QStringLiteral("\"\r\n"), encoding, line))
+    if (!EncodeTextFileText(QString(u'"' + phrase + QStringLiteral("\"\r\n")), encoding, line))
         return false;
 
     QFile file(path);
@@ -284,7 +234,7 @@ bool AddLineToLanguageFile(const QString& path, const QString& phrase, LanguageF
     file.close();
     // The file must still be text of the format it was read in; another
     // format would be damaged by these bytes.
-    const bool wide = encoding == LanguageFileEncoding::Utf16LE;
+    const bool wide = encoding == TextFileEncoding::Utf16LE;
     const int format = wide ? languagefileformat::Unicode : languagefileformat::Ansi;
     const Layout layout = layoutOf(bytes, format);
     if (!layout.ok || LanguageFileFormatOfHead(QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), 4))) != format)
@@ -294,10 +244,10 @@ bool AddLineToLanguageFile(const QString& path, const QString& phrase, LanguageF
     // be missing again at the next start.
     const qsizetype end = endLineOffset(bytes, layout);
     if (end >= 0)
-        return replaceFile(path, bytes.left(end) + line + bytes.mid(end));
+        return WriteWholeFile(path, bytes.left(end) + line + bytes.mid(end));
     if (!endsWithLineBreak(bytes, layout)) {
         QByteArray lineBreak;
-        encode(QStringLiteral("\r\n"), encoding, lineBreak);
+        EncodeTextFileText(u"\r\n", encoding, lineBreak);
         line.prepend(lineBreak);
     }
     return appendBytes(path, line);

@@ -9,6 +9,8 @@
 //
 // The file is data the program reads at every start: a line it cannot use
 // is skipped with a note, never a reason to stop.
+#include "base/TextFileEncoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -22,9 +24,6 @@ constexpr int Ansi = 0;        // 8-bit text: UTF-8 when the file is valid UTF-8
 constexpr int Unicode = -1;    // UTF-16 little-endian, beginning with its byte-order mark
 constexpr int Unreadable = 99;
 } // namespace languagefileformat
-
-// How the bytes of a language file are read and written.
-enum class LanguageFileEncoding { Utf8, Windows1252, Utf16LE };
 
 // The longest line read, in characters without the line end. A longer line
 // is skipped, and no longer line is ever added.
@@ -77,7 +76,7 @@ struct LanguageFileContents
     // False when the bytes are not text of the format: a NUL character, a
     // UTF-16 file of an odd number of bytes, or a file of an unknown format.
     bool ok = false;
-    LanguageFileEncoding encoding = LanguageFileEncoding::Utf8;
+    TextFileEncoding encoding = TextFileEncoding::Ascii; // Ascii, Utf8, Windows1252 or Utf16LE
     QHash<QString, QString> translations; // the first occurrence of a phrase wins
     QList<LanguageFileNote> notes;
 };
@@ -96,4 +95,4 @@ bool CanAddToLanguageFile(const QString& phrase);
 // else at its end, after a line break when the last line lacks one. The
 // file must exist. False when the phrase has no bytes in the encoding or
 // the file cannot be read or written; the file is then left as it was.
-bool AddLineToLanguageFile(const QString& path, const QString& phrase, LanguageFileEncoding encoding);
+bool AddLineToLanguageFile(const QString& path, const QString& phrase, TextFileEncoding encoding);

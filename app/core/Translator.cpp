@@ -37,7 +37,7 @@ constexpr int kNotesShown = 20;
 // shown, which translates its own texts).
 QMutex g_lock;
 QHash<QString, QString> g_translations;
-LanguageFileEncoding g_encoding = LanguageFileEncoding::Utf8;
+TextFileEncoding g_encoding = TextFileEncoding::Ascii;
 
 // The English locales ask no question on a first run.
 bool isEnglishLocale(int lcid)
@@ -317,6 +317,6 @@ void ResetTranslator()
     G_iLanguageFileFormat = languagefileformat::Unreadable;
     G_sProductName = kProductName;
     G_iUserLCID = 0;
-    g_encoding = LanguageFileEncoding::Utf8;
+    g_encoding = TextFileEncoding::Ascii;
     forgetTranslations();
 }

@@ -25,7 +25,7 @@ void AppendCp1252AsUtf8(QByteArrayView cp1252, QByteArray& out)
             out.append(b);
             continue;
         }
-        const char16_t code = Windows1252ToUnicode(u);
+        const char16_t code = Windows1252Char(u).unicode();
         if (code < 0x800) {
             out.append(char(0xC0 | (code >> 6))).append(char(0x80 | (code & 0x3F)));
         } else {

@@ -2,7 +2,6 @@
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; the others are Latin-1.
 constexpr char16_t kWindows1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -11,9 +10,9 @@ constexpr char16_t kWindows1252High[32] = {
 
 } // namespace
 
-char16_t Windows1252ToUnicode(unsigned char byte)
+QChar Windows1252Char(unsigned char byte)
 {
-    return (byte >= 0x80 && byte < 0xA0) ? kWindows1252High[byte - 0x80] : char16_t(byte);
+    return (byte >= 0x80 && byte < 0xA0) ? QChar(kWindows1252High[byte - 0x80]) : QChar(byte);
 }
 
 QString DecodeWindows1252(QByteArrayView bytes)
@@ -21,7 +20,7 @@ QString DecodeWindows1252(QByteArrayView bytes)
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char c : bytes)
-        *out++ = QChar(Windows1252ToUnicode(static_cast<unsigned char>(c)));
+        *out++ = Windows1252Char(static_cast<unsigned char>(c));
     return text;
 }
 

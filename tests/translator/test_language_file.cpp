@@ -23,7 +23,7 @@ QByteArray cp1252(const char* text)
 } // namespace
 
 Q_DECLARE_METATYPE(LanguageLineKind)
-Q_DECLARE_METATYPE(LanguageFileEncoding)
+Q_DECLARE_METATYPE(TextFileEncoding)
 
 class TestLanguageFile : public QObject
 {
@@ -87,9 +87,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("format");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<LanguageFileEncoding>("encoding");
+        QTest::addColumn<TextFileEncoding>("encoding");
         QTest::addColumn<QString>("translation"); // of "Size"
-        using E = LanguageFileEncoding;
+        using E = TextFileEncoding;
         const QByteArray pair = "\"Size\",\"Gr\xC3\xB6\xC3\x9F" "e\"\r\n";
         QTest::newRow("UTF-8") << pair << 0 << true << E::Utf8 << "Größe";
         QTest::newRow("UTF-8 with its mark") << QByteArray("\xEF\xBB\xBF") + pair << 0 << true << E::Utf8 << "Größe";
@@ -111,7 +111,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, format);
         QFETCH(bool, ok);
-        QFETCH(LanguageFileEncoding, encoding);
+        QFETCH(TextFileEncoding, encoding);
         QFETCH(QString, translation);
         QCOMPARE(LanguageFileFormatOfHead(QByteArrayView(bytes).first(qMin<qsizetype>(4, bytes.size()))), format);
         const LanguageFileContents contents = ReadLanguageFileText(bytes, format);
@@ -175,10 +175,10 @@ private slots:
     void phraseGoesWhereItIsRead_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<LanguageFileEncoding>("encoding");
+        QTest::addColumn<TextFileEncoding>("encoding");
         QTest::addColumn<QString>("phrase");
         QTest::addColumn<QByteArray>("after");
-        using E = LanguageFileEncoding;
+        using E = TextFileEncoding;
         QTest::newRow("last line without its break") << QByteArray("\"a\"") << E::Utf8 << "b"
                                                      << QByteArray("\"a\"\r\n\"b\"\r\n");
         QTest::newRow("UTF-16 last line without its break") << utf16("\"a\"") << E::Utf16LE << "b"
@@ -194,14 +194,14 @@ private slots:
     void phraseGoesWhereItIsRead()
     {
         QFETCH(QByteArray, before);
-        QFETCH(LanguageFileEncoding, encoding);
+        QFETCH(TextFileEncoding, encoding);
         QFETCH(QString, phrase);
         QFETCH(QByteArray, after);
         const QString path = m_dir.filePath(QStringLiteral("German-'Tessaview'.txt"));
         QVERIFY(testutil::writeFile(path, before));
         QVERIFY(AddLineToLanguageFile(path, phrase, encoding));
         QCOMPARE(testutil::readFile(path), after);
-        const int format = encoding == LanguageFileEncoding::Utf16LE ? -1 : 0;
+        const int format = encoding == TextFileEncoding::Utf16LE ? -1 : 0;
         QCOMPARE(ReadLanguageFileText(after, format).translations.value(phrase), phrase);
     }
 
@@ -209,9 +209,9 @@ private slots:
     void phraseNotAdded_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<LanguageFileEncoding>("encoding");
+        QTest::addColumn<TextFileEncoding>("encoding");
         QTest::addColumn<QString>("phrase");
-        using E = LanguageFileEncoding;
+        using E = TextFileEncoding;
         QTest::newRow("no Windows-1252 byte for it") << cp1252("\"a\",\"\xE4\"\r\n") << E::Windows1252 << "日本";
         QTest::newRow("file now UTF-16") << utf16("\"a\"\r\n") << E::Utf8 << "b";
         QTest::newRow("file now 8-bit") << QByteArray("\"a\"\r\n") << E::Utf16LE << "b";
@@ -222,7 +222,7 @@ private slots:
     void phraseNotAdded()
     {
         QFETCH(QByteArray, before);
-        QFETCH(LanguageFileEncoding, encoding);
+        QFETCH(TextFileEncoding, encoding);
         QFETCH(QString, phrase);
         const QString path = m_dir.filePath(QStringLiteral("refused.txt"));
         QVERIFY(testutil::writeFile(path, before));
@@ -233,7 +233,7 @@ private slots:
     void missingFileIsNotMadeAnew()
     {
         const QString path = m_dir.filePath(QStringLiteral("gone.txt"));
-        QVERIFY(!AddLineToLanguageFile(path, QStringLiteral("b"), LanguageFileEncoding::Utf8));
+        QVERIFY(!AddLineToLanguageFile(path, QStringLiteral("b"), TextFileEncoding::Utf8));
         QVERIFY(!QFile::exists(path));
     }
 };

@@ -16,35 +16,39 @@ const QString kSource = QStringLiteral(TESSAVIEW_SOURCE_DIR);
 const QString kLiterals = QStringLiteral(R"re(((?:\s*"(?:[^"\\\n]|\\.)*")+))re");
 
 // Where phrases stand in the sources: the calls of Translate, and the
-// helpers and tables whose texts reach Translate as arguments. A new helper
-// that passes its text on to Translate belongs in this list.
+// helpers and tables whose texts reach Translate as arguments; "LIT" marks
+// the phrase. A new helper that passes its text on to Translate belongs in
+// this list.
 QStringList phrasePatterns()
 {
     const QStringList forms = {
-        QStringLiteral(R"re(\bTranslate\(\s*QStringLiteral\()re"),
-        QStringLiteral(R"re(\bTranslate\(\s*QString::fromLatin1\()re"),
-        QStringLiteral(R"re(\btr\()re"),
-        QStringLiteral(R"re(\bsetError\(\s*item,\s*\w+,)re"),
-        QStringLiteral(R"re(\bsetNotAvailable\(\s*item,)re"),
-        QStringLiteral(R"re(\browRefusal\()re"),
-        QStringLiteral(R"re(\browRefusal\([^;]*?\br,)re"),
-        QStringLiteral(R"re(\btypeMismatch\()re"),
-        QStringLiteral(R"re(\btypeMismatch\(\s*"[^"]*",)re"),
-        QStringLiteral(R"re(\bofferToCreate\([^;"]*?,)re"),
-        QStringLiteral(R"re(\bofferToCreate\([^;"]*?,\s*"[^"]*",)re"),
-        QStringLiteral(R"re(\btexts\.append\(\{)re"),
-        QStringLiteral(R"re(\breason = QStringLiteral\()re"),
-        QStringLiteral(R"re(\bmessage = QStringLiteral\(\s*)re"),
-        QStringLiteral(R"re(\bconst char (?:kNotUnlessInput|kNotForProcess|kTooLong|kBrokenQuote|kNoPhrase)\[\] =)re"),
-        QStringLiteral(R"re(\bkOutputFolderUnknownStatus\[\] =)re"),
+        QStringLiteral(R"re(\bTranslate\(\s*QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bTranslate\(\s*QString::fromLatin1\(LIT)re"),
+        QStringLiteral(R"re(\btr\(LIT)re"),
+        QStringLiteral(R"re(\bsetError\(\s*item,\s*\w+,LIT)re"),
+        QStringLiteral(R"re(\bsetNotAvailable\(\s*item,LIT)re"),
+        QStringLiteral(R"re(\browRefusal\(LIT)re"),
+        QStringLiteral(R"re(\browRefusal\([^;]*?\br,LIT)re"),
+        QStringLiteral(R"re(\btypeMismatch\(LIT)re"),
+        QStringLiteral(R"re(\btypeMismatch\(\s*"[^"]*",LIT)re"),
+        QStringLiteral(R"re(\bofferToCreate\([^;"]*?,LIT)re"),
+        QStringLiteral(R"re(\bofferToCreate\([^;"]*?,\s*"[^"]*",LIT)re"),
+        QStringLiteral(R"re(\btexts\.append\(\{LIT)re"),
+        QStringLiteral(R"re(\breason = QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bmessage = QStringLiteral\(\s*LIT)re"),
+        QStringLiteral(R"re(\bconst char (?:kNotUnlessInput|kNotForProcess|kTooLong|kBrokenQuote|kNoPhrase)\[\] =LIT)re"),
+        QStringLiteral(R"re(\bkOutputFolderUnknownStatus\[\] =LIT)re"),
+        // the rows of the task editor's type lists, the search engine's codes
+        QStringLiteral(R"re(\{LIT(?=\s*,\s*(?:filetype|specialprocess)::\w+,\s*\{))re"),
+        QStringLiteral(R"re(\bcase \w+:\s*text =LIT)re"),
         // texts of the forms, which TranslateForm translates
-        QStringLiteral(R"re(\bsetWindowTitle\(QStringLiteral\()re"),
-        QStringLiteral(R"re(\bnew QLabel\(QStringLiteral\()re"),
-        QStringLiteral(R"re(\baddButton\(\w+,\s*QStringLiteral\("\w+"\),\s*QStringLiteral\()re"),
+        QStringLiteral(R"re(\bsetWindowTitle\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bnew QLabel\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\baddButton\(\w+,\s*QStringLiteral\("\w+"\),\s*QStringLiteral\(LIT)re"),
     };
     QStringList patterns;
-    for (const QString& form : forms)
-        patterns << form + kLiterals;
+    for (QString form : forms)
+        patterns << form.replace(QStringLiteral("LIT"), kLiterals);
     return patterns;
 }
 
@@ -60,6 +64,11 @@ QString unescape(const QString& literals)
                 continue;
             }
             const QChar next = body[++i];
+            if (next == u'u' && i + 4 < body.size()) {
+                text += QChar(char16_t(body.mid(i + 1, 4).toUInt(nullptr, 16)));
+                i += 4;
+                continue;
+            }
             text += next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next == u't' ? QChar(u'\t') : next;
         }
     }
@@ -112,6 +121,8 @@ private slots:
         QVERIFY(phrases.contains(QStringLiteral("Missing required or invalid command line argument(s)")));
         QVERIFY(phrases.contains(QStringLiteral("Unable to save output file.")));
         QVERIFY(phrases.contains(QStringLiteral("cannot have a wildcard (*) for this special process")));
+        QVERIFY(phrases.contains(QStringLiteral("[5] Rich Text Format (RTF)")));
+        QVERIFY(phrases.contains(QStringLiteral("bad escape sequence")));
         QStringList missing;
         for (const QString& phrase : phrases)
             if (!contents.translations.contains(phrase))
