@@ -1,6 +1,9 @@
 #include "engine/PdfToImage.h"
 
+#include "core/FileSystem.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
+#include "engine/ConversionItem.h"
 #include "engine/ImageSaver.h"
 #include "engine/PageRanges.h"
 #include "pdf2bmp/pdf2bmp.h"
@@ -10,6 +13,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -38,10 +44,15 @@ private:
     int m_handle = 0;
 };
 
-void setError(PdfToImageItem& item, int code, const char* message)
+void setError(PdfToImageItem& item, int code, const char* message, const QString& reason = QString())
 {
     item.lErr = code;
-    item.sErr = Translate(QString::fromLatin1(message));
+    item.sErr = TextWithReason(Translate(QString::fromLatin1(message)), reason);
+}
+
+QString rasteriserReason()
+{
+    return QString::fromUtf8(pdf_last_error());
 }
 
 // A page the rasteriser could not produce: too large to hold in memory,
@@ -49,9 +60,28 @@ void setError(PdfToImageItem& item, int code, const char* message)
 void setPageFailure(PdfToImageItem& item, int result)
 {
     if (result == PDF2BMP_ERR_TOO_LARGE)
-        setError(item, kPdfToImageLoadImageFailed, "Unable to load image. Try a lower resolution.");
+        setError(item, kPdfToImageLoadImageFailed, "Unable to load image. Try a lower resolution.",
+                 rasteriserReason());
     else
-        setError(item, kPdfToImageSaveFailed, "Unable to save output file.");
+        setError(item, kPdfToImageSaveFailed, "Unable to save output file.", rasteriserReason());
+}
+
+// Why the folder could not be made: the first missing folder's mkdir error.
+QString folderReason(const QString& folder)
+{
+    QString existing = folder;
+    QString missing;
+    while (!existing.isEmpty() && !bPathExists(existing)) {
+        missing = existing;
+        existing = GetParentFolderName(existing);
+    }
+    if (missing.isEmpty())
+        return QStringLiteral("%1 is not a folder").arg(folder);
+    if (::mkdir(QFile::encodeName(missing).constData(), 0777) == 0) {
+        ::rmdir(QFile::encodeName(missing).constData());
+        return QString();
+    }
+    return QStringLiteral("Unable to create %1: %2").arg(missing, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 int clampedResolution(int resolution)
@@ -95,11 +125,10 @@ PageList choosePages(const QString& sPages, int pageCount)
 }
 
 bool SaveImageByType(PdfToImageItem& item, ImageSaver* saver, int lType, const QString& sPath,
-                     const RasterImage& image)
+                     const RasterImage& image, QString& reason)
 {
     if (!saver || lType < kJpeg || lType > kWmf)
         return false;
-    QString reason;
     if (!saver->save(image, sPath, lType, item.lQuality, &reason))
         return false;
     item.lErr = 0;
@@ -128,9 +157,10 @@ bool savePage(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle, in
     default: {
         RasterImage image;
         result = pdf_render_page(handle, page, item.lWidth, item.lHeight, resolution, &image);
+        QString reason;
         if (result == PDF2BMP_OK
-            && !SaveImageByType(item, hooks.imageSaver, item.lTargetFileType, path, image)) {
-            setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.");
+            && !SaveImageByType(item, hooks.imageSaver, item.lTargetFileType, path, image, reason)) {
+            setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.", reason);
             return false;
         }
         break;
@@ -175,6 +205,12 @@ LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int 
     return end;
 }
 
+// A page file that would replace the PDF or the document it came from.
+bool ontoInput(const PdfToImageItem& item, const QString& path)
+{
+    return bSameFile(path, item.sOriginalFile) || (!item.sSourceFile.isEmpty() && bSameFile(path, item.sSourceFile));
+}
+
 // One file per page; the first failure or a Pause ends the loop.
 LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
                        const std::vector<int>& pages, bool numbered, int resolution)
@@ -187,6 +223,12 @@ LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int h
             break;
         }
         const QString path = numbered ? PageFilePath(target, pages[i]) : target;
+        if (ontoInput(item, path)) {
+            item.lErr = kConversionOntoInput;
+            item.sErr = TextWithReason(ConversionOntoInputText(), path);
+            end.failed = true;
+            break;
+        }
         if (!savePage(item, hooks, handle, pages[i], resolution, path)) {
             end.failed = true;
             break;
@@ -221,19 +263,19 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
     if (!QFileInfo(folder).isDir()) {
         QDir().mkpath(folder);
         if (!QFileInfo(folder).isDir())
-            setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist");
+            setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist", folderReason(folder));
     }
 
     PdfHandle pdf;
     if (pdf_open_file(QFile::encodeName(item.sOriginalFile).constData(),
                       item.sPassword.toUtf8().constData(), "", pdf.out())
         < 0) {
-        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.");
+        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.", rasteriserReason());
         return item.lErr;
     }
     const int pageCount = pdf_get_page_count(pdf.get());
     if (pageCount < 0) {
-        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.");
+        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.", rasteriserReason());
         return item.lErr;
     }
     const int resolution = clampedResolution(item.lResolution);
@@ -256,6 +298,13 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
     const LoopEnd end = singleFile ? writeSingleTiff(item, hooks, pdf.get(), pages, resolution)
                                    : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution);
     if (end.written == 0 && !end.paused && !end.failed)
-        setError(item, kPdfToImageSaveFailed, "Unable to save output file.");
+        setError(item, kPdfToImageSaveFailed, "Unable to save output file.",
+                 Translate(QStringLiteral("no page of the range is in the document")));
+    // The pages before the failure stay; the log has to say the item is
+    // not whole.
+    if (end.failed && end.written > 0)
+        item.sErr = TextWithReason(item.sErr, Translate(QStringLiteral("%1 of %2 pages were written; the item is incomplete."))
+                                                  .arg(end.written)
+                                                  .arg(pages.size()));
     return item.lErr;
 }

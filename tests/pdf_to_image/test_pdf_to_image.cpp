@@ -168,7 +168,8 @@ private slots:
         PdfToImageItem it = item(input(documentPages), target, kBmp, pages);
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), err);
         QCOMPARE(it.lErr, err);
-        QCOMPARE(it.sErr, err ? QStringLiteral("Unable to save output file.") : QString());
+        QCOMPARE(it.sErr, err ? QStringLiteral("Unable to save output file. - no page of the range is in the document")
+                              : QString());
         QCOMPARE(it.sTargetFile, out(lastTarget));
         QStringList names;
         for (const QString& f : std::as_const(files))
@@ -272,7 +273,7 @@ private slots:
         hooks.imageSaver = &saver;
         PdfToImageItem it = item(input(3), QStringLiteral("doc.png"), kPng, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageSaveImageFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution."));
+        QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution. - refused"));
         QCOMPARE(saver.calls.size(), 1);
         QVERIFY(!isOpen(input(3)));
 
@@ -405,7 +406,9 @@ private slots:
         it.lHeight = 20000;
         it.lResolution = 5000; // the single file ignores the size
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageLoadImageFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to load image. Try a lower resolution."));
+        QVERIFY2(it.sErr.startsWith(QStringLiteral("Unable to load image. Try a lower resolution. - the page would be "))
+                     && it.sErr.endsWith(QStringLiteral(" pixels, more than 250000000 in all")),
+                 qPrintable(it.sErr));
         QVERIFY(filesIn(m_out).isEmpty());
         QVERIFY(saver.calls.isEmpty());
         QVERIFY(!isOpen(input(2)));
@@ -416,15 +419,21 @@ private slots:
         QTest::addColumn<QString>("pdf");
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("err");
-        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.pdf")) << "" << kPdfToImageOpenFailed;
-        QTest::newRow("not a pdf") << m_dir.filePath(QStringLiteral("garbage.pdf")) << "" << kPdfToImageOpenFailed;
-        QTest::newRow("corpus encrypted") << corpus("libreoffice-writer-password.pdf") << "" << kPdfToImageOpenFailed;
-        QTest::newRow("corpus page tree lost") << corpus("unreadablemetadata.pdf") << "" << kPdfToImageOpenFailed;
+        QTest::addColumn<QString>("reason"); // the rasteriser's, after the message
+        const QString password = QStringLiteral("the password does not open the document");
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.pdf")) << "" << kPdfToImageOpenFailed
+                                 << "No such file or directory";
+        QTest::newRow("not a pdf") << m_dir.filePath(QStringLiteral("garbage.pdf")) << "" << kPdfToImageOpenFailed
+                                   << "no objects found";
+        QTest::newRow("corpus encrypted") << corpus("libreoffice-writer-password.pdf") << "" << kPdfToImageOpenFailed
+                                          << password;
+        QTest::newRow("corpus page tree lost") << corpus("unreadablemetadata.pdf") << "" << kPdfToImageOpenFailed
+                                               << "";
         QTest::newRow("wrong password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "guess"
-                                        << kPdfToImageOpenFailed;
-        QTest::newRow("right password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "open sesame" << 0;
-        QTest::newRow("empty user password") << m_dir.filePath(QStringLiteral("restricted.pdf")) << "" << 0;
-        QTest::newRow("poppler fallback") << m_dir.filePath(QStringLiteral("poppler-only.pdf")) << "" << 0;
+                                        << kPdfToImageOpenFailed << password;
+        QTest::newRow("right password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "open sesame" << 0 << "";
+        QTest::newRow("empty user password") << m_dir.filePath(QStringLiteral("restricted.pdf")) << "" << 0 << "";
+        QTest::newRow("poppler fallback") << m_dir.filePath(QStringLiteral("poppler-only.pdf")) << "" << 0 << "";
     }
 
     void opening()
@@ -432,11 +441,13 @@ private slots:
         QFETCH(QString, pdf);
         QFETCH(QString, password);
         QFETCH(int, err);
+        QFETCH(QString, reason);
         PdfToImageItem it = item(pdf, QStringLiteral("doc.jpg"), kJpeg, QStringLiteral("*"));
         it.sPassword = password;
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), err);
         if (err) {
-            QCOMPARE(it.sErr, QStringLiteral("Unable to open the input file."));
+            QVERIFY2(it.sErr.startsWith(QStringLiteral("Unable to open the input file. - ")) && it.sErr.contains(reason),
+                     qPrintable(it.sErr));
             QVERIFY(filesIn(m_out).isEmpty());
             return;
         }
@@ -460,7 +471,8 @@ private slots:
         QVERIFY(testutil::writeFile(out(QStringLiteral("blocker")), "a file"));
         PdfToImageItem it = item(input(2), QStringLiteral("blocker/doc.bmp"), kBmp, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), kPdfToImageSaveFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to save output file."));
+        QCOMPARE(it.sErr, QStringLiteral("Unable to save output file. - Output folder does not exist: ")
+                              + out(QStringLiteral("blocker")));
         QCOMPARE(filesIn(m_out), QStringList{QStringLiteral("blocker")});
     }
 
