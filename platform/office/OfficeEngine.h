@@ -12,7 +12,9 @@
 // noticed and replaced the same way.
 //
 // Use an engine and its documents from one thread. No UNO type appears in
-// this header.
+// this header. Starting an office makes this process ignore SIGPIPE, so that
+// a call that meets an office which has just died fails instead of ending
+// the process.
 #include <QString>
 
 #include <functional>
