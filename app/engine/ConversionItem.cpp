@@ -16,6 +16,7 @@
 #include "jobs/OptionString.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -93,7 +94,15 @@ private:
 
 // A file name stays well below the 255 bytes a name may have when the
 // unique part and the suffix are added.
-constexpr int kTemporaryNameStem = 100;
+constexpr int kTemporaryNameStemBytes = 100;
+
+QString temporaryNameStem(const QString& output)
+{
+    QString stem = GetFileName(output);
+    while (QFile::encodeName(stem).size() > kTemporaryNameStemBytes)
+        stem.chop(1);
+    return stem;
+}
 
 bool isImageOutput(int type)
 {
@@ -129,7 +138,7 @@ public:
     // when none can be made.
     QString temporaryPdf(QString& error)
     {
-        if (!m_temporary.create(QString(), GetFileName(m_output).left(kTemporaryNameStem), kTemporaryPdfSuffix, &error))
+        if (!m_temporary.create(QString(), temporaryNameStem(m_output), kTemporaryPdfSuffix, &error))
             return QString();
         return m_temporary.path();
     }
@@ -142,11 +151,17 @@ private:
     TemporaryFile m_temporary;
 };
 
+// No temporary PDF could be made: the route fails as one that cannot
+// write its output.
 int renderFailure(clsConversionOptions& item, const QString& reason)
 {
-    // Both rendering routes use -3 for an output they cannot write.
-    item.lErr = -3;
-    item.sErr = TextWithReason(Translate(QStringLiteral("Unable to create a temporary file for the PDF.")), reason);
+    if (item.lConversionMethod == conversionmethod::Word) {
+        item.lErr = -7;
+        item.sErr = TextWithReason(Translate(QStringLiteral("Unable to create output File.")), reason);
+    } else {
+        item.lErr = -3;
+        item.sErr = TextWithReason(Translate(QStringLiteral("Unable to create a temporary file for the PDF.")), reason);
+    }
     return item.lErr;
 }
 

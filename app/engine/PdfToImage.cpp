@@ -8,7 +8,6 @@
 #include "engine/PageRanges.h"
 #include "pdf2bmp/pdf2bmp.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -66,22 +65,24 @@ void setPageFailure(PdfToImageItem& item, int result)
         setError(item, kPdfToImageSaveFailed, "Unable to save output file.", rasteriserReason());
 }
 
-// Why the folder could not be made: the first missing folder's mkdir error.
-QString folderReason(const QString& folder)
+// Makes the folder and its missing parents; "" when it exists afterwards,
+// else why not (the system's reason at the first folder that failed).
+QString makeFolder(const QString& folder)
 {
-    QString existing = folder;
-    QString missing;
-    while (!existing.isEmpty() && !bPathExists(existing)) {
-        missing = existing;
-        existing = GetParentFolderName(existing);
-    }
-    if (missing.isEmpty())
-        return QStringLiteral("%1 is not a folder").arg(folder);
-    if (::mkdir(QFile::encodeName(missing).constData(), 0777) == 0) {
-        ::rmdir(QFile::encodeName(missing).constData());
+    if (QFileInfo(folder).isDir())
         return QString();
+    const QString parent = GetParentFolderName(folder);
+    if (!parent.isEmpty() && parent != folder) {
+        const QString reason = makeFolder(parent);
+        if (!reason.isEmpty())
+            return reason;
     }
-    return QStringLiteral("Unable to create %1: %2").arg(missing, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        return QString();
+    const int error = errno;
+    if (QFileInfo(folder).isDir())
+        return QString(); // made by someone else meanwhile
+    return QStringLiteral("Unable to create %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 int clampedResolution(int resolution)
@@ -260,11 +261,9 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
 {
     item.lErr = 0;
     const QString folder = QFileInfo(item.sTargetFile).path();
-    if (!QFileInfo(folder).isDir()) {
-        QDir().mkpath(folder);
-        if (!QFileInfo(folder).isDir())
-            setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist", folderReason(folder));
-    }
+    const QString folderFailure = makeFolder(folder);
+    if (!folderFailure.isEmpty())
+        setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist", folderFailure);
 
     PdfHandle pdf;
     if (pdf_open_file(QFile::encodeName(item.sOriginalFile).constData(),

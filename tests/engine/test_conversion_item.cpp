@@ -166,6 +166,20 @@ private slots:
         QCOMPARE(left, QStringList{});
     }
 
+    // An output name near the length limit still gets a temporary PDF.
+    void longOutputNameToImage()
+    {
+        QTemporaryDir dir;
+        EngineHarness h;
+        FakeRoutes routes;
+        h.engine.routes = &routes;
+        const QString output = dir.filePath(QString(120, QChar(0xE9)) + QStringLiteral(".png")); // 244 bytes
+        clsConversionOptions item = makeItem(dir.filePath("in.docx"), filetype::Docx, output, filetype::Png);
+        QCOMPARE(PerformConversionItem(h.engine, item), 0);
+        QCOMPARE(routes.calls.size(), 2);
+        QCOMPARE(routes.temporaries.size(), 2);
+    }
+
     void temporaryPdfIsRemovedOnEveryPath_data()
     {
         QTest::addColumn<int>("renderResult");

@@ -5,6 +5,7 @@
 // program's text, " - " and the system's reason; nothing of the program's
 // is left in the output folder or the temporary folder.
 #include "../engine/EngineHarness.h"
+#include "../engine/QvimUser.h"
 #include "../office/OfficeTestSupport.h"
 #include "TestPdf.h"
 
@@ -24,24 +25,18 @@ using testpdf::PageSpec;
 
 namespace {
 
-const QString kQvim = QStringLiteral(QVIM_BINARY);
 const QString kDocx = QStringLiteral(TESSAVIEW_DEMO_DATA "/Sample Word Document.docx");
 
-struct Run
+// The failure line of item 1 on standard error, without its " - <input>"
+// end; all of standard error when there is none.
+QString failure(const QvimRun& run, const QString& input)
 {
-    int status = -1000; // as the shell sees it
-    QString err;        // standard error
-
-    // The failure line of item 1, without its " - <input>" end.
-    QString failure(const QString& input) const
-    {
-        const QString start = QStringLiteral("Job # 1  ");
-        const QString end = QStringLiteral(" - ") + input;
-        const qsizetype at = err.indexOf(start);
-        const qsizetype stop = err.indexOf(end, at);
-        return at < 0 || stop < 0 ? err : err.mid(at + start.size(), stop - at - start.size());
-    }
-};
+    const QString start = QStringLiteral("Job # 1  ");
+    const QString end = QStringLiteral(" - ") + input;
+    const qsizetype at = run.err.indexOf(start);
+    const qsizetype stop = run.err.indexOf(end, at);
+    return at < 0 || stop < 0 ? run.err : run.err.mid(at + start.size(), stop - at - start.size());
+}
 
 // Runs in the program's process just before it starts: limits only the
 // program and what it starts.
@@ -65,11 +60,9 @@ bool canDropFileOverride()
     return ::geteuid() != 0 || ::prctl(PR_CAPBSET_READ, CAP_SETPCAP, 0, 0, 0) == 1;
 }
 
-class User
+class User : public QvimUser
 {
 public:
-    QString path(const QString& sub) const { return m_dir.filePath(sub); }
-
     QString write(const QString& name, const QByteArray& bytes) const
     {
         QDir().mkpath(QFileInfo(path(name)).path());
@@ -83,31 +76,6 @@ public:
     {
         return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
-
-    Run qvim(const QStringList& arguments, const std::function<void()>& beforeStart = {}) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime", "tmp"})
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        env.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
-        env.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path(QStringLiteral("home")));
-        if (beforeStart)
-            process.setChildProcessModifier(beforeStart);
-        process.start(kQvim, arguments);
-        Run run;
-        if (process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit)
-            run.status = process.exitCode();
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace
@@ -137,14 +105,14 @@ private slots:
         QFETCH(QStringList, left);
         User user;
         user.write(QStringLiteral("D/report.png.tmppp123"), "precious\n");
-        const Run run = user.qvim({"/S", kDocx, "/T", user.path("D/report.png"), "/1", pages, "/P"});
+        const QvimRun run = user.run({"/S", kDocx, "/T", user.path("D/report.png"), "/1", pages, "/P"});
         QVERIFY2(run.status == status, qPrintable(run.err));
         QCOMPARE(testutil::readFile(user.path("D/report.png.tmppp123")), QByteArray("precious\n"));
         QCOMPARE(user.entries("D"), left);
         if (status == 0)
             QCOMPARE(identifiedFormat(user.path("D/report.png")), QStringLiteral("PNG"));
         else
-            QCOMPARE(run.failure(kDocx), QStringLiteral("Unable to save output file. - no page of the range is in the document"));
+            QCOMPARE(failure(run, kDocx), QStringLiteral("Unable to save output file. - no page of the range is in the document"));
         // The program's temporary folder, the office's and its save folders went.
         QCOMPARE(user.entries("tmp"), QStringList{});
     }
@@ -176,9 +144,9 @@ private slots:
         QDir().mkpath(user.path("in"));
         if (output.startsWith(QLatin1String("link.")))
             QVERIFY(QFile::link(in, user.path(output)));
-        const Run run = user.qvim(QStringList{"/S", in, "/F", type, "/T", user.path(output), "/P"} + extra);
+        const QvimRun run = user.run(QStringList{"/S", in, "/F", type, "/T", user.path(output), "/P"} + extra);
         QVERIFY2(run.status == 252, qPrintable(run.err));
-        QCOMPARE(run.failure(in), QStringLiteral("Input and Output File are the same. Cannot convert a file onto itself."));
+        QCOMPARE(failure(run, in), QStringLiteral("Input and Output File are the same. Cannot convert a file onto itself."));
         QCOMPARE(testutil::readFile(in), bytes);
     }
 
@@ -206,10 +174,10 @@ private slots:
         const QString pdf = user.write("in/mixed.pdf", testpdf::makePdf({small, large, small}));
         QDir().mkpath(user.path("out"));
         const QString target = user.path("out/mixed.") + extension;
-        const Run run = user.qvim({"/S", pdf, "/T", target, "/1", "1-3", "/5", "150", "/P"}, limitFileSize);
+        const QvimRun run = user.run({"/S", pdf, "/T", target, "/1", "1-3", "/5", "150", "/P"}, limitFileSize);
         QVERIFY2(run.status == 252, qPrintable(run.err));
         const QString second = user.path("out/mixed-00002.") + extension;
-        QCOMPARE(run.failure(pdf), text + QStringLiteral(" - Unable to write ") + second
+        QCOMPARE(failure(run, pdf), text + QStringLiteral(" - Unable to write ") + second
                                        + QStringLiteral(": File too large - 1 of 3 pages were written; the item is "
                                                         "incomplete."));
         QCOMPARE(user.entries("out"), QStringList{"mixed-00001." + extension});
@@ -252,13 +220,13 @@ private slots:
         user.write("in/sub/report.docx", testutil::readFile(kDocx));
         QVERIFY(QDir().mkpath(user.path("out/sub")));
         QVERIFY(::chmod(QFile::encodeName(user.path("out/sub")).constData(), 0555) == 0);
-        const Run run = user.qvim(QStringList{"/S", user.path("in/") + inputs, "/R", "/T", user.path("out/") + outputs, "/P"}
+        const QvimRun run = user.run(QStringList{"/S", user.path("in/") + inputs, "/R", "/T", user.path("out/") + outputs, "/P"}
                                       + extra,
                                   dropFileOverride);
         ::chmod(QFile::encodeName(user.path("out/sub")).constData(), 0755);
         QVERIFY2(run.status == 252, qPrintable(run.err));
         const QString input = user.path("in/sub/") + (inputs == QLatin1String("*.pdf") ? "mixed.pdf" : "report.docx");
-        QCOMPARE(run.failure(input), QString(text)
+        QCOMPARE(failure(run, input), QString(text)
                                          .replace(QStringLiteral("{folder}"), user.path("out/sub"))
                                          .replace(QStringLiteral("{file}"), user.path("out/sub/") + failed));
         QCOMPARE(user.entries("out/sub"), QStringList{});
