@@ -5,6 +5,8 @@
 // method), and rasterised when an image is wanted. After a success the
 // post-steps the settings ask for run: keep the input's time stamps on
 // every output, move or delete the input.
+#include "core/FileSystem.h" // bSameFile, which callers of this header use
+
 #include <QString>
 #include <QStringList>
 
