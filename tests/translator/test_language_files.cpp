@@ -128,7 +128,11 @@ private slots:
             if (!contents.translations.contains(phrase))
                 missing << phrase;
         missing.sort();
-        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("missing: ") + missing.join(QStringLiteral(" | "))));
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(QStringLiteral("texts the program shows that data/Languages/") + language
+                            + QStringLiteral("-'Tessaview'.txt lacks (add a line \"English\",\"translation\" for each, "
+                                             "in every language file): ")
+                            + missing.join(QStringLiteral(" | "))));
 
         // Every file lists the same phrases, so none is forgotten in one.
         const QByteArray german = testutil::readFile(kSource + QStringLiteral("/data/Languages/German-'Tessaview'.txt"));
