@@ -30,8 +30,8 @@ class ConversionRoutes
 {
 public:
     virtual ~ConversionRoutes() = default;
-    // Renders sOriginalFile into sTargetFile through the office engine;
-    // lTargetFileType is the office's save format (17 for PDF).
+    // Renders sOriginalFile into sTargetFile through the Word-conversion
+    // control; lTargetFileType is the Word save format (17 for PDF).
     virtual int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item) = 0;
     // Renders sOriginalFile into sTargetFile as PDF (12) or PDF/A (14).
     virtual int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item) = 0;
@@ -43,11 +43,11 @@ public:
                                                    QStringList& written) = 0;
     // Called at the end of every run: an office instance kept open between
     // conversions may go.
-    virtual void ReleaseWordInstance() {}
+    virtual void ReleaseWordInstance(JobEngine& engine) { (void)engine; }
 };
 
-// The program's routes: the rasteriser and the text-control route are live;
-// the office route answers kRouteNotAvailable with a message saying so.
+// The program's routes: the Word-conversion control, the text control and
+// the rasteriser.
 ConversionRoutes& DefaultConversionRoutes();
 
 // Runs one item (the record is the item's own, filled by the task runner)

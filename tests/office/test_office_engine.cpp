@@ -193,6 +193,8 @@ private slots:
 
         QTest::newRow("DOC") << OfficeOutputFormat::Doc << "out.doc" << QByteArray("\xD0\xCF\x11\xE0", 4) << OfficeInputFormat::WordProcessing;
         QTest::newRow("DOCX") << OfficeOutputFormat::Docx << "out.docx" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
+        QTest::newRow("DOCM") << OfficeOutputFormat::Docm << "out.docm" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
+        QTest::newRow("ODT") << OfficeOutputFormat::Odt << "out.odt" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
         QTest::newRow("RTF") << OfficeOutputFormat::Rtf << "out.rtf" << QByteArray("{\\rtf") << OfficeInputFormat::WordProcessing;
         QTest::newRow("HTML") << OfficeOutputFormat::Html << "out.html" << QByteArray("<!DOCTYPE") << OfficeInputFormat::Html;
         QTest::newRow("text") << OfficeOutputFormat::Text << "out.txt" << QByteArray("Output caf\xC3\xA9") << OfficeInputFormat::Text;
