@@ -45,84 +45,6 @@ int NumberFor(OfficeFailure failure)
     throw WordError{NumberFor(status.failure), status.message};
 }
 
-// How a source is read, from its extension and its first bytes: HTML by
-// the word processor's HTML filter, text in its character set (a UTF-16
-// byte-order mark, valid UTF-8 or Windows-1252), anything else by the
-// office's own detection.
-OfficeLoadOptions LoadOptionsFor(const QString& path)
-{
-    OfficeLoadOptions options;
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("htm") || extension == QLatin1String("html")) {
-        options.format = OfficeInputFormat::Html;
-        return options;
-    }
-    if (extension == QLatin1String("txt") || extension == QLatin1String("text") || extension == QLatin1String("asc")) {
-        options.format = OfficeInputFormat::Text;
-        return options;
-    }
-    if (extension == QLatin1String("xml")) {
-        options.format = OfficeInputFormat::Xml;
-        return options;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return options; // the load says what is wrong with it
-    const QByteArray head = file.read(4096);
-    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
-        options.format = OfficeInputFormat::Text;
-        return options;
-    }
-    if (head.startsWith("{\\rtf") || head.startsWith("PK\x03\x04") || head.startsWith("\xD0\xCF\x11\xE0"))
-        return options;
-    const QByteArray start = head.trimmed().left(512).toLower();
-    if (start.startsWith("<!doctype html") || start.startsWith("<html") || start.contains("<html")) {
-        options.format = OfficeInputFormat::Html;
-        return options;
-    }
-    if (start.startsWith("<?xml")) {
-        options.format = OfficeInputFormat::Xml;
-        return options;
-    }
-    if (!head.isEmpty() && !head.contains('\0'))
-        options.format = OfficeInputFormat::Text;
-    return options;
-}
-
-// The save options of a save format; raises BadArgument for a format or a
-// password the output cannot have.
-OfficeSaveOptions SaveOptionsFor(int fileFormat, const QString& password, const QString& writePassword)
-{
-    using namespace wordautomation;
-    OfficeSaveOptions options;
-    switch (fileFormat) {
-    case FormatDocument: options.format = OfficeOutputFormat::Doc; break;
-    case FormatText:
-    case FormatTextLineBreaks: options.format = OfficeOutputFormat::Text; break;
-    case FormatRtf: options.format = OfficeOutputFormat::Rtf; break;
-    case FormatUnicodeText: options.format = OfficeOutputFormat::UnicodeText; break;
-    case FormatHtml:
-    case FormatFilteredHtml: options.format = OfficeOutputFormat::Html; break;
-    case FormatXmlDocument:
-    case FormatDocumentDefault: options.format = OfficeOutputFormat::Docx; break;
-    case FormatXmlDocumentMacroEnabled: options.format = OfficeOutputFormat::Docm; break;
-    case FormatPdf: options.format = OfficeOutputFormat::Pdf; break;
-    case FormatOpenDocumentText: options.format = OfficeOutputFormat::Odt; break;
-    default:
-        throw WordError{BadArgument,
-                        QStringLiteral("The save format %1 is not offered; the formats are 0 DOC, 2 and 3 text, "
-                                       "6 RTF, 7 Unicode text, 8 and 10 HTML, 12 and 16 DOCX, 13 DOCM, 17 PDF "
-                                       "and 23 ODT.").arg(fileFormat)};
-    }
-    if (!writePassword.isEmpty())
-        throw WordError{BadArgument, QStringLiteral("An output cannot be given a password to modify; nothing was written.")};
-    if (options.format == OfficeOutputFormat::Pdf)
-        options.pdf.openPassword = password;
-    else
-        options.documentPassword = password;
-    return options;
-}
-
 class OfficeWordApplication;
 
 class OfficeWordDocument : public WordDocument
@@ -156,7 +78,7 @@ public:
     void SaveAs(const QString& fileName, int fileFormat, bool, const QString& password, bool,
                 const QString& writePassword, bool) override
     {
-        save(fileName, SaveOptionsFor(fileFormat, password, writePassword));
+        save(fileName, WordSaveOptions(fileFormat, password, writePassword));
     }
 
     void ExportAsFixedFormat(const QString& outputFileName, int exportFormat, bool) override
@@ -243,7 +165,7 @@ public:
         // Always read-only, and the write passwords are only needed to
         // write the source back, which never happens.
         notQuit();
-        OfficeLoadOptions options = LoadOptionsFor(fileName);
+        OfficeLoadOptions options = WordSourceLoadOptions(fileName);
         options.password = passwordDocument;
         OfficeStatus status;
         m_started = true;
@@ -315,6 +237,78 @@ void OfficeWordDocument::Close(bool)
 }
 
 } // namespace
+
+OfficeLoadOptions WordSourceLoadOptions(const QString& path)
+{
+    OfficeLoadOptions options;
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("htm") || extension == QLatin1String("html")) {
+        options.format = OfficeInputFormat::Html;
+        return options;
+    }
+    if (extension == QLatin1String("txt") || extension == QLatin1String("text") || extension == QLatin1String("asc")) {
+        options.format = OfficeInputFormat::Text;
+        return options;
+    }
+    if (extension == QLatin1String("xml")) {
+        options.format = OfficeInputFormat::Xml;
+        return options;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return options; // the load says what is wrong with it
+    const QByteArray head = file.read(4096);
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+        options.format = OfficeInputFormat::Text;
+        return options;
+    }
+    if (head.startsWith("{\\rtf") || head.startsWith("PK\x03\x04") || head.startsWith("\xD0\xCF\x11\xE0"))
+        return options;
+    const QByteArray start = head.trimmed().left(512).toLower();
+    if (start.startsWith("<!doctype html") || start.startsWith("<html") || start.contains("<html")) {
+        options.format = OfficeInputFormat::Html;
+        return options;
+    }
+    if (start.startsWith("<?xml")) {
+        options.format = OfficeInputFormat::Xml;
+        return options;
+    }
+    if (!head.isEmpty() && !head.contains('\0'))
+        options.format = OfficeInputFormat::Text;
+    return options;
+}
+
+OfficeSaveOptions WordSaveOptions(int fileFormat, const QString& password, const QString& writePassword)
+{
+    using namespace wordautomation;
+    OfficeSaveOptions options;
+    switch (fileFormat) {
+    case FormatDocument: options.format = OfficeOutputFormat::Doc; break;
+    case FormatText:
+    case FormatTextLineBreaks: options.format = OfficeOutputFormat::Text; break;
+    case FormatRtf: options.format = OfficeOutputFormat::Rtf; break;
+    case FormatUnicodeText: options.format = OfficeOutputFormat::UnicodeText; break;
+    case FormatHtml:
+    case FormatFilteredHtml: options.format = OfficeOutputFormat::Html; break;
+    case FormatXmlDocument:
+    case FormatDocumentDefault: options.format = OfficeOutputFormat::Docx; break;
+    case FormatXmlDocumentMacroEnabled: options.format = OfficeOutputFormat::Docm; break;
+    case FormatPdf: options.format = OfficeOutputFormat::Pdf; break;
+    case FormatOpenDocumentText: options.format = OfficeOutputFormat::Odt; break;
+    default:
+        throw WordError{BadArgument,
+                        QStringLiteral("The save format %1 is not offered; the formats are 0 DOC, 2 and 3 text, "
+                                       "6 RTF, 7 Unicode text, 8 and 10 HTML, 12 and 16 DOCX, 13 DOCM, 17 PDF "
+                                       "and 23 ODT.").arg(fileFormat)};
+    }
+    if (!writePassword.isEmpty())
+        throw WordError{BadArgument, QStringLiteral("An output cannot be given a password to modify; nothing was written.")};
+    if (options.format == OfficeOutputFormat::Pdf)
+        options.pdf.openPassword = password;
+    else
+        options.documentPassword = password;
+    return options;
+}
 
 QString OfficeProgramVersion(const QString& program)
 {

@@ -12,6 +12,8 @@
 // own version ("7.4.7.2"), whose last number is its build.
 #include "WordAutomation.h"
 
+#include "office/OfficeEngine.h"
+
 #include <QString>
 
 class OfficeWordAutomation : public WordAutomation
@@ -40,3 +42,15 @@ QString OfficeProgramVersion(const QString& program);
 // The compatibility level reported for an office of that version: "16.0"
 // from 7.0 on, "" for an older or unknown one.
 QString WordLevelForOfficeVersion(const QString& officeVersion);
+
+// How a source is read, from its extension and its first bytes: HTML by the
+// word processor's HTML filter, text in its character set (a UTF-16
+// byte-order mark, valid UTF-8 or Windows-1252), XML by its document
+// element, anything else by the office's own detection.
+OfficeLoadOptions WordSourceLoadOptions(const QString& path);
+
+// The save options of a save format (0 DOC, 2 and 3 text, 6 RTF, 7 Unicode
+// text, 8 and 10 HTML, 12 and 16 DOCX, 13 DOCM, 17 PDF, 23 ODT) with the
+// output's open password. Raises BadArgument for any other format and for a
+// password to modify, which no output here can carry.
+OfficeSaveOptions WordSaveOptions(int fileFormat, const QString& password, const QString& writePassword);

@@ -108,13 +108,14 @@ int QuaystoneCtrl::OpenWordSaveAs(const QString& sSourceFile, const QString& sTa
     }
     if (m_inputPassword.isEmpty())
         m_inputPassword = kDummyPassword;
+    const double version = HeldWordVersion();
 
     int result = Success;
     bool opened = false;
     try {
         result = RunConversion(sSourceFile, sTargetFile, lTargetType, opened);
     } catch (const WordError& error) {
-        result = ClassifyFailure(error, opened);
+        result = ClassifyFailure(error, opened, version);
     }
     if (!ReleaseWordApplication()) {
         Report(WordNotReleased, quaystonetext::kWordNotReleased);
@@ -170,13 +171,12 @@ int QuaystoneCtrl::RunConversion(const QString& sSourceFile, const QString& sTar
     return quaystone::result::Success;
 }
 
-int QuaystoneCtrl::ClassifyFailure(const WordError& error, bool opened)
+int QuaystoneCtrl::ClassifyFailure(const WordError& error, bool opened, double version)
 {
     using namespace quaystone::result;
     // A failure is a failure whatever the word processor's error number: a
     // lost or crashed office included. Every error ends the conversion.
     Report(Failed, opened ? error.description : quaystonetext::kNotOpened);
-    const double version = WordVersion();
     if (version >= 12) {
         if (opened && error.number == wordautomation::CommandFailed) {
             m_errorString = quaystonetext::kPdfAddInMissing;
@@ -224,17 +224,16 @@ int QuaystoneCtrl::TestSaveAsPDF()
         Report(WordNotStarted, quaystonetext::kWordNotStarted);
         return WordNotStarted;
     }
+    const double version = HeldWordVersion();
     int result = Success;
     bool stop = false;
-    // The error handler: -10 with the description (no event); the numbers
-    // it knows end the test, any other lets it go on with the next step.
+    // The error handler: -10 with the description (no event); the command
+    // failure ends the test (-11, or -9 before version 12), any other lets
+    // it go on with the next step.
     auto failed = [&](const WordError& error) {
         result = Failed;
         m_errorString = error.description;
-        if (error.number == wordautomation::CommandFailed) {
-            result = WordVersion() >= 12 ? PdfAddInMissing : PasswordProtection;
-            stop = true;
-        }
+        stop = error.number == wordautomation::CommandFailed;
     };
 
     WordDocument* document = nullptr;
@@ -261,6 +260,8 @@ int QuaystoneCtrl::TestSaveAsPDF()
                 failed(error);
         }
     }
+    if (stop)
+        result = version >= 12 ? PdfAddInMissing : PasswordProtection;
     // The name was made as an empty file: only a file with content is the
     // PDF.
     if (!stop && !NonEmptyFile(temporary.path()))

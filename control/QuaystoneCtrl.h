@@ -104,12 +104,16 @@ private:
     bool AcquireWordApplication();
     bool ReleaseWordApplication();
     bool IsWordApplicationAlive();
+    // The version of the instance held now, remembered as WordVersion
+    // remembers it, without giving the instance back: an operation that
+    // holds it asks this.
+    double HeldWordVersion();
 
     // ErrorString := text, then OnError(code, ErrorString).
     void Report(int code, const QString& text);
     // The conversion's failure: -10 (and its event), then -9 or -11 where
     // the error number says so.
-    int ClassifyFailure(const WordError& error, bool opened);
+    int ClassifyFailure(const WordError& error, bool opened, double version);
     int RunConversion(const QString& sSourceFile, const QString& sTargetFile, int lTargetType, bool& opened);
 
     std::shared_ptr<WordAutomation> m_automation;

@@ -92,6 +92,16 @@ double QuaystoneCtrl::WordVersion()
         Report(quaystone::result::WordNotStarted, quaystonetext::kWordNotStarted);
         return 0;
     }
+    const double number = HeldWordVersion();
+    if (!ReleaseWordApplication())
+        Report(quaystone::result::WordNotReleased, quaystonetext::kWordNotReleased);
+    return number;
+}
+
+double QuaystoneCtrl::HeldWordVersion()
+{
+    if (m_wordInfoCache.versionKnown || !m_word)
+        return m_wordInfoCache.version;
     double number = 0;
     try {
         number = m_word->Version().trimmed().toDouble();
@@ -102,8 +112,6 @@ double QuaystoneCtrl::WordVersion()
         number /= 10;
     m_wordInfoCache.versionKnown = true;
     m_wordInfoCache.version = number;
-    if (!ReleaseWordApplication())
-        Report(quaystone::result::WordNotReleased, quaystonetext::kWordNotReleased);
     return number;
 }
 
