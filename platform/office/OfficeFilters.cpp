@@ -238,8 +238,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
     }
     case OfficeOutputFormat::Doc:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("MS Word 97"))));
-        if (!options.documentPassword.isEmpty())
-            descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
+        // Given even when empty: a document opened with a password would
+        // otherwise pass it on to its DOC output.
+        descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
         return true;
     case OfficeOutputFormat::Docx:
     case OfficeOutputFormat::Docm:

@@ -346,14 +346,46 @@ private slots:
     {
         QFETCH(OfficeOutputFormat, format);
         QFETCH(QString, file);
-        // Callers may always pass a password, protected document or not.
+        // Callers may always pass a password, protected document or not,
+        // and no output of an unprotected one is protected by it.
         const QString input = makeDocument(QStringLiteral("open-") + file, format, "Open words");
         OfficeLoadOptions load;
         load.password = QStringLiteral("!%blotched&~");
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, load, status);
+        QVERIFY2(doc, qPrintable(status.message));
         const QString pdf = path(QStringLiteral("open-") + file + QStringLiteral(".pdf"));
-        const OfficeStatus status = m_engine->convert(input, load, pdf, OfficeSaveOptions{});
+        status = doc->save(pdf, OfficeSaveOptions{});
         QVERIFY2(status.ok(), qPrintable(status.message));
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Open words")));
+        for (OfficeOutputFormat output : {OfficeOutputFormat::Doc, OfficeOutputFormat::Odt}) {
+            OfficeSaveOptions save;
+            save.format = output;
+            const QString out = path(QStringLiteral("open-again-") + file);
+            QVERIFY(doc->save(out, save).ok());
+            QVERIFY(m_engine->convert(out, OfficeLoadOptions{}, pdf, OfficeSaveOptions{}).ok());
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("Open words")));
+        }
+    }
+
+    void aProtectedDocumentsDocOutputIsNotProtectedUnlessAsked()
+    {
+        const QString input = makeDocument(QStringLiteral("secret.doc"), OfficeOutputFormat::Doc, "Secret words",
+                                           QStringLiteral("pw"));
+        OfficeLoadOptions load;
+        load.password = QStringLiteral("pw");
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, load, status);
+        QVERIFY2(doc, qPrintable(status.message));
+        OfficeSaveOptions save;
+        save.format = OfficeOutputFormat::Doc;
+        const QString out = path(QStringLiteral("secret-copy.doc"));
+        QVERIFY(doc->save(out, save).ok());
+        doc.reset();
+        const QString pdf = path(QStringLiteral("secret-copy.pdf"));
+        status = m_engine->convert(out, OfficeLoadOptions{}, pdf, OfficeSaveOptions{});
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("Secret words")));
     }
 
     void unreadableInputs_data()
