@@ -38,6 +38,8 @@ private slots:
     {
         OFFICE_TEST_REQUIRE_OFFICE();
         ScratchFolder dir;
+        // The control placed new looks for its settings folder: the test's own.
+        qputenv("XDG_CONFIG_HOME", dir.path(QStringLiteral("config")).toUtf8());
         auto automation = std::make_shared<OfficeWordAutomation>();
         automation->SetTimeouts(kLimitMs, kLimitMs);
         QuaystoneCtrl ctrl(automation);
