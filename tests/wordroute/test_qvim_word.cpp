@@ -77,6 +77,26 @@ private slots:
         }
     }
 
+    void bothRoutesInOneRunLeaveNoOffice()
+    {
+        User user;
+        user.copy(kDemo + "/Sample Word Document.docx", QStringLiteral("in/a.docx"));
+        user.copy(kDemo + "/Sample Rich Text.rtf", QStringLiteral("in/b.rtf"));
+        // A job of two tasks: the text control, then the Word route ("M").
+        const QString row = QStringLiteral("*^0^FALSE^75^100^0^0^0^\t%1\t%2\tC\t%3\t%4\t\t%5\t12\tpdf\t\t\r\n");
+        const QByteArray job = (row.arg("D", "1", user.path("in/a.docx"), "13", user.path("out/a.pdf"))
+                                + row.arg("DM", "2", user.path("in/b.rtf"), "5", user.path("out/b.pdf"))
+                                + QStringLiteral("\t\t*\t\t\t\t\t\t\t\t\t\r\n"))
+                                   .toUtf8();
+        QVERIFY(testutil::writeFile(user.path("both.KRJ"), job));
+        Descendants* processes = nullptr;
+        const int status = user.qvim({"/J", user.path("both.KRJ"), "/L", user.path("both.log"), "/P"}, &processes);
+        QVERIFY2(status == 0, qPrintable(user.log("both.log")));
+        QVERIFY(pdfText(user.path("out/a.pdf")).contains(QStringLiteral("An old clock ticks")));
+        QVERIFY(pdfText(user.path("out/b.pdf")).contains(QStringLiteral("A copper kettle")));
+        QCOMPARE(processes->stillRunning(), QList<qint64>());
+    }
+
     void theInputsPassword()
     {
         User user;
