@@ -16,6 +16,7 @@ class DispatchClient;
 class FlexGrid;
 class MainFormState;
 class TextControlHost;
+class clsRexhound;
 
 // What the window adds to a run. Each may be left empty; a run without a
 // window then does without it as noted.
@@ -121,6 +122,14 @@ public:
     // and kept while the engine lives.
     TextControlHost& TextControls();
 
+    // The main form's search-and-replace engine.
+    clsRexhound& cRexhound();
+
+    // What the last special process adds to its item's log row: why it
+    // failed, or what the user should know of a launch that ran (a
+    // priority that could not be raised). Cleared before each item.
+    QString sProcessNote;
+
     // The main form's Word-conversion control, reached only by dispatch id:
     // loaded with its library when a document first needs it (throws
     // DispatchError when it cannot be), and kept while the engine lives.
@@ -131,6 +140,7 @@ public:
 
 private:
     std::unique_ptr<TextControlHost> m_textControls;
+    std::unique_ptr<clsRexhound> m_rexhound;
     std::unique_ptr<DispatchClient> m_quaystone1;
 };
 

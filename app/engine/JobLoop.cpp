@@ -3,6 +3,7 @@
 #include "base/MessageSink.h"
 #include "core/FileSystem.h"
 #include "core/Globals.h"
+#include "core/SuppressControlEvents.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
@@ -20,20 +21,6 @@
 #include <exception>
 
 namespace {
-
-// Sets G_bSuppressControlEvents for its lifetime and puts back what it was,
-// so that a helper called inside a run cannot switch suppression off.
-class SuppressControlEvents
-{
-public:
-    SuppressControlEvents() : m_was(G_bSuppressControlEvents) { G_bSuppressControlEvents = true; }
-    ~SuppressControlEvents() { G_bSuppressControlEvents = m_was; }
-    SuppressControlEvents(const SuppressControlEvents&) = delete;
-    SuppressControlEvents& operator=(const SuppressControlEvents&) = delete;
-
-private:
-    bool m_was;
-};
 
 bool hookOr(const std::function<bool()>& hook, bool fallback)
 {

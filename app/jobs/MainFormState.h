@@ -4,14 +4,42 @@
 // settings section. The window shows and edits it; the job loop, the job
 // files and the command line work on it with no widget present. Members
 // keep the program's names because other code reaches them by name.
+#include "jobs/EditorTypeLists.h"
 #include "jobs/FlexGrid.h"
+#include "jobs/clsMRU.h"
 
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 class clsConversionOptions;
+
+// The values of the window's controls that the settings section keeps
+// (jobs/MainFormSettings.h). Without a window they are held here; the
+// window copies them into its controls when the section is read and back
+// before it is written.
+struct MainFormControlSettings
+{
+    // Column widths in twips: fgLog columns 2, 3, 7, 9, 10 and fgToDo
+    // columns 2, 3, 6, 9, 10, in that order.
+    std::array<int, 5> fgLogColWidth = {450, 615, 3875, 555, 615};
+    std::array<int, 5> fgToDoColWidth = {450, 585, 675, 690, 690};
+    // Combo selections (-1: nothing selected) and check-box values (0, 1, 2).
+    int cbSpecialProcessesListIndex = 0;
+    int cbCommandLineWindowStateListIndex = 1;
+    int cbCommandLineThreadPriorityListIndex = 1;
+    QString txtCommandLineWaitTimeInSeconds = QStringLiteral("-1");
+    int cbFileTypeTargetListIndex = 0;
+    int cbFileTypeOriginalListIndex = 0;
+    int cbDoSubfolders = 0;
+    int cbDoSubfoldersSpecialized = 0;
+    int cbFileTypeOriginalSpecializedListIndex = 0;
+
+    bool operator==(const MainFormControlSettings&) const = default;
+};
 
 // What the window (or a test) supplies. Each may be left empty: the state
 // then does without it as described.
@@ -30,6 +58,25 @@ struct MainFormHooks
     // Adds the editor's task as a new row; True when a row was added.
     // Without an editor nothing can be added (False).
     std::function<bool()> AddFileToConvertGUI;
+
+    // The window's steps of reading and writing the settings section
+    // (jobs/MainFormSettings.h); without a window there is nothing to do.
+    // Hides the grids' unused columns and applies the stored widths.
+    std::function<void(const MainFormControlSettings&)> ApplyGridColumnWidths;
+    // Refills the combo box a list feeds: entries newest first, the first
+    // selected.
+    std::function<void(const clsMRU& list)> FillComboFromMRU;
+    // Selects the special process, window state and priority (their click
+    // handlers run) and shows the wait time.
+    std::function<void(const MainFormControlSettings&)> ApplyEditorChoices;
+    // Shows the editor panel of sActionToDo and the chosen special process.
+    std::function<void()> RefreshConvertOptionsGUI;
+    // Called with G_bSuppressControlEvents set: selects the types, sets the
+    // sub-folder boxes and enables the Convert command.
+    std::function<void(const MainFormControlSettings&)> ApplyTypeChoices;
+    std::function<void()> MaximiseMainForm;
+    // Copies the controls' current values into the settings.
+    std::function<void(MainFormControlSettings&)> ReadControlSettings;
 };
 
 class MainFormState
@@ -141,4 +188,26 @@ public:
 
     // From section "frmScheduler": restart the scheduler when the window loads.
     bool bRestartSchedulerAtLoad = false;
+
+    // The controls' values kept in the settings section.
+    MainFormControlSettings controls;
+
+    // Recently-used lists, created when the settings are read outside
+    // command-line mode (mruFileOpen by the window's load) and closed when
+    // they are written.
+    std::optional<clsMRU> mruSourceSpecialized;
+    std::optional<clsMRU> mruTargetSpecialized;
+    std::optional<clsMRU> mruSource;
+    std::optional<clsMRU> mruCommandLine;
+    std::optional<clsMRU> mruCommandLineArguments;
+    std::optional<clsMRU> mruFindString;
+    std::optional<clsMRU> mruReplaceString;
+    std::optional<clsMRU> mruTarget;
+    std::optional<clsMRU> mruFileOpen;
+
+    // File extension to position in the editor's type lists, rebuilt by
+    // their fillers (jobs/EditorTypeLists.h).
+    FileTypeKeys clnInputFileTypes;
+    FileTypeKeys clnOutputFileTypes;
+    FileTypeKeys clnSpecializedFileTypes;
 };

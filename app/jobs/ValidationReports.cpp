@@ -4,6 +4,7 @@
 
 #include "base/Prompter.h"
 #include "core/FileSystem.h"
+#include "core/FileTypes.h"
 #include "core/LogFile.h"
 #include "core/StringRoutines.h"
 #include "core/Translator.h"
@@ -48,6 +49,20 @@ FolderVerdict judgeOutputFolder(const clsConversionOptions& o)
 QString outputFolderMissingText(const QString& folder, const QString& sep)
 {
     return tr("Output Folder") + sep + folder + sep + tr("does not exist.");
+}
+
+// The editor offers DOCX for every special process, but the text processes
+// cannot read it: the refusal says so.
+QString invalidSpecialInputText(const clsConversionOptions& o)
+{
+    QString text = tr("Invalid Input file type for the Special Process specified.");
+    const bool textProcess = o.lSpecialProcess == specialprocess::Append
+                             || o.lSpecialProcess == specialprocess::RemoveEmptyLines
+                             || o.lSpecialProcess == specialprocess::SearchAndReplace;
+    if (textProcess && o.lOriginalFileType == filetype::Docx)
+        text += u' ' + tr("Word (DOCX) files cannot be used by this special process; save them as Word 97-2003 "
+                          "(DOC) or Rich Text Format (RTF) first.");
+    return text;
 }
 
 QString inputFolderMissingText(const clsConversionOptions& o, const QString& sep)
@@ -224,7 +239,7 @@ bool WindowReport::run(bool offerRecommendation)
         focusIfVisible(EditorField::TargetFileSpecialized);
         return false;
     case taskerror::InvalidSpecialInput:
-        box(tr("Invalid Input file type for the Special Process specified."));
+        box(invalidSpecialInputText(m_o));
         return false;
     case taskerror::InvalidSpecialProcess:
         box(tr("Invalid Special Process Identifier specified"));
@@ -302,7 +317,7 @@ QString commandLineText(const clsConversionOptions& o)
     case taskerror::AppendOutputWildcard:
         return outputWildcardText(o, kCrLf, kNotForProcess);
     case taskerror::InvalidSpecialInput:
-        return tr("Invalid Input file type for the Special Process specified.");
+        return invalidSpecialInputText(o);
     case taskerror::InvalidSpecialProcess:
         return tr("Invalid Special Process Identifier specified");
     case taskerror::PdfToPdf:

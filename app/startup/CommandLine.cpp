@@ -253,6 +253,15 @@ QString ResolveCommandLinePath(const QString& value)
     return absolute;
 }
 
+QString SettingsFileOfCommandLine(const QStringList& arguments)
+{
+    QString file;
+    for (const CommandLineSwitch& s : ReadCommandLineSwitches(arguments))
+        if (s.letter == u'I')
+            file = ResolveCommandLinePath(s.value);
+    return file;
+}
+
 QStringList CommandLineLogHeader()
 {
     return {QStringLiteral("-----------------------------") + programName() + QStringLiteral("-------"),

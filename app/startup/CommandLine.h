@@ -47,6 +47,10 @@ int TargetTypeFromExtension(const QString& path);
 // trimmed, and a relative path taken from the current folder. "" stays "".
 QString ResolveCommandLinePath(const QString& value);
 
+// The settings file that /I names (the last one given), by the path rule
+// of ResolveCommandLinePath; "" without /I.
+QString SettingsFileOfCommandLine(const QStringList& arguments);
+
 // The log file's header, two lines: dashes around the program's name, then
 // the translated "Date" and the current date and time in the general form.
 QStringList CommandLineLogHeader();

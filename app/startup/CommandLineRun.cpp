@@ -68,7 +68,14 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
     if (!options.sCLBatchJobFile.isEmpty()) {
         if (options.bOpenButDoNotRun) {
             form.bRunning = false;
+            // Read again for the window; the passwords of /Z and /W stay.
+            const QString inputPassword = form.sInputFile_Password;
+            const bool overridePdf = form.bOverridePDFSettings;
+            const QString pdfPassword = form.sVyxPDFUserPassword;
             ReloadMainFormSettings(form, hooks);
+            form.sInputFile_Password = inputPassword;
+            form.bOverridePDFSettings = overridePdf;
+            form.sVyxPDFUserPassword = pdfPassword;
             ConversionJobOpen(engine, options.sCLBatchJobFile);
             ShowMainWindow(form, hooks);
             return runcode::StayOpen;

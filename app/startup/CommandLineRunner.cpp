@@ -12,6 +12,15 @@ int RunCommandLine(MainFormState& form, const QStringList& arguments, const Star
 {
     clsConversionOptions options;
     try {
+        // The settings file of /I is read before the switches are applied,
+        // so that /Z and /W override the passwords it holds and the task is
+        // checked against its settings.
+        const QString settingsFile = SettingsFileOfCommandLine(arguments);
+        if (!settingsFile.isEmpty()) {
+            G_bCommandLineMode = true;
+            G_IniFilePath = settingsFile;
+            ReloadMainFormSettings(form, hooks);
+        }
         if (!ParseCommandLine(arguments, options, form)) {
             G_bPostErrorLevel = options.bPostErrorLevel;
             if (!arguments.isEmpty()) {
@@ -21,10 +30,6 @@ int RunCommandLine(MainFormState& form, const QStringList& arguments, const Star
             }
             ShowMainWindow(form, hooks);
             return runcode::StayOpen;
-        }
-        if (!options.sIniFileOverride.isEmpty()) {
-            G_IniFilePath = options.sIniFileOverride;
-            ReloadMainFormSettings(form, hooks);
         }
         G_bPostErrorLevel = options.bPostErrorLevel;
         if (hooks.RunParsedCommandLine)

@@ -8,6 +8,7 @@
 #include "core/Globals.h"
 #include "core/Help.h"
 #include "core/StartupLock.h"
+#include "jobs/MainFormSettings.h"
 #include "jobs/MainFormState.h"
 
 #include <cstdio>
@@ -24,6 +25,8 @@ void ReloadMainFormSettings(MainFormState& form, const StartupHooks& hooks)
 {
     if (hooks.ReadIniFile)
         hooks.ReadIniFile(form);
+    else
+        ReadIniFile(form);
 }
 
 int ExitStatusForRunCode(int code, const StartupHooks& hooks)
@@ -54,7 +57,9 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     InitHelpFile(QStringLiteral("English")); // the built-in language
     ReleaseGlobalMutex();
 
-    // The form reads its settings before any switch is read.
+    // The form reads its settings before any switch is read; a start with
+    // arguments is a command-line run, whose read leaves the window alone.
+    G_bCommandLineMode = !arguments.isEmpty();
     MainFormState form;
     ReloadMainFormSettings(form, hooks);
     return ExitStatusForRunCode(RunCommandLine(form, arguments, hooks), hooks);

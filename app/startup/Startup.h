@@ -31,8 +31,8 @@ struct StartupHooks
     // Serves the window until it closes; its result is the exit status.
     // Empty: the process ends with status 1 (the run code).
     std::function<int()> RunWindowLoop;
-    // Reads the main form's settings from G_IniFilePath. Empty: the form
-    // keeps its first-run values.
+    // Reads the main form's settings from G_IniFilePath. Empty: ReadIniFile
+    // of jobs/MainFormSettings.h, whose window steps are the form's hooks.
     std::function<void(MainFormState&)> ReadIniFile;
     // Runs a parsed, valid command line (a job file or the single task),
     // logs the outcome and returns the run code. Empty: RunParsedCommandLine.

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -131,4 +132,14 @@ bool ReadTextFileContent(const QString& path, TextFileContent& content)
     if (content.mark == 0)
         content.encoding = EightBitTextEncoding(content.bytes);
     return true;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
 }

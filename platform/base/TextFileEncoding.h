@@ -45,3 +45,8 @@ struct TextFileContent
 
 // False when the path is no readable file.
 bool ReadTextFileContent(const QString& path, TextFileContent& content);
+
+// Writes the bytes as the whole file through a temporary file in its folder
+// that is renamed over it (an existing file keeps its permissions; a link
+// is followed). False, with the file as it was, when that fails.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes);

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -89,15 +88,6 @@ bool appendInPlace(QFile& target, qint64 oldSize, const QByteArray& bytes)
     return false;
 }
 
-bool writeNewFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
-}
 
 template <typename Text>
 bool isBlank(Text c)
@@ -196,7 +186,7 @@ int ConcatenateTwoTextFilesEx(const QString& sSourceFile, const QString& sTarget
         return kLinesmithEncodingError;
 
     if (!targetExists)
-        return writeNewFile(sTargetFile, bytes) ? 0 : kLinesmithTargetError;
+        return WriteWholeFile(sTargetFile, bytes) ? 0 : kLinesmithTargetError;
     return appendInPlace(target, shape.size, bytes) ? 0 : kLinesmithTargetError;
 }
 
@@ -215,5 +205,5 @@ int DeleteEmptyLinesFromTextFile(const QString& sSourceFile, const QString& sTar
     } else {
         bytes += withoutEmptyLines(source.body().toByteArray(), '\n');
     }
-    return writeNewFile(sTargetFile, bytes) ? 0 : kLinesmithTargetError;
+    return WriteWholeFile(sTargetFile, bytes) ? 0 : kLinesmithTargetError;
 }

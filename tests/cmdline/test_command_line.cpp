@@ -397,6 +397,44 @@ private slots:
         QVERIFY(G_bPostErrorLevel);
     }
 
+    // The /I file is read before the switches: /Z and /W win over its
+    // passwords, and the task is checked against its settings.
+    void switchesOverrideTheSettingsFileOfI()
+    {
+        QVERIFY(testutil::writeFile(d("{d}/other.ini"),
+                                    "[frmMain]\r\nsInputFile_Password=file-open\r\nbOverridePDFSettings=TRUE\r\n"
+                                    "sVyxPDFUserPassword=file-user\r\nsVyxPDFMasterPassword=file-master\r\n"
+                                    "bRetainInputFileTimeStamp=TRUE\r\n"));
+        const QByteArray before = testutil::readFile(d("{d}/other.ini"));
+        clsConversionOptions* ran = nullptr;
+        MainFormState* seen = nullptr;
+        StartupHooks hooks;
+        hooks.RunParsedCommandLine = [&](MainFormState& form, clsConversionOptions& o, const StartupHooks&) {
+            ran = &o;
+            seen = &form;
+            return 0;
+        };
+        MainFormState form;
+        QCOMPARE(RunCommandLine(form, d(QStringList{"/S", "in/b.pdf", "/T", "out/b.png", "/Z", "line-open", "/I",
+                                                    "other.ini", "/W", "line-user"}),
+                                hooks),
+                 0);
+        QVERIFY(ran && seen == &form);
+        QVERIFY(form.bRetainInputFileTimeStamp);
+        QCOMPARE(form.sInputFile_Password, QStringLiteral("line-open"));
+        QCOMPARE(form.sVyxPDFUserPassword, QStringLiteral("line-user"));
+        QCOMPARE(form.sVyxPDFMasterPassword, QStringLiteral("file-master"));
+        QCOMPARE(testutil::readFile(d("{d}/other.ini")), before);
+
+        // A PDF/A output is refused for the file's PDF password too.
+        MainFormState second;
+        QCOMPARE(RunCommandLine(second, d(QStringList{"/S", "in/a.doc", "/T", "out/a.pdf", "/I", "other.ini", "/L",
+                                                      "run.log"}),
+                                hooks),
+                 -3);
+        QVERIFY2(log().contains(QStringLiteral("PDF/A does not allow encryption")), qPrintable(log()));
+    }
+
     void openingAJobShowsTheWindow()
     {
         int shown = 0;

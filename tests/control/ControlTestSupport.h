@@ -2,7 +2,7 @@
 // Helpers of the control's office tests: the text of an output as an
 // independent reader sees it, and the office processes of this process.
 #include "../office/OfficeTestSupport.h"
-#include "QvimUser.h"
+#include "ProcessWatch.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -274,7 +274,16 @@ private slots:
         EngineHarness h;
         QStringList steps;
         StartupHooks hooks;
-        hooks.ReadIniFile = [&](MainFormState&) { steps << "settings"; };
+        // The window's read of the settings file keeps the line's /Z and /W.
+        hooks.ReadIniFile = [&](MainFormState& form) {
+            steps << "settings";
+            form.sInputFile_Password = form.sVyxPDFUserPassword = QStringLiteral("from the file");
+            form.bOverridePDFSettings = false;
+            form.bRetainInputFileTimeStamp = true;
+        };
+        h.form.sInputFile_Password = QStringLiteral("/Z");
+        h.form.sVyxPDFUserPassword = QStringLiteral("/W");
+        h.form.bOverridePDFSettings = true;
         hooks.ShowMainWindow = [&](MainFormState&) { steps << "show"; };
         h.engine.performBlock = [&](int, clsConversionOptions&) {
             steps << "ran";
@@ -285,6 +294,10 @@ private slots:
 
         QCOMPARE(RunParsedCommandLine(h.engine, o, hooks), runcode::StayOpen);
         QCOMPARE(steps, (QStringList{"settings", "show"}));
+        QVERIFY(h.form.bRetainInputFileTimeStamp);
+        QCOMPARE(h.form.sInputFile_Password, QStringLiteral("/Z"));
+        QCOMPARE(h.form.sVyxPDFUserPassword, QStringLiteral("/W"));
+        QVERIFY(h.form.bOverridePDFSettings);
         QCOMPARE(h.form.fgToDo.Rows(), 4);
         QVERIFY(!h.form.bRunning);
         QVERIFY(!QFileInfo::exists(dir.filePath("run.log")));

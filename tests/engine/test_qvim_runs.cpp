@@ -2,6 +2,7 @@
 // PDFs to PNG pages, a damaged PDF among them, and the job of failed items
 // run again. Each test runs as a user with folders of its own.
 #include "EngineHarness.h"
+#include "QvimUser.h"
 #include "TestUtil.h"
 
 #include <QDir>
@@ -12,47 +13,13 @@
 
 namespace {
 
-const QString kQvim = QStringLiteral(QVIM_BINARY);
 const QString kDemoPdf = QStringLiteral(TESSAVIEW_DEMO_DATA "/Sample PDF Document.pdf");
 const QString kFourPages = QStringLiteral(TESSAVIEW_CORPUS "/pdf/pdflatex-4-pages.pdf");
 const QString kOnePage = QStringLiteral(TESSAVIEW_CORPUS "/pdf/minimal-document.pdf");
 
-class User
+class User : public QvimUser
 {
 public:
-    QString path(const QString& sub) const { return m_dir.filePath(sub); }
-
-    // Runs qvim and gives its exit status as the shell sees it.
-    int qvim(const QStringList& arguments) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime"}) {
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        }
-        env.insert("HOME", path("home"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path("home"));
-        process.start(kQvim, arguments);
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return -1000;
-        return process.exitCode();
-    }
-
-    void copy(const QString& from, const QString& to) const
-    {
-        QDir().mkpath(QFileInfo(path(to)).path());
-        QFile::remove(path(to));
-        QVERIFY2(QFile::copy(from, path(to)), qPrintable(from));
-    }
-
-    QStringList logLines(const QString& log) const
-    {
-        return QString::fromUtf8(testutil::readFile(path(log))).split(u'\n', Qt::SkipEmptyParts);
-    }
-
     QStringList pdfToPng(const QString& log) const
     {
         return {"/S", path("in") + "/*.pdf", "/R", "/T", path("out") + "/*.png", "/1", "1-2", "/L", path(log), "/P"};
@@ -63,9 +30,6 @@ public:
         for (const QString& file : files)
             QVERIFY2(identifiedFormat(path(file)) == QStringLiteral("PNG"), qPrintable(file));
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace

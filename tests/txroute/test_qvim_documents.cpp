@@ -18,14 +18,9 @@ using namespace routetest;
 
 namespace {
 
-const QString kQvim = QStringLiteral(QVIM_BINARY);
 const QString kDemo = QStringLiteral(TESSAVIEW_DEMO_DATA);
 
-class User : public testutil::QvimUser
-{
-public:
-    User() : QvimUser(kQvim) {}
-};
+using User = QvimUser;
 
 using testutil::Descendants;
 

@@ -144,6 +144,46 @@ private slots:
         QCOMPARE(testutil::readFile(log), LogFileLine(text).toUtf8() + "\n");
     }
 
+    // The editor offers DOCX for the text processes, which cannot read it;
+    // both reporters keep the refusal's text and say why.
+    void docxInputOfATextProcessIsExplained_data()
+    {
+        QTest::addColumn<int>("process");
+        QTest::addColumn<int>("inputType");
+        QTest::addColumn<bool>("explained");
+        QTest::newRow("append DOCX") << 50 << 13 << true;
+        QTest::newRow("search DOCX") << 56 << 13 << true;
+        QTest::newRow("remove lines PDF") << 55 << 12 << false;
+        QTest::newRow("launch with a wildcard") << 60 << 13 << false;
+    }
+
+    void docxInputOfATextProcessIsExplained()
+    {
+        QFETCH(int, process);
+        QFETCH(int, inputType);
+        QFETCH(bool, explained);
+        const QString refusal = QStringLiteral("Invalid Input file type for the Special Process specified.");
+        const QString why = QStringLiteral(" Word (DOCX) files cannot be used by this special process; save them as "
+                                           "Word 97-2003 (DOC) or Rich Text Format (RTF) first.");
+        const QString expected = explained ? refusal + why : refusal;
+
+        clsConversionOptions o;
+        o.sActionToDo = QStringLiteral("S") + QString::number(process);
+        o.lSpecialProcess = process;
+        o.lOriginalFileType = inputType;
+        o.sLogFile = m_tree->path("{d}/run.log");
+        o.lErr = -102;
+        ReportConversionItemErrorCommandLine(o);
+        QCOMPARE(o.sErr, expected);
+
+        MainFormState form;
+        ScriptedPrompter prompter;
+        o.lErr = -102;
+        QVERIFY(!bConfirmConversionItemGUI(form, o, prompter, nullptr));
+        QCOMPARE(prompter.asked.size(), 1);
+        QCOMPARE(prompter.asked.first().text, expected);
+    }
+
     void unwritableFolderReportNamesTheFolderTested_data()
     {
         QTest::addColumn<bool>("besideInput");

@@ -17,14 +17,9 @@ using testutil::Descendants;
 
 namespace {
 
-const QString kQvim = QStringLiteral(QVIM_BINARY);
 const QString kDemo = QStringLiteral(TESSAVIEW_DEMO_DATA);
 
-class User : public testutil::QvimUser
-{
-public:
-    User() : QvimUser(kQvim) {}
-};
+using User = QvimUser;
 
 } // namespace
 
