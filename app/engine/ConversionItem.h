@@ -17,9 +17,6 @@ constexpr int TextControl = 2;
 constexpr int SpecialProcess = 4;
 } // namespace conversionmethod
 
-// Result of a route that this build does not have yet.
-inline constexpr int kRouteNotAvailable = -21;
-
 // A rendering route writes this beside the output when an image is wanted:
 // the output path with the suffix appended.
 inline const QString kTemporaryPdfSuffix = QStringLiteral(".tmppp123");
