@@ -108,6 +108,9 @@ private:
     // remembers it, without giving the instance back: an operation that
     // holds it asks this.
     double HeldWordVersion();
+    // The frame of WordVersion and WordBuild: acquire (-3 and False when
+    // that fails), `read`, give back (-4 when that fails).
+    bool AskHeldWord(const std::function<void()>& read);
 
     // ErrorString := text, then OnError(code, ErrorString).
     void Report(int code, const QString& text);

@@ -84,17 +84,24 @@ void QuaystoneCtrl::SetOptimizeForSpeed(bool v)
     }
 }
 
+bool QuaystoneCtrl::AskHeldWord(const std::function<void()>& read)
+{
+    if (!AcquireWordApplication()) {
+        Report(quaystone::result::WordNotStarted, quaystonetext::kWordNotStarted);
+        return false;
+    }
+    read();
+    if (!ReleaseWordApplication())
+        Report(quaystone::result::WordNotReleased, quaystonetext::kWordNotReleased);
+    return true;
+}
+
 double QuaystoneCtrl::WordVersion()
 {
     if (m_wordInfoCache.versionKnown)
         return m_wordInfoCache.version;
-    if (!AcquireWordApplication()) {
-        Report(quaystone::result::WordNotStarted, quaystonetext::kWordNotStarted);
-        return 0;
-    }
-    const double number = HeldWordVersion();
-    if (!ReleaseWordApplication())
-        Report(quaystone::result::WordNotReleased, quaystonetext::kWordNotReleased);
+    double number = 0;
+    AskHeldWord([&] { number = HeldWordVersion(); });
     return number;
 }
 
@@ -119,26 +126,22 @@ int QuaystoneCtrl::WordBuild()
 {
     if (m_wordInfoCache.buildKnown)
         return m_wordInfoCache.build;
-    if (!AcquireWordApplication()) {
-        Report(quaystone::result::WordNotStarted, quaystonetext::kWordNotStarted);
-        return 0;
-    }
     int build = 0;
-    try {
-        QString text = m_word->Build();
-        text.replace(u',', u'.');
-        const qsizetype dot = text.lastIndexOf(u'.');
-        if (dot >= 0) {
-            bool numeric = false;
-            const int n = text.mid(dot + 1).trimmed().toInt(&numeric);
-            build = numeric ? n : 0;
+    AskHeldWord([&] {
+        try {
+            QString text = m_word->Build();
+            text.replace(u',', u'.');
+            const qsizetype dot = text.lastIndexOf(u'.');
+            if (dot >= 0) {
+                bool numeric = false;
+                const int n = text.mid(dot + 1).trimmed().toInt(&numeric);
+                build = numeric ? n : 0;
+            }
+        } catch (const WordError&) {
         }
-    } catch (const WordError&) {
-    }
-    m_wordInfoCache.buildKnown = true;
-    m_wordInfoCache.build = build;
-    if (!ReleaseWordApplication())
-        Report(quaystone::result::WordNotReleased, quaystonetext::kWordNotReleased);
+        m_wordInfoCache.buildKnown = true;
+        m_wordInfoCache.build = build;
+    });
     return build;
 }
 

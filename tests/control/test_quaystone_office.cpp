@@ -23,14 +23,6 @@ namespace {
 
 const QString kDemo = QStringLiteral(TESSAVIEW_DEMO_DATA);
 
-QByteArray BigHtml(int paragraphs)
-{
-    QByteArray html("<html><body>");
-    for (int i = 0; i < paragraphs; ++i)
-        html += "<p>Paragraph " + QByteArray::number(i) + " of a long document that keeps the office busy</p>\n";
-    return html + "</body></html>";
-}
-
 } // namespace
 
 class TestQuaystoneOffice : public QObject
@@ -309,7 +301,7 @@ private slots:
 
     void anOfficeKilledDuringAConversionIsAFailure()
     {
-        const QString big = m_dir.write(QStringLiteral("big.html"), BigHtml(20000));
+        const QString big = m_dir.write(QStringLiteral("big.html"), bigHtml(20000));
         QCOMPARE(convert(kDemo + "/Sample Rich Text.rtf", path("warm.pdf"), 17), 0);
         const QList<qint64> office = officeProcesses();
         QCOMPARE(office.size(), 1);

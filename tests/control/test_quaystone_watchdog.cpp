@@ -19,14 +19,6 @@ using namespace controltest;
 namespace {
 const QString kDemo = QStringLiteral(TESSAVIEW_DEMO_DATA);
 constexpr int kLimitMs = 10000;
-
-QByteArray BigHtml(int paragraphs)
-{
-    QByteArray html("<html><body>");
-    for (int i = 0; i < paragraphs; ++i)
-        html += "<p>Paragraph " + QByteArray::number(i) + " of a long document that keeps the office busy</p>\n";
-    return html + "</body></html>";
-}
 } // namespace
 
 class TestQuaystoneWatchdog : public QObject
@@ -54,7 +46,7 @@ private slots:
 
         // Stopped while it works on a long document, the office answers
         // nothing more: the call hangs.
-        const QString big = dir.write(QStringLiteral("big.html"), BigHtml(20000));
+        const QString big = dir.write(QStringLiteral("big.html"), bigHtml(20000));
         const QString old = dir.write(QStringLiteral("hung.pdf"), "previous output");
         std::thread stopper([pid = pid_t(office.first())] {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -41,13 +41,6 @@ QByteArray Utf16WithBom(const QString& text)
     return bytes;
 }
 
-QByteArray BigHtml(int paragraphs)
-{
-    QByteArray html("<html><body>");
-    for (int i = 0; i < paragraphs; ++i)
-        html += "<p>Paragraph " + QByteArray::number(i) + " of a long document that keeps the office busy</p>\n";
-    return html + "</body></html>";
-}
 
 bool ProcessExists(pid_t pid)
 {
@@ -463,7 +456,7 @@ private slots:
 
     void officeKilledDuringLoad()
     {
-        const QString big = write(QStringLiteral("big.html"), BigHtml(20000));
+        const QString big = write(QStringLiteral("big.html"), bigHtml(20000));
         QVERIFY(m_engine->start().ok());
         const pid_t pid = m_engine->processId();
         std::thread killer([pid] {
@@ -498,7 +491,7 @@ private slots:
         QFETCH(bool, whileSaving);
         // A document large enough that the office cannot finish within the
         // tiny limit stands in for one that hangs it.
-        const QString big = write(QStringLiteral("slow.html"), BigHtml(3000));
+        const QString big = write(QStringLiteral("slow.html"), bigHtml(3000));
         const QString pdf = write(QStringLiteral("slow.pdf"), "previous output");
         QVERIFY(m_engine->start().ok());
         const pid_t pid = m_engine->processId();
