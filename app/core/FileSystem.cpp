@@ -346,7 +346,7 @@ int CheckOutputFolderSafety(const QString& folder, QString& recommended, QString
     recommended = result;
     switch (code) {
     case outputfolder::UnknownStatus:
-        message = QStringLiteral("Output folder has an unknown status. Error: ") + failure;
+        message = QString::fromLatin1(kOutputFolderUnknownStatus) + failure;
         break;
     case outputfolder::SystemFolder:
         message = QStringLiteral("Output folder is a system folder and should not be used.");
@@ -459,6 +459,13 @@ bool bPathExists(const QString& path)
 {
     struct stat st {};
     return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool bSameFile(const QString& a, const QString& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return statPath(a, sa) && statPath(b, sb) && sameFile(sa, sb);
 }
 
 QString TrimToken(const QString& text, const QString& token)

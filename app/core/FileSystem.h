@@ -72,6 +72,9 @@ constexpr int SystemRoot = 4;
 constexpr int NotWriteable = 5;
 }
 
+// The English reason for code 1, which the failure's own text follows.
+inline constexpr char kOutputFolderUnknownStatus[] = "Output folder has an unknown status. Error: ";
+
 // Judges whether output may go to `folder` (macros expanded; a relative
 // path is taken from the current folder; a folder that does not exist yet
 // is judged by its deepest existing ancestor). Returns a verdict code;
@@ -102,6 +105,10 @@ QString GetDeepestExistingFolder(const QString& path);
 
 // True when something (file or folder) exists at the path.
 bool bPathExists(const QString& path);
+
+// True when the two paths name the same existing file, decided by the file
+// system (device and inode), so links and other spellings of a path count.
+bool bSameFile(const QString& a, const QString& b);
 
 // The text without the token repeated at either end, letter case ignored.
 QString TrimToken(const QString& text, const QString& token);

@@ -5,6 +5,7 @@
 // before it as they were and no replacement is searched again.
 #include "engine/SearchAndReplace.h"
 
+#include "core/StringRoutines.h"
 #include "core/FileTypes.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
@@ -149,13 +150,13 @@ int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item)
         r = RunSearchAndReplaceEngine(engine, item, find, replacement);
         item.sErr = engine.cRexhound().SearchAndReplaceErrorString(r);
         if (r != 0 && !engine.sProcessNote.isEmpty())
-            item.sErr += QStringLiteral(" (") + engine.sProcessNote + u')';
+            item.sErr = TextWithReason(item.sErr, engine.sProcessNote);
     } else {
         r = ReplaceInDocument(engine, item, find, replacement);
         item.lErr = r;
         item.sErr = GetItemErrorText(item);
         if (r != 0 && !engine.sProcessNote.isEmpty())
-            item.sErr += QStringLiteral(" (") + engine.sProcessNote + u')';
+            item.sErr = TextWithReason(item.sErr, engine.sProcessNote);
     }
     return r;
 }

@@ -1,5 +1,6 @@
 #include "engine/SpecialProcess.h"
 
+#include "core/StringRoutines.h"
 #include "core/FileSystem.h"
 #include "core/FileTimes.h"
 #include "core/FileTypes.h"
@@ -176,7 +177,7 @@ int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
 
     item.sErr = GetItemErrorText(item);
     if (!engine.sProcessNote.isEmpty() && item.lErr != 0)
-        item.sErr += QStringLiteral(" (") + engine.sProcessNote + u')';
+        item.sErr = TextWithReason(item.sErr, engine.sProcessNote);
     const int r = item.lErr;
     if (r == 0 && form.bRetainInputFileTimeStamp && bSpecialProcessWritesOutput(process))
         times.setOn(item.sTargetFile);

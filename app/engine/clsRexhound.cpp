@@ -1,9 +1,9 @@
 #include "engine/clsRexhound.h"
 
 #include "base/TextFileEncoding.h"
+#include "core/FileSystem.h"
 #include "core/FileTimes.h"
 #include "core/Translator.h"
-#include "engine/ConversionItem.h"
 
 namespace {
 

@@ -421,9 +421,12 @@ void SchedulerModel::ComputeFirstCalendarTarget()
         dtTargetComplete = WeeklyFindNextTargetDate();
     if (fields.optMonthly) {
         const int dayOfMonth = PlainWholeNumber(fields.txtDayOfMonth).value_or(1);
-        if (dayOfMonth >= 29 && dayOfMonth <= 31)
-            showMessage(QStringLiteral("If a month has fewer than ") + fields.txtDayOfMonth
-                        + QStringLiteral(" days then the job will run on the last day of the month"));
+        if (dayOfMonth >= 29 && dayOfMonth <= 31) {
+            // One phrase for the translator, with the plain number in it.
+            const QString sentence = QStringLiteral("If a month has fewer than ") + QString::number(dayOfMonth)
+                                     + QStringLiteral(" days then the job will run on the last day of the month");
+            ShowMessage(Translate(sentence));
+        }
         QDate date = DateInMonth(now.date().year(), now.date().month(), dayOfMonth);
         // Only day numbers count: a target earlier today stays today, and
         // the first tick moves it on.

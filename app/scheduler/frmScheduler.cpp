@@ -21,14 +21,16 @@
 
 namespace {
 
-QString tr_(const char* text)
+// A control whose text is a value: the form's translation leaves it alone
+// (the "Tag" property the window's TranslateForm reads).
+void keepText(QWidget* control)
 {
-    return Translate(QString::fromUtf8(text));
+    control->setProperty("Tag", QStringLiteral("TranslateFalse"));
 }
 
 QLabel* label(const char* text, QWidget* parent)
 {
-    auto* l = new QLabel(tr_(text), parent);
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
     l->setWordWrap(true);
     return l;
 }
@@ -37,7 +39,7 @@ QLabel* label(const char* text, QWidget* parent)
 // that a group may show none selected as a stored set-up can have it.
 QRadioButton* option(const char* text, QWidget* parent)
 {
-    auto* b = new QRadioButton(tr_(text), parent);
+    auto* b = new QRadioButton(QString::fromUtf8(text), parent);
     b->setAutoExclusive(false);
     return b;
 }
@@ -45,6 +47,7 @@ QRadioButton* option(const char* text, QWidget* parent)
 QLineEdit* numberBox(QWidget* parent)
 {
     auto* e = new QLineEdit(parent);
+    keepText(e);
     e->setMaximumWidth(60);
     return e;
 }
@@ -76,8 +79,8 @@ frmScheduler::frmScheduler(SchedulerModel::Environment environment, QWidget* par
     ShowJobFileDialog = [this] {
         // Both cases: names are case-sensitive here and job files often end
         // in ".KRJ".
-        return QFileDialog::getOpenFileName(this, tr_("Select .KRJ Job File"), QString(),
-                                            tr_("KRJ Job File") + QStringLiteral(" (*.krj *.KRJ)"));
+        return QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Select .KRJ Job File")), QString(),
+                                            Translate(QStringLiteral("KRJ Job File")) + QStringLiteral(" (*.krj *.KRJ)"));
     };
     ShowFields();
 }
@@ -90,7 +93,7 @@ frmScheduler::~frmScheduler()
 
 void frmScheduler::build()
 {
-    setWindowTitle(tr_("Schedule a Job"));
+    setWindowTitle(QStringLiteral("Schedule a Job"));
     setFont(QFont(QStringLiteral("Tahoma")));
     auto* top = new QVBoxLayout(this);
     top->addWidget(label("Here you may schedule a 'Conversion Job' to execute periodically.  First select a previously "
@@ -101,12 +104,13 @@ void frmScheduler::build()
     auto* jobRow = new QHBoxLayout;
     cbScheduledJobFile = new QComboBox(this);
     cbScheduledJobFile->setEditable(true);
+    keepText(cbScheduledJobFile);
     cbScheduledJobFile->setInsertPolicy(QComboBox::NoInsert);
     cbScheduledJobFile->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     picScheduledJobFile = new QToolButton(this);
     picScheduledJobFile->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     picScheduledJobFile->setAutoRaise(true);
-    cmdSelectScheduledJobFile = new QPushButton(tr_("  File.."), this);
+    cmdSelectScheduledJobFile = new QPushButton(QStringLiteral("  File.."), this);
     jobRow->addWidget(cbScheduledJobFile);
     jobRow->addWidget(picScheduledJobFile);
     jobRow->addWidget(cmdSelectScheduledJobFile);
@@ -184,13 +188,13 @@ void frmScheduler::build()
     txtNumWeeks = numberBox(fraWeekly);
     weekly->addWidget(txtNumWeeks, 0, 1);
     weekly->addWidget(label("week(s) on:", fraWeekly), 0, 2);
-    chkMon = new QCheckBox(tr_("Monday"), fraWeekly);
-    chkTue = new QCheckBox(tr_("Tuesday"), fraWeekly);
-    chkWed = new QCheckBox(tr_("Wednesday"), fraWeekly);
-    chkThu = new QCheckBox(tr_("Thursday"), fraWeekly);
-    chkFri = new QCheckBox(tr_("Friday"), fraWeekly);
-    chkSat = new QCheckBox(tr_("Saturday"), fraWeekly);
-    chkSun = new QCheckBox(tr_("Sunday"), fraWeekly);
+    chkMon = new QCheckBox(QStringLiteral("Monday"), fraWeekly);
+    chkTue = new QCheckBox(QStringLiteral("Tuesday"), fraWeekly);
+    chkWed = new QCheckBox(QStringLiteral("Wednesday"), fraWeekly);
+    chkThu = new QCheckBox(QStringLiteral("Thursday"), fraWeekly);
+    chkFri = new QCheckBox(QStringLiteral("Friday"), fraWeekly);
+    chkSat = new QCheckBox(QStringLiteral("Saturday"), fraWeekly);
+    chkSun = new QCheckBox(QStringLiteral("Sunday"), fraWeekly);
     QCheckBox* const days[] = {chkMon, chkTue, chkWed, chkThu, chkFri, chkSat, chkSun};
     for (int i = 0; i < 7; ++i)
         weekly->addWidget(days[i], 1 + i / 4, i % 4);
@@ -212,12 +216,12 @@ void frmScheduler::build()
     calendar->addLayout(kindRow);
     setup->addWidget(fraCalendarBased);
     setup->addStretch();
-    TabStrip1->addTab(fraSetup, tr_("Set Up"));
+    TabStrip1->addTab(fraSetup, QStringLiteral("Set Up"));
 
     // Options page.
     fraOptions = new QWidget;
     auto* options = new QVBoxLayout(fraOptions);
-    chkPersistRunning = new QCheckBox(tr_(" Automatically restart the timer on program load"), fraOptions);
+    chkPersistRunning = new QCheckBox(QStringLiteral(" Automatically restart the timer on program load"), fraOptions);
     options->addWidget(chkPersistRunning);
     options->addWidget(label("Time Based:", fraOptions));
     auto* late = new QGroupBox(fraOptions);
@@ -231,13 +235,13 @@ void frmScheduler::build()
     lateList->addWidget(optSkip);
     options->addWidget(late);
     options->addStretch();
-    TabStrip1->addTab(fraOptions, tr_("Options"));
+    TabStrip1->addTab(fraOptions, QStringLiteral("Options"));
     TabStrip1->setCurrentIndex(0);
 
     auto* buttons = new QHBoxLayout;
-    cmdStartTimer = new QPushButton(tr_("&Begin"), this);
-    cmdEndTimer = new QPushButton(tr_("&End"), this);
-    cmdDone = new QPushButton(tr_("&Done"), this);
+    cmdStartTimer = new QPushButton(QStringLiteral("&Begin"), this);
+    cmdEndTimer = new QPushButton(QStringLiteral("&End"), this);
+    cmdDone = new QPushButton(QStringLiteral("&Done"), this);
     for (QPushButton* b : {cmdStartTimer, cmdEndTimer, cmdDone})
         b->setAutoDefault(false);
     buttons->addStretch();
@@ -441,7 +445,9 @@ void ShowScheduler(frmScheduler& frmSched, MainFormState& form, const SchedulerW
 
 QAction* CreateScheduleConversionJobAction(QObject* parent, const std::function<void()>& showScheduler)
 {
-    auto* action = new QAction(Translate(QStringLiteral("Schedule a Conversion Job")), parent);
+    // English, as the menus are designed; the main form's translation
+    // translates it with the rest of its menu.
+    auto* action = new QAction(QStringLiteral("Schedule a Conversion Job"), parent);
     action->setObjectName(QStringLiteral("mnuScheduleConversionJob"));
     action->setShortcut(QKeySequence(Qt::Key_F8));
     QObject::connect(action, &QAction::triggered, action, [showScheduler] {

@@ -4,7 +4,9 @@
 // Options page. It shows the fields and the running state of its
 // SchedulerModel and writes every edit back into the fields; the model does
 // the rest. The main form creates it once and shows it modally for the
-// schedule command; Done or Esc only hides it, so a schedule goes on.
+// schedule command; Done or Esc only hides it, so a schedule goes on. Its
+// texts are English as designed: the window translates it (TranslateForm)
+// once it has loaded it; the value boxes keep their texts.
 #include "scheduler/SchedulerModel.h"
 #include "scheduler/SchedulerWindowHooks.h"
 

@@ -3,13 +3,12 @@
 #include "office/OfficeFilters.h"
 #include "office/OfficeInteraction.h"
 #include "office/OfficeLoader.h"
+#include "office/OfficeOutput.h"
 #include "office/OfficeProcess.h"
 #include "office/OfficeUno.h"
 #include "office/OfficeWatchdog.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QUrl>
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
@@ -24,10 +23,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ref.hxx>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -94,6 +90,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
     std::set<OfficeDocument::Private*> documents;
+    std::function<void(const QString&)> saveHook;
 
     ~Private() { quit(); }
 
@@ -347,6 +344,11 @@ int OfficeEngine::saveTimeout() const { return d->saveTimeoutMs; }
 void OfficeEngine::setProgram(const QString& path) { d->program = path; }
 QString OfficeEngine::program() const { return d->program; }
 
+void OfficeEngine::setSaveHook(std::function<void(const QString& privateFolder)> hook)
+{
+    d->saveHook = std::move(hook);
+}
+
 pid_t OfficeEngine::processId() const
 {
     return d->process.isRunning() ? d->process.pid() : 0;
@@ -373,62 +375,78 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         return nullptr;
 
     const QString url = FileUrl(path);
-    rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
-    std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, options, handler.get());
-    QString filterName = plan.filterName;
-    bool unknownType = false;
-    Reference<css::lang::XComponent> model;
     const QString what = QStringLiteral("loading %1").arg(path);
-    status = d->guarded(Phase::Load, what, [&] {
-        if (filterName.isEmpty()) {
-            filterName = DetectFilter(d->context, descriptor);
-            // HTML given as a document is read by the word processor, as
-            // HTML inputs are.
-            if (filterName == QLatin1String("HTML"))
-                filterName = QStringLiteral("HTML (StarWriter)");
-            if (filterName.isEmpty() || !FilterFitsFormat(options.format, filterName)) {
-                unknownType = true;
-                return;
+    struct Attempt
+    {
+        OfficeStatus status;
+        Reference<css::lang::XComponent> model;
+        QString filterName;
+        bool unknownType = false;
+        OfficeInteractionLog log;
+    };
+    auto attempt = [&](const OfficeLoadOptions& attemptOptions) {
+        Attempt a;
+        rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
+        std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, attemptOptions, handler.get());
+        a.filterName = plan.filterName;
+        a.status = d->guarded(Phase::Load, what, [&] {
+            if (a.filterName.isEmpty()) {
+                a.filterName = DetectFilter(d->context, descriptor);
+                // HTML given as a document is read by the word processor, as
+                // HTML inputs are.
+                if (a.filterName == QLatin1String("HTML"))
+                    a.filterName = QStringLiteral("HTML (StarWriter)");
+                if (a.filterName.isEmpty() || !FilterFitsFormat(options.format, a.filterName)) {
+                    a.unknownType = true;
+                    return;
+                }
+                SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(a.filterName)));
             }
-            SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(filterName)));
-        }
-        model = LoadTextModel(d->context, descriptor);
-        try {
-            RemoveComments(model);
-            AttachHiddenView(d->desktop, model, handler.get());
-        } catch (...) {
+            a.model = LoadTextModel(d->context, descriptor);
             try {
-                model->dispose();
-            } catch (const css::uno::Exception&) {
+                RemoveComments(a.model);
+                AttachHiddenView(d->desktop, a.model, handler.get());
+            } catch (...) {
+                try {
+                    a.model->dispose();
+                } catch (const css::uno::Exception&) {
+                }
+                a.model.clear();
+                throw;
             }
-            model.clear();
-            throw;
-        }
-    });
-    if (status.ok() && !unknownType && model.is())
-        return d->adopt(model, filterName);
-    if (status.officeStopped())
-        return nullptr;
-
-    OfficeInteractionLog log = handler->log();
-    if (!options.password.isEmpty() && !log.passwordRequested && !filterName.isEmpty()) {
-        // Some filters turn a wrong password down without asking for
-        // another: find out whether the file wants a password at all.
-        rtl::Reference<OfficeInteractionHandler> probe(new OfficeInteractionHandler);
-        OfficeLoadOptions withoutPassword = options;
-        withoutPassword.password.clear();
-        std::vector<css::beans::PropertyValue> probeDescriptor = LoadDescriptor(url, plan, withoutPassword, probe.get());
-        SetDescriptorValue(probeDescriptor, "FilterName", css::uno::Any(toOUString(filterName)));
-        const OfficeStatus probed = d->guarded(Phase::Load, what, [&] {
-            LoadTextModel(d->context, probeDescriptor)->dispose();
         });
-        if (probed.officeStopped()) {
-            status = probed;
+        a.log = handler->log();
+        return a;
+    };
+    auto loaded = [](const Attempt& a) { return a.status.ok() && !a.unknownType && a.model.is(); };
+
+    // The password goes only to a file that asks for one: a document keeps
+    // the password it was loaded with, and the office would protect DOC and
+    // ODT outputs of an unprotected document with it.
+    OfficeLoadOptions withoutPassword = options;
+    withoutPassword.password.clear();
+    Attempt first = attempt(withoutPassword);
+    if (loaded(first))
+        return d->adopt(first.model, first.filterName);
+    if (first.status.officeStopped()) {
+        status = first.status;
+        return nullptr;
+    }
+    if (!options.password.isEmpty() && first.log.passwordRequested) {
+        Attempt second = attempt(options);
+        if (loaded(second))
+            return d->adopt(second.model, second.filterName);
+        if (second.status.officeStopped()) {
+            status = second.status;
             return nullptr;
         }
-        log.passwordRequested = probe->log().passwordRequested;
+        // The file wants a password, and this one does not open it (some
+        // filters turn it down without asking for another).
+        second.log.passwordRequested = true;
+        status = LoadFailure(path, options, second.log, second.status, second.unknownType);
+    } else {
+        status = LoadFailure(path, options, first.log, first.status, first.unknownType);
     }
-    status = LoadFailure(path, options, log, status, unknownType);
     // Without keep-alive the office lives only while documents are open.
     if (d->documents.empty() && !d->keepAlive)
         d->quit();
@@ -486,33 +504,6 @@ bool OfficeDocument::isOpen() const
 
 namespace {
 
-// A new, empty file of ours beside `target`; the store writes into it and
-// it is renamed over the target when complete.
-QString CreateTempBeside(const QString& target, QString& error)
-{
-    const QFileInfo info(target);
-    const QString dir = info.absolutePath();
-    if (!QFileInfo(dir).isDir()) {
-        error = QStringLiteral("The folder %1 does not exist.").arg(dir);
-        return {};
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = QDir(dir).filePath(QStringLiteral(".%1.%2.part")
-            .arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return candidate;
-        }
-        if (errno != EEXIST) {
-            error = QStringLiteral("Cannot write into the folder %1: %2").arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
-            return {};
-        }
-    }
-    error = QStringLiteral("Cannot create a temporary file in the folder %1.").arg(dir);
-    return {};
-}
-
 bool MayBeEmpty(OfficeOutputFormat format)
 {
     return format == OfficeOutputFormat::Text || format == OfficeOutputFormat::UnicodeText;
@@ -530,32 +521,36 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
     if (!SaveDescriptor(options, descriptor, status))
         return status;
 
+    const QFileInfo target(path);
+    if (!QFileInfo(target.absolutePath()).isDir())
+        return {OfficeFailure::SaveFailed, QStringLiteral("The folder %1 does not exist.").arg(target.absolutePath())};
+
+    // The office writes into a folder of our own; only the finished file
+    // comes into the target's folder.
     QString error;
-    const QString temp = CreateTempBeside(path, error);
-    if (temp.isEmpty())
+    OfficeSaveFolder folder;
+    if (!folder.create(path, error))
         return {OfficeFailure::SaveFailed, error};
-    const rtl::OUString url = toOUString(FileUrl(temp));
+    const rtl::OUString url = toOUString(FileUrl(folder.file()));
     const auto seq = toSequence(descriptor);
     const QString what = QStringLiteral("saving %1 as %2").arg(path, OutputFormatName(options));
     status = engine->guarded(Phase::Save, what, [&] {
         Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
         storable->storeToURL(url, seq);
     });
-    const QByteArray tempName = QFile::encodeName(temp);
     if (status.ok()) {
+        if (engine->saveHook)
+            engine->saveHook(folder.folder());
         struct stat st {};
-        if (::stat(tempName.constData(), &st) != 0 || (st.st_size == 0 && !MayBeEmpty(options.format)))
+        if (::stat(QFile::encodeName(folder.file()).constData(), &st) != 0
+            || (st.st_size == 0 && !MayBeEmpty(options.format)))
             status = {OfficeFailure::SaveFailed, QStringLiteral("The office wrote nothing while %1.").arg(what)};
     } else if (status.failure == OfficeFailure::SaveFailed) {
         status.message = QStringLiteral("The office could not write %1 as %2 (%3).")
                              .arg(path, OutputFormatName(options), status.message);
     }
-    if (status.ok() && ::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
-        status = {OfficeFailure::SaveFailed, QStringLiteral("Cannot replace %1: %2")
-                                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
-    }
-    if (!status.ok())
-        ::unlink(tempName.constData());
+    if (status.ok() && !MoveIntoPlace(folder.file(), path, error))
+        status = {OfficeFailure::SaveFailed, error};
     return status;
 }
 

@@ -1,9 +1,11 @@
 #include "office/OfficeFilters.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -107,6 +109,8 @@ QString OutputFormatName(const OfficeSaveOptions& options)
     case OfficeOutputFormat::Pdf: return options.pdf.pdfA ? QStringLiteral("PDF/A") : QStringLiteral("PDF");
     case OfficeOutputFormat::Doc: return QStringLiteral("DOC");
     case OfficeOutputFormat::Docx: return QStringLiteral("DOCX");
+    case OfficeOutputFormat::Docm: return QStringLiteral("DOCM");
+    case OfficeOutputFormat::Odt: return QStringLiteral("ODT");
     case OfficeOutputFormat::Rtf: return QStringLiteral("RTF");
     case OfficeOutputFormat::Html: return QStringLiteral("HTML");
     case OfficeOutputFormat::Text: return QStringLiteral("text");
@@ -120,9 +124,14 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
               OfficeStatus& status)
 {
     plan = {};
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
-        status = {OfficeFailure::FileNotFound, QStringLiteral("The file %1 does not exist.").arg(path)};
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        status = {OfficeFailure::FileNotFound, QStringLiteral("The file %1 cannot be read: %2")
+                                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        status = {OfficeFailure::FileNotFound, QStringLiteral("%1 is not a file.").arg(path)};
         return false;
     }
     QFile file(path);
@@ -193,9 +202,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
     const OfficePdfOptions& pdf = options.pdf;
 
     if (!options.documentPassword.isEmpty() && options.format != OfficeOutputFormat::Doc
-        && options.format != OfficeOutputFormat::Docx) {
+        && options.format != OfficeOutputFormat::Docx && options.format != OfficeOutputFormat::Docm) {
         status = {OfficeFailure::Refused,
-                  QStringLiteral("A %1 file cannot be protected with a password; choose DOC or DOCX.")
+                  QStringLiteral("A %1 file cannot be protected with a password; choose DOC, DOCX or DOCM.")
                       .arg(OutputFormatName(options))};
         return false;
     }
@@ -236,11 +245,14 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
     }
     case OfficeOutputFormat::Doc:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("MS Word 97"))));
-        if (!options.documentPassword.isEmpty())
-            descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
+        // Given even when empty: a document opened with a password would
+        // otherwise pass it on to its DOC output.
+        descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
         return true;
     case OfficeOutputFormat::Docx:
-        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("MS Word 2007 XML"))));
+    case OfficeOutputFormat::Docm:
+        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString::createFromAscii(
+            options.format == OfficeOutputFormat::Docx ? "MS Word 2007 XML" : "MS Word 2007 XML VBA"))));
         if (!options.documentPassword.isEmpty()) {
             // The plain Password property is ignored by the OOXML export;
             // it encrypts only with this pair.
@@ -252,6 +264,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
         return true;
     case OfficeOutputFormat::Rtf:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("Rich Text Format"))));
+        return true;
+    case OfficeOutputFormat::Odt:
+        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("writer8"))));
         return true;
     case OfficeOutputFormat::Html:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("HTML (StarWriter)"))));

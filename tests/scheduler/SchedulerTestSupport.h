@@ -1,7 +1,7 @@
 #pragma once
 // A scheduler on a fake clock in a zone with daylight-saving time, and the
 // times its tests speak of, as wall times of that zone.
-#include "RecordingSink.h"
+#include "RecordingMessageSink.h"
 
 #include "core/Globals.h"
 #include "scheduler/SchedulerModel.h"
@@ -17,6 +17,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+
+// Records every message box for as long as it lives.
+class InstalledSink : public testutil::RecordingMessageSink
+{
+public:
+    InstalledSink() { SetMessageSink(this); }
+    ~InstalledSink() override { SetMessageSink(nullptr); }
+    InstalledSink(const InstalledSink&) = delete;
+    InstalledSink& operator=(const InstalledSink&) = delete;
+};
 
 // Clocks change on 2024-03-31 02:00 (to 03:00) and 2024-10-27 03:00 (back
 // to 02:00).
@@ -127,7 +137,7 @@ public:
         }
     }
 
-    RecordingSink sink;
+    InstalledSink sink;
     QTemporaryDir dir;
     QString jobFile; // an existing (empty) job file, in the combo at first
     QDateTime now = instant(wall(2024, 1, 1, 9, 0));

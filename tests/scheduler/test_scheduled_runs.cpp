@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(s.engine.logRows(), 0);
         QCOMPARE(s.engine.form.sConversionJobFileName, job);
         QVERIFY(!s.engine.form.bRunning);
-        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
         // On to tomorrow; the next tick counts down to it.
         QCOMPARE(s.scheduler.model.dtRunTarget, wall(2024, 5, 7, 10, 0));
         s.tick(wall(2024, 5, 6, 10, 0, 5));
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(s.engine.passMarks(), QStringList{QString()});
         QCOMPARE(taskInputs(s.engine.form.fgToDo), QStringList{"/in/on-screen.pdf"});
         // Logged, without a box.
-        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
         QCOMPARE(s.engine.logRows(), 1);
         QCOMPARE(s.engine.form.fgLog.TextMatrix(1, todocol::Status), QStringLiteral("Job file does not exist"));
         QCOMPARE(s.engine.form.fgLog.TextMatrix(1, todocol::Output), job);
@@ -184,7 +184,7 @@ private slots:
 
         s.tick(wall(2024, 5, 6, 10, 0));
         QVERIFY(blocks.inputs.isEmpty());
-        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
         QCOMPARE(s.engine.logRows(), 1);
         QCOMPARE(s.engine.form.fgLog.TextMatrix(1, todocol::Status),
                  QStringLiteral("Unable to read the conversion job file: ") + job);
@@ -199,7 +199,7 @@ private slots:
 
         s.tick(wall(2024, 5, 6, 10, 0));
         QCOMPARE(blocks.inputs, QStringList{"/in/scheduled.pdf"});
-        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
         const QStringList recovered = QDir(G_UserDataFolder).entryList({"*.KRJ"}, QDir::Files);
         QCOMPARE(recovered.size(), 1);
         const QString recovery = QDir(G_UserDataFolder).filePath(recovered.first());
@@ -231,7 +231,7 @@ private slots:
         QVERIFY(blocks.inputs.isEmpty());
         QCOMPARE(taskInputs(s.engine.form.fgToDo), (QStringList{"/in/edited-1.pdf", "/in/edited-2.pdf"}));
         QVERIFY(s.engine.form.bAskToSaveKRJFileBeforeExit);
-        QVERIFY(s.scheduler.sink.messages.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
         QCOMPARE(s.engine.logRows(), 1);
         QVERIFY(s.engine.form.fgLog.TextMatrix(1, todocol::Status).contains(QStringLiteral("could not be saved")));
     }
@@ -304,7 +304,7 @@ private slots:
             QCOMPARE(next.model.strTimerFile, job);
             QCOMPARE(WallTimeOf(next.model.dtTimeTarget, testZone()), wall(2024, 5, 7, 8, 5));
         }
-        QVERIFY(next.sink.messages.isEmpty());
+        QVERIFY(next.sink.texts.isEmpty());
     }
 
     void theCaptionCountsDown_data()

@@ -36,7 +36,7 @@ public:
         form.model().SetUpScheduler(G_IniFilePath);
     }
 
-    RecordingSink sink;
+    InstalledSink sink;
     QTemporaryDir dir;
     QString jobFile;
     QDateTime now = instant(wall(2024, 4, 10, 9, 0));
@@ -115,7 +115,7 @@ private slots:
         f.txtSeconds->setText(QStringLiteral("30"));
         f.cbScheduledJobFile->setEditText(h.jobFile);
         f.cmdStartTimer->click();
-        QVERIFY(h.sink.messages.isEmpty());
+        QVERIFY(h.sink.texts.isEmpty());
         QVERIFY(h.form.model().Timer1Enabled());
         QVERIFY(!f.cmdStartTimer->isEnabled() && f.cmdEndTimer->isEnabled());
         for (QWidget* w : {static_cast<QWidget*>(f.txtHours), static_cast<QWidget*>(f.cbScheduledJobFile),
@@ -144,7 +144,7 @@ private slots:
         answer.clear();
         f.picScheduledJobFile->click();
         QCOMPARE(f.cbScheduledJobFile->currentText(), h.jobFile);
-        QCOMPARE(h.sink.messages, QStringList{"Please select a job file"});
+        QCOMPARE(h.sink.texts, QStringList{"Please select a job file"});
     }
 
     void aRefusedStartMovesTheFocusToTheFault()
@@ -158,7 +158,7 @@ private slots:
         f.txtHours->setText(QStringLiteral("x"));
         f.cbScheduledJobFile->setEditText(h.jobFile);
         f.cmdStartTimer->click();
-        QCOMPARE(h.sink.messages, QStringList{"Invalid time for hours"});
+        QCOMPARE(h.sink.texts, QStringList{"Invalid time for hours"});
         QCOMPARE(QApplication::focusWidget(), f.txtHours);
         QCOMPARE(f.txtHours->selectedText(), QStringLiteral("x"));
 
@@ -169,7 +169,7 @@ private slots:
         f.optWeekly->click();
         f.chkMon->click();
         f.cmdStartTimer->click();
-        QCOMPARE(h.sink.messages.last(), QStringLiteral("Invalid number of days entered."));
+        QCOMPARE(h.sink.texts.last(), QStringLiteral("Invalid number of days entered."));
         QCOMPARE(f.txtNumDays->text(), QStringLiteral("1"));
         f.cmdStartTimer->click();
         QVERIFY(h.form.model().Timer1Enabled());

@@ -99,7 +99,7 @@ private slots:
         h.model.fields.cbScheduledJobFile = job == u"existing" ? h.jobFile : job == u"missing" ? missingJob(h) : QString();
         h.begin(wall(2024, 4, 10, 9, 0), assignments);
 
-        QCOMPARE(h.sink.messages.join(u"|"), messages.join(u"|"));
+        QCOMPARE(h.sink.texts.join(u"|"), messages.join(u"|"));
         QCOMPARE(h.model.Timer1Enabled(), code == 0);
         QCOMPARE(h.model.bControlsLocked, code == 0);
         QCOMPARE(h.focusCodes, code == 0 ? QList<int>() : QList<int>{code});
@@ -132,7 +132,7 @@ private slots:
         // interval, but its leading number is 0.
         SchedulerHarness h(QLocale(QLocale::German, QLocale::Germany));
         h.begin(wall(2024, 4, 10, 9, 0), {kTimeBased, "txtSeconds=0,5"});
-        QCOMPARE(h.sink.messages, QStringList{"Please enter a valid time interval."});
+        QCOMPARE(h.sink.texts, QStringList{"Please enter a valid time interval."});
         QVERIFY(!h.model.Timer1Enabled());
     }
 

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(h.model.dtUserTargetTime, wall(2000, 1, 1));
         QCOMPARE(h.model.dtTargetComplete, wall(2000, 1, 1));
         QVERIFY(h.model.bFirstWeeklyTarget);
-        QVERIFY(h.sink.messages.isEmpty());
+        QVERIFY(h.sink.texts.isEmpty());
         QVERIFY(!QFileInfo::exists(G_IniFilePath));
     }
 
@@ -123,7 +123,7 @@ private slots:
         if (emptyJobFile)
             later.model.fields.cbScheduledJobFile.clear();
         later.model.SaveIniFileScheduler();
-        QCOMPARE(later.sink.messages, messages);
+        QCOMPARE(later.sink.texts, messages);
         QCOMPARE(stored("chkPersistRunning"), QStringLiteral("0"));
         // Everything else as it was.
         QByteArray after = testutil::readFile(G_IniFilePath);
@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(f.cbAmPm, QStringLiteral("PM"));
         QCOMPARE(h.model.dtUserTargetTime, wall(1899, 12, 30, 15, 4, 5));
         QCOMPARE(h.model.dtTargetComplete, wall(2024, 6, 1, 8, 30));
-        QVERIFY(h.sink.messages.isEmpty());
+        QVERIFY(h.sink.texts.isEmpty());
     }
 
     void theListShowsTheNewestJobFileAndKeepsStartedOnes()
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(h.model.fields.cbScheduledJobFile, picked);
         h.model.JobFilePicked(h.dir.filePath(QStringLiteral("gone.KRJ")));
         QCOMPARE(h.model.fields.cbScheduledJobFile, picked);
-        QCOMPARE(h.sink.messages, (QStringList{"Please select a job file", "Job file does not exist"}));
+        QCOMPARE(h.sink.texts, (QStringList{"Please select a job file", "Job file does not exist"}));
 
         // Never started: the list read afresh no longer has it.
         h.model.SetUpScheduler(G_IniFilePath);

@@ -141,7 +141,7 @@ private slots:
         clsConversionOptions item = specialItem(50, in, path("append3/all.doc"), filetype::Doc);
         QCOMPARE(run(item), -7);
         // With the reason the input could not be loaded.
-        QVERIFY2(item.sErr.startsWith(QStringLiteral("Unable to create output File. (")), qPrintable(item.sErr));
+        QVERIFY2(item.sErr.startsWith(QStringLiteral("Unable to create output File. - ")), qPrintable(item.sErr));
         QVERIFY(item.sErr.contains(in));
     }
 

@@ -454,8 +454,8 @@ private slots:
         item.sFindString = QStringLiteral("cat");
         item.sReplaceString = QStringLiteral("dog");
         QCOMPARE(PerformSpecialProcessItem(h.engine, item), kReportNotWritten);
-        QCOMPARE(item.sErr, QStringLiteral("The search-and-replace report could not be written. (")
-                                + h.form.sRXHDReportFileName + u')');
+        QCOMPARE(item.sErr, QStringLiteral("The search-and-replace report could not be written. - ")
+                                + h.form.sRXHDReportFileName);
     }
 
     void launchLogsTheExitCode()
@@ -493,8 +493,8 @@ private slots:
         QTest::addColumn<int>("waitSeconds");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing program") << "/no/such/program" << "" << -1 << -10 << "Unable to launch application. (/no/such/program: ";
-        QTest::newRow("open quote") << "/bin/true" << "'a" << -1 << -10 << "Unable to launch application. (";
+        QTest::newRow("missing program") << "/no/such/program" << "" << -1 << -10 << "Unable to launch application. - /no/such/program: ";
+        QTest::newRow("open quote") << "/bin/true" << "'a" << -1 << -10 << "Unable to launch application. - ";
         QTest::newRow("time-out") << "/bin/sleep" << "3" << 1 << -11 << "Process did not complete in the specified time (Timeout)";
     }
 

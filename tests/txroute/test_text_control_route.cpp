@@ -290,7 +290,9 @@ private slots:
         const QString output = path(QStringLiteral("locked-%1.pdf").arg(inputType));
         clsConversionOptions item = makeItem(locked, inputType, output, filetype::Pdf);
         QCOMPARE(convert(item), -2);
-        QCOMPARE(item.sErr, QStringLiteral("Invalid File Type or password specified for the Input File:  ") + locked);
+        QCOMPARE(item.sErr, QStringLiteral("Invalid File Type or password specified for the Input File:  ") + locked
+                                + QStringLiteral(" - The document ") + locked
+                                + QStringLiteral(" is protected by a password."));
         QCOMPARE(item.lOriginalFileType, inputType);
         QVERIFY(!QFileInfo::exists(output));
     }
@@ -329,7 +331,7 @@ private slots:
         office().setLoadTimeout(50);
         clsConversionOptions item = makeItem(slow, filetype::Html, path(QStringLiteral("slow-load.pdf")), filetype::Pdf);
         QCOMPARE(convert(item), -2);
-        QVERIFY2(item.sErr.startsWith(QLatin1String("OpenFile: The office hung while loading"))
+        QVERIFY2(item.sErr.startsWith(QLatin1String("OpenFile - The office hung while loading"))
                      && item.sErr.contains(QLatin1String("time limit")),
                  qPrintable(item.sErr));
         QVERIFY(!processAlive(first));
