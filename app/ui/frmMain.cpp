@@ -378,6 +378,7 @@ void frmMain::setCaption(const QString& caption)
     setWindowTitle(caption);
     if (QMdiSubWindow* window = m_frame.mainFormWindow())
         window->setWindowTitle(caption);
+    m_frame.updateTitle();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event)

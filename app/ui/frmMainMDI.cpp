@@ -58,7 +58,8 @@ frmMainMDI::frmMainMDI(MainFormState& form)
     : m_form(form)
 {
     setObjectName(QStringLiteral("frmMainMDI"));
-    setWindowTitle(kProductName);
+    m_caption = kProductName;
+    setWindowTitle(m_caption);
     setWindowIcon(QIcon(QStringLiteral(":/tessaview/tessaview.png")));
 
     m_mdi = new QMdiArea(this);
@@ -179,6 +180,18 @@ void frmMainMDI::SaveIniFile()
 void frmMainMDI::mnuExit_Click()
 {
     close();
+}
+
+void frmMainMDI::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    updateTitle();
+}
+
+void frmMainMDI::updateTitle()
+{
+    const QString child = m_main ? m_main->windowTitle() : QString();
+    setWindowTitle(child.isEmpty() ? m_caption : m_caption + QStringLiteral(" - [") + child + u']');
 }
 
 void frmMainMDI::SetStatusPanelText(int panel, const QString& text)

@@ -52,6 +52,13 @@ public:
     void SaveIniFile();
     void mnuExit_Click();
 
+    // The frame's own caption ("'Tessaview'"); the title shows it with the
+    // main form's caption in brackets, as a frame holding a maximised
+    // child does.
+    void setCaption(const QString& caption);
+    QString caption() const { return m_caption; }
+    void updateTitle();
+
     // Status-bar panels by number.
     void SetStatusPanelText(int panel, const QString& text);
     QString statusPanelText(int panel) const;
@@ -77,4 +84,5 @@ private:
     int m_runStateImage = 0;
     bool m_closeAfterRun = false;
     bool m_unloaded = false;
+    QString m_caption;
 };

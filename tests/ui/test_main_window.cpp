@@ -224,6 +224,7 @@ private slots:
             QCOMPARE(main.fgLog->model()->rowCount(), 1);   // the empty log
 
             QCOMPARE(frame.mainFormWindow()->windowTitle(), QStringLiteral("3 RTF and HTML to PDF.KRJ"));
+            QCOMPARE(frame.windowTitle(), QStringLiteral("'Tessaview' - [3 RTF and HTML to PDF.KRJ]"));
             QCOMPARE(frame.menuBar()->actions().size(), 3);
             QVERIFY(button(main, "keyConvert")->isEnabled());
             QVERIFY(!button(main, "keyPause")->isEnabled());
