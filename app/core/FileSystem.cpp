@@ -461,6 +461,13 @@ bool bPathExists(const QString& path)
     return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
+bool bSameFile(const QString& a, const QString& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return statPath(a, sa) && statPath(b, sb) && sameFile(sa, sb);
+}
+
 QString TrimToken(const QString& text, const QString& token)
 {
     if (text.isEmpty() || token.isEmpty())

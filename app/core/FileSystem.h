@@ -103,5 +103,9 @@ QString GetDeepestExistingFolder(const QString& path);
 // True when something (file or folder) exists at the path.
 bool bPathExists(const QString& path);
 
+// True when the two paths name the same existing file, decided by the file
+// system (device and inode), so links and other spellings of a path count.
+bool bSameFile(const QString& a, const QString& b);
+
 // The text without the token repeated at either end, letter case ignored.
 QString TrimToken(const QString& text, const QString& token);

@@ -28,3 +28,9 @@ QString TrimBlanks(const QString& text)
         --end;
     return text.mid(start, end - start);
 }
+
+QString TextWithReason(const QString& text, const QString& reason)
+{
+    const QString trimmed = reason.trimmed();
+    return trimmed.isEmpty() ? text : text + QStringLiteral(" - ") + trimmed;
+}

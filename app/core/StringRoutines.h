@@ -16,3 +16,8 @@ bool StartsWithText(const QString& text, const QString& prefix);
 // The text without blanks (spaces) at either end. Tabs and other white
 // space stay: they can be part of a Linux file name.
 QString TrimBlanks(const QString& text);
+
+// A failure text followed by its reason: `text`, " - " and `reason`; the
+// text alone when there is no reason. Readers that look for the text at
+// the start of a log line still find it.
+QString TextWithReason(const QString& text, const QString& reason);

@@ -2,6 +2,8 @@
 
 #include "core/FileSystem.h"
 #include "core/FileTimes.h"
+#include "core/StringRoutines.h"
+#include "core/TemporaryFile.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "core/FileTypes.h"
@@ -16,8 +18,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +56,7 @@ public:
     {
         PdfToImageItem pdf;
         pdf.sOriginalFile = item.sOriginalFile;
+        pdf.sSourceFile = sRenderedFrom;
         pdf.sTargetFile = item.sTargetFile;
         pdf.lTargetFileType = item.lTargetFileType;
         int compression = 0;
@@ -91,6 +92,23 @@ private:
     ImageFileSaver m_saver;
 };
 
+// A file name stays well below the 255 bytes a name may have when the
+// unique part and the suffix are added.
+constexpr int kTemporaryNameStemBytes = 100;
+
+QString temporaryNameStem(const QString& output)
+{
+    QString stem = GetFileName(output);
+    while (QFile::encodeName(stem).size() > kTemporaryNameStemBytes)
+        stem.chop(1);
+    return stem;
+}
+
+bool isImageOutput(int type)
+{
+    return type != filetype::Pdf && type != filetype::PdfA;
+}
+
 // Puts the record's route-time values back and removes the temporary PDF
 // however the render ends.
 class RouteScope
@@ -105,8 +123,6 @@ public:
     }
     ~RouteScope()
     {
-        if (!m_temporary.isEmpty())
-            DeleteFileWithRetry(m_temporary);
         m_item.lTargetFileType = m_type;
         m_item.sTargetFile = m_output;
         m_item.sOriginalFile = m_input;
@@ -116,11 +132,15 @@ public:
 
     int outputType() const { return m_type; }
     const QString& output() const { return m_output; }
-    // The temporary PDF this item renders into; removed at the end.
-    QString temporaryPdf()
+    const QString& input() const { return m_input; }
+    // Makes the temporary PDF this item renders into, a new file of the
+    // program's own that goes with the scope. "" with the reason in `error`
+    // when none can be made.
+    QString temporaryPdf(QString& error)
     {
-        m_temporary = m_output + kTemporaryPdfSuffix;
-        return m_temporary;
+        if (!m_temporary.create(QString(), temporaryNameStem(m_output), kTemporaryPdfSuffix, &error))
+            return QString();
+        return m_temporary.path();
     }
 
 private:
@@ -128,8 +148,22 @@ private:
     int m_type;
     QString m_output;
     QString m_input;
-    QString m_temporary;
+    TemporaryFile m_temporary;
 };
+
+// No temporary PDF could be made: the route fails as one that cannot
+// write its output.
+int renderFailure(clsConversionOptions& item, const QString& reason)
+{
+    if (item.lConversionMethod == conversionmethod::Word) {
+        item.lErr = -7;
+        item.sErr = TextWithReason(Translate(QStringLiteral("Unable to create output File.")), reason);
+    } else {
+        item.lErr = -3;
+        item.sErr = TextWithReason(Translate(QStringLiteral("Unable to create a temporary file for the PDF.")), reason);
+    }
+    return item.lErr;
+}
 
 int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& written)
 {
@@ -139,18 +173,22 @@ int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& writte
         return routes.PerformConversionItemPDFtoImageDLL(engine, item, written);
 
     const int type = scope.outputType();
-    const bool image = type != filetype::Pdf && type != filetype::PdfA;
+    const bool image = isImageOutput(type);
+    QString temporary;
+    if (image) {
+        QString error;
+        temporary = scope.temporaryPdf(error);
+        if (temporary.isEmpty())
+            return renderFailure(item, error);
+        item.sTargetFile = temporary;
+    }
     int render;
     if (item.lConversionMethod == conversionmethod::Word) {
         item.lTargetFileType = filetype::WordPdfFormat;
-        if (image)
-            item.sTargetFile = scope.temporaryPdf();
         render = routes.ConvertViaWordControl(engine, item);
     } else {
-        if (image) {
+        if (image)
             item.lTargetFileType = filetype::Pdf;
-            item.sTargetFile = scope.temporaryPdf();
-        }
         render = routes.ConvertViaTextControl(engine, item);
     }
     if (render != 0)
@@ -161,7 +199,12 @@ int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& writte
     }
     item.lTargetFileType = type;
     item.sTargetFile = scope.output();
-    item.sOriginalFile = item.sTargetFile + kTemporaryPdfSuffix;
+    item.sOriginalFile = temporary;
+    struct RenderedFrom {
+        ConversionRoutes& routes;
+        ~RenderedFrom() { routes.sRenderedFrom.clear(); }
+    } renderedFrom{routes};
+    routes.sRenderedFrom = scope.input();
     return routes.PerformConversionItemPDFtoImageDLL(engine, item, written);
 }
 
@@ -206,19 +249,35 @@ ConversionRoutes& DefaultConversionRoutes()
     return routes;
 }
 
-bool bSameFile(const QString& a, const QString& b)
+bool bIsTemporaryPdf(const QString& path)
 {
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0
-        || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const QString folder = ProgramTempFolder();
+    return !folder.isEmpty() && path.startsWith(folder + u'/') && path.endsWith(kTemporaryPdfSuffix);
+}
+
+QString ConversionOntoInputText()
+{
+    return Translate(QStringLiteral("Input and Output File are the same. Cannot convert a file onto itself."));
+}
+
+int RefuseConversionOntoInput(clsConversionOptions& item)
+{
+    // The office route converts a document in place: its new PDF goes
+    // through a temporary file and replaces the input only once complete.
+    const bool inPlace = item.lOriginalFileType != filetype::Pdf && !isImageOutput(item.lTargetFileType)
+                         && item.lConversionMethod == conversionmethod::Word;
+    if (inPlace || !bSameFile(item.sTargetFile, item.sOriginalFile))
+        return 0;
+    item.lErr = kConversionOntoInput;
+    item.sErr = ConversionOntoInputText();
+    return item.lErr;
 }
 
 int PerformConversionItem(JobEngine& engine, clsConversionOptions& item)
 {
     engine.bItemInterrupted = false;
+    if (RefuseConversionOntoInput(item) != 0)
+        return item.lErr;
     QStringList written;
     const int result = runRoutes(engine, item, written);
     item.lErr = result;

@@ -5,6 +5,8 @@
 // method), and rasterised when an image is wanted. After a success the
 // post-steps the settings ask for run: keep the input's time stamps on
 // every output, move or delete the input.
+#include "core/FileSystem.h" // bSameFile, which callers of this header use
+
 #include <QString>
 #include <QStringList>
 
@@ -19,10 +21,16 @@ constexpr int SpecialProcess = 4;
 
 // Result of a route that this build does not have yet.
 inline constexpr int kRouteNotAvailable = -21;
+// Result of an item whose output would replace its own input.
+inline constexpr int kConversionOntoInput = -22;
 
-// A rendering route writes this beside the output when an image is wanted:
-// the output path with the suffix appended.
+// When an image is wanted, a rendering route writes its PDF to a temporary
+// file of the program's own: in the program's temporary folder, named after
+// the output's file name, a unique part and this suffix.
 inline const QString kTemporaryPdfSuffix = QStringLiteral(".tmppp123");
+
+// True when `path` is a temporary PDF of the item runner.
+bool bIsTemporaryPdf(const QString& path);
 
 // The routes of a conversion item. Each sets the item's lErr and sErr and
 // returns lErr (0 on success).
@@ -44,6 +52,11 @@ public:
     // Called at the end of every run: an office instance kept open between
     // conversions may go.
     virtual void ReleaseWordInstance() {}
+
+    // While the rasteriser reads a rendered PDF: the document it was
+    // rendered from, which no page file may replace. "" for a PDF input.
+    // Set by the item runner.
+    QString sRenderedFrom;
 };
 
 // The program's routes: the rasteriser and the text-control route are live;
@@ -53,8 +66,17 @@ ConversionRoutes& DefaultConversionRoutes();
 // Runs one item (the record is the item's own, filled by the task runner)
 // and returns its result code, which is also in its lErr. The record's
 // output type, output path and input path are the item's again afterwards,
-// whatever the route did to them on the way.
+// whatever the route did to them on the way. An item whose output is its
+// input is refused first (RefuseConversionOntoInput).
 int PerformConversionItem(JobEngine& engine, clsConversionOptions& item);
 
-// True when the two paths name the same existing file (device and inode).
-bool bSameFile(const QString& a, const QString& b);
+// Refuses an item whose output path names its input file (the same file by
+// identity: a link, a hard link or another spelling of the path counts),
+// unless its route converts in place and keeps the input until the new
+// file is complete (the office route to PDF or PDF/A). Sets lErr to
+// kConversionOntoInput and sErr to the message and returns the code; 0
+// when the item may run. Every route is run behind this check.
+int RefuseConversionOntoInput(clsConversionOptions& item);
+
+// The message of kConversionOntoInput.
+QString ConversionOntoInputText();

@@ -1,7 +1,9 @@
 #include "engine/JobEngine.h"
 
 #include "engine/ConversionItem.h"
+#include "engine/SpecialProcess.h"
 #include "engine/TaskRunners.h"
+#include "engine/clsRexhound.h"
 #include "engine/TextControlRoute.h"
 #include "jobs/MainFormState.h"
 
@@ -37,6 +39,13 @@ TextControlHost& JobEngine::TextControls()
     if (!m_textControls)
         m_textControls = std::make_unique<TextControlHost>();
     return *m_textControls;
+}
+
+clsRexhound& JobEngine::cRexhound()
+{
+    if (!m_rexhound)
+        m_rexhound = std::make_unique<clsRexhound>();
+    return *m_rexhound;
 }
 
 bool JobEngine::bStillRunning()

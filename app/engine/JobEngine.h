@@ -15,6 +15,7 @@ class ConversionRoutes;
 class FlexGrid;
 class MainFormState;
 class TextControlHost;
+class clsRexhound;
 
 // What the window adds to a run. Each may be left empty; a run without a
 // window then does without it as noted.
@@ -117,8 +118,17 @@ public:
     // and kept while the engine lives.
     TextControlHost& TextControls();
 
+    // The main form's search-and-replace engine.
+    clsRexhound& cRexhound();
+
+    // What the last special process adds to its item's log row: why it
+    // failed, or what the user should know of a launch that ran (a
+    // priority that could not be raised). Cleared before each item.
+    QString sProcessNote;
+
 private:
     std::unique_ptr<TextControlHost> m_textControls;
+    std::unique_ptr<clsRexhound> m_rexhound;
 };
 
 // Seconds as the status bar shows them: "##0.0".

@@ -72,12 +72,14 @@ void LogConversionError(MainFormState& form, int lJobNumber, clsConversionOption
     appendLogRow(form, cells, true);
 }
 
-void LogExitCode(MainFormState& form, int lJobNumber, clsConversionOptions& record)
+void LogExitCode(MainFormState& form, int lJobNumber, clsConversionOptions& record, const QString& note)
 {
     QString cells[kLogGridCols];
     fillTaskColumns(cells, record, form.fgToDo.TextMatrix(lJobNumber, todocol::Flags), lJobNumber);
     cells[todocol::Status] =
         Translate(QStringLiteral("Exit Code: ")) + QString::number(record.lCommandLineExitCode);
+    if (!note.isEmpty())
+        cells[todocol::Status] += QStringLiteral("  ") + note;
     appendLogRow(form, cells, record.lCommandLineExitCode != 0);
 }
 

@@ -20,9 +20,10 @@ inline const QString kFailMark = QStringLiteral("-");
 void LogConversionError(MainFormState& form, int lJobNumber, clsConversionOptions& record);
 
 // Appends the log row of a launched program: its status is "Exit Code: "
-// and the program's exit code. The row is marked "-" when that code is not
-// 0 and "+" otherwise, so only a failed launch counts as a failure.
-void LogExitCode(MainFormState& form, int lJobNumber, clsConversionOptions& record);
+// and the program's exit code, followed by `note` when there is one. The
+// row is marked "-" when that code is not 0 and "+" otherwise, so only a
+// failed launch counts as a failure.
+void LogExitCode(MainFormState& form, int lJobNumber, clsConversionOptions& record, const QString& note = QString());
 
 // Writes the pass mark of a result into the row: "+" for 0, "-" for any
 // other code. The row becomes current and selected, and the window gets a

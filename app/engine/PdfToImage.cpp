@@ -1,15 +1,20 @@
 #include "engine/PdfToImage.h"
 
+#include "core/FileSystem.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
+#include "engine/ConversionItem.h"
 #include "engine/ImageSaver.h"
 #include "engine/PageRanges.h"
 #include "pdf2bmp/pdf2bmp.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -38,10 +43,15 @@ private:
     int m_handle = 0;
 };
 
-void setError(PdfToImageItem& item, int code, const char* message)
+void setError(PdfToImageItem& item, int code, const char* message, const QString& reason = QString())
 {
     item.lErr = code;
-    item.sErr = Translate(QString::fromLatin1(message));
+    item.sErr = TextWithReason(Translate(QString::fromLatin1(message)), reason);
+}
+
+QString rasteriserReason()
+{
+    return QString::fromUtf8(pdf_last_error());
 }
 
 // A page the rasteriser could not produce: too large to hold in memory,
@@ -49,9 +59,30 @@ void setError(PdfToImageItem& item, int code, const char* message)
 void setPageFailure(PdfToImageItem& item, int result)
 {
     if (result == PDF2BMP_ERR_TOO_LARGE)
-        setError(item, kPdfToImageLoadImageFailed, "Unable to load image. Try a lower resolution.");
+        setError(item, kPdfToImageLoadImageFailed, "Unable to load image. Try a lower resolution.",
+                 rasteriserReason());
     else
-        setError(item, kPdfToImageSaveFailed, "Unable to save output file.");
+        setError(item, kPdfToImageSaveFailed, "Unable to save output file.", rasteriserReason());
+}
+
+// Makes the folder and its missing parents; "" when it exists afterwards,
+// else why not (the system's reason at the first folder that failed).
+QString makeFolder(const QString& folder)
+{
+    if (QFileInfo(folder).isDir())
+        return QString();
+    const QString parent = GetParentFolderName(folder);
+    if (!parent.isEmpty() && parent != folder) {
+        const QString reason = makeFolder(parent);
+        if (!reason.isEmpty())
+            return reason;
+    }
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        return QString();
+    const int error = errno;
+    if (QFileInfo(folder).isDir())
+        return QString(); // made by someone else meanwhile
+    return QStringLiteral("Unable to create %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 int clampedResolution(int resolution)
@@ -95,11 +126,10 @@ PageList choosePages(const QString& sPages, int pageCount)
 }
 
 bool SaveImageByType(PdfToImageItem& item, ImageSaver* saver, int lType, const QString& sPath,
-                     const RasterImage& image)
+                     const RasterImage& image, QString& reason)
 {
     if (!saver || lType < kJpeg || lType > kWmf)
         return false;
-    QString reason;
     if (!saver->save(image, sPath, lType, item.lQuality, &reason))
         return false;
     item.lErr = 0;
@@ -128,9 +158,10 @@ bool savePage(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle, in
     default: {
         RasterImage image;
         result = pdf_render_page(handle, page, item.lWidth, item.lHeight, resolution, &image);
+        QString reason;
         if (result == PDF2BMP_OK
-            && !SaveImageByType(item, hooks.imageSaver, item.lTargetFileType, path, image)) {
-            setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.");
+            && !SaveImageByType(item, hooks.imageSaver, item.lTargetFileType, path, image, reason)) {
+            setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.", reason);
             return false;
         }
         break;
@@ -175,6 +206,12 @@ LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int 
     return end;
 }
 
+// A page file that would replace the PDF or the document it came from.
+bool ontoInput(const PdfToImageItem& item, const QString& path)
+{
+    return bSameFile(path, item.sOriginalFile) || (!item.sSourceFile.isEmpty() && bSameFile(path, item.sSourceFile));
+}
+
 // One file per page; the first failure or a Pause ends the loop.
 LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
                        const std::vector<int>& pages, bool numbered, int resolution)
@@ -187,6 +224,12 @@ LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int h
             break;
         }
         const QString path = numbered ? PageFilePath(target, pages[i]) : target;
+        if (ontoInput(item, path)) {
+            item.lErr = kConversionOntoInput;
+            item.sErr = TextWithReason(ConversionOntoInputText(), path);
+            end.failed = true;
+            break;
+        }
         if (!savePage(item, hooks, handle, pages[i], resolution, path)) {
             end.failed = true;
             break;
@@ -218,22 +261,20 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
 {
     item.lErr = 0;
     const QString folder = QFileInfo(item.sTargetFile).path();
-    if (!QFileInfo(folder).isDir()) {
-        QDir().mkpath(folder);
-        if (!QFileInfo(folder).isDir())
-            setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist");
-    }
+    const QString folderFailure = makeFolder(folder);
+    if (!folderFailure.isEmpty())
+        setError(item, kPdfToImageOutputFolderMissing, "Output folder does not exist", folderFailure);
 
     PdfHandle pdf;
     if (pdf_open_file(QFile::encodeName(item.sOriginalFile).constData(),
                       item.sPassword.toUtf8().constData(), "", pdf.out())
         < 0) {
-        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.");
+        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.", rasteriserReason());
         return item.lErr;
     }
     const int pageCount = pdf_get_page_count(pdf.get());
     if (pageCount < 0) {
-        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.");
+        setError(item, kPdfToImageOpenFailed, "Unable to open the input file.", rasteriserReason());
         return item.lErr;
     }
     const int resolution = clampedResolution(item.lResolution);
@@ -256,6 +297,13 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
     const LoopEnd end = singleFile ? writeSingleTiff(item, hooks, pdf.get(), pages, resolution)
                                    : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution);
     if (end.written == 0 && !end.paused && !end.failed)
-        setError(item, kPdfToImageSaveFailed, "Unable to save output file.");
+        setError(item, kPdfToImageSaveFailed, "Unable to save output file.",
+                 Translate(QStringLiteral("no page of the range is in the document")));
+    // The pages before the failure stay; the log has to say the item is
+    // not whole.
+    if (end.failed && end.written > 0)
+        item.sErr = TextWithReason(item.sErr, Translate(QStringLiteral("%1 of %2 pages were written; the item is incomplete."))
+                                                  .arg(end.written)
+                                                  .arg(pages.size()));
     return item.lErr;
 }

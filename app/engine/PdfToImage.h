@@ -14,6 +14,8 @@ inline constexpr int kPdfToImageOpenFailed = -10;
 inline constexpr int kPdfToImageSaveFailed = -13;
 inline constexpr int kPdfToImageLoadImageFailed = -15;
 inline constexpr int kPdfToImageSaveImageFailed = -14;
+// A page file would replace the item's input: kConversionOntoInput
+// (ConversionItem.h).
 
 // One PDF to convert, with the image options of its task (the fields of
 // the task's option string that this step reads).
@@ -28,7 +30,13 @@ struct PdfToImageItem {
     int lWidth = 0;         // pixels, 0: from the resolution
     int lHeight = 0;
     int lSingleFile = 0;    // non-zero: a TIFF output holds all pages
+    // The document the PDF was rendered from, when it is not the input
+    // itself; like the PDF, it is never written over.
+    QString sSourceFile;
     int lErr = 0;
+    // The message of lErr, followed by " - " and the reason when the
+    // rasteriser, the image writer or the system gave one; after a page
+    // failure that came after written pages, followed by how many.
     QString sErr;
 };
 
@@ -43,7 +51,8 @@ struct PdfToImageHooks {
 
 // Converts item.sOriginalFile; returns item.lErr, which is 0 on success.
 // The PDF is closed on every path. When the item wrote no file and was not
-// paused it fails with kPdfToImageSaveFailed.
+// paused it fails with kPdfToImageSaveFailed. Pages written before a
+// failure stay: each is complete.
 int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHooks& hooks);
 
 // The file one page goes to when the page list has two or more entries:

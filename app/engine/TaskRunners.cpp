@@ -9,8 +9,9 @@
 #include "core/FileTypes.h"
 #include "engine/JobEngine.h"
 #include "engine/LogRows.h"
+#include "engine/SpecialProcess.h"
+#include "engine/clsRexhound.h"
 #include "jobs/FlexGrid.h"
-#include "jobs/JobFiles.h"
 #include "jobs/MainFormState.h"
 
 #include <QLocale>
@@ -36,29 +37,6 @@ public:
 
 private:
     MainFormState& m_form;
-};
-
-// Notices when a reload replaces the grid's rows.
-class GridReplacedWatch : public FlexGridListener
-{
-public:
-    explicit GridReplacedWatch(FlexGrid& grid) : m_grid(grid) { m_grid.addListener(this); }
-    ~GridReplacedWatch() override { m_grid.removeListener(this); }
-    GridReplacedWatch(const GridReplacedWatch&) = delete;
-    GridReplacedWatch& operator=(const GridReplacedWatch&) = delete;
-    bool replaced = false;
-
-    void gridRowsAboutToBeInserted(int, int) override {}
-    void gridRowsInserted() override {}
-    void gridRowsAboutToBeRemoved(int, int) override { replaced = true; }
-    void gridRowsRemoved() override {}
-    void gridAboutToBeReset() override { replaced = true; }
-    void gridReset() override {}
-    void gridCellsChanged(int, int, int, int) override {}
-    void gridSelectionChanged() override {}
-
-private:
-    FlexGrid& m_grid;
 };
 
 // An error raised inside an item ends that item only.
@@ -208,23 +186,6 @@ void takeItemFailure(clsConversionOptions& task, const clsConversionOptions& ite
     task.lErr = item.lErr;
 }
 
-int reloadJobSlice(JobEngine& engine, clsConversionOptions& item)
-{
-    FlexGrid& grid = engine.form.fgToDo;
-    GridReplacedWatch watch(grid);
-    const JobLoadResult loaded = LoadConversionJobFile(engine.form, item.sTargetFile, item.lTargetFileType, grid);
-    engine.bTaskGridReloaded = watch.replaced;
-    if (loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial) {
-        item.sErr = Translate(QStringLiteral("Successfully Processed."));
-        return item.lErr;
-    }
-    // A reload that cannot read its file must not pass for one that did.
-    item.lErr = -3;
-    item.sErr = Translate(QStringLiteral(" Unable to open input file. Check file format. Could be a sharing violation: ("))
-                + item.sTargetFile + u')';
-    return item.lErr;
-}
-
 } // namespace
 
 QString ConversionOutputExtension(const clsConversionOptions& task)
@@ -312,8 +273,17 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
     item.bUseRegularExpression = task.bUseRegularExpression;
     item.sFindString = task.sFindString;
     item.sReplaceString = task.sReplaceString;
+    // The other search options go with every file too, not only with the
+    // task's first.
+    item.bRXHDWholeWordOnly = task.bRXHDWholeWordOnly;
+    item.bRXHDBeginningOfLine = task.bRXHDBeginningOfLine;
+    item.bRXHDEndOfLine = task.bRXHDEndOfLine;
+    item.bRXHDMultiLine = task.bRXHDMultiLine;
+    item.bRXHDGenerateReportWhenDone = task.bRXHDGenerateReportWhenDone;
 
     const int process = task.lSpecialProcess;
+    if (process == specialprocess::SearchAndReplace)
+        engine.cRexhound().StartNewReport();   // one report for all the task's files
     const bool listsFiles = process != specialprocess::LaunchProgram && process != specialprocess::ReloadJob;
     QStringList files;
     if (listsFiles && !listInput(engine, lJobNumber, task, files))
@@ -329,7 +299,7 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
         if (result != 0)
             LogConversionError(form, lJobNumber, task);
         else if (process == specialprocess::LaunchProgram)
-            LogExitCode(form, lJobNumber, task);
+            LogExitCode(form, lJobNumber, task, engine.sProcessNote);
         engine.ShowElapsed();
         return result;
     }
@@ -371,23 +341,4 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
     });
     engine.lResumeFileIndex = walk.stoppedAt;
     return walk.result;
-}
-
-int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
-{
-    switch (item.lSpecialProcess) {
-    case specialprocess::ReloadJob:
-        return reloadJobSlice(engine, item);
-    case specialprocess::Append:
-    case specialprocess::RemoveEmptyLines:
-    case specialprocess::SearchAndReplace:
-    case specialprocess::LaunchProgram:
-        item.lErr = kRouteNotAvailable;
-        item.sErr = Translate(QStringLiteral("This special process is not available in this build."));
-        return item.lErr;
-    default:
-        if (item.lErr == 0)
-            item.sErr = Translate(QStringLiteral("Successfully Processed."));
-        return item.lErr;
-    }
 }

@@ -23,12 +23,6 @@ int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
 int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
 int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
 
-// Runs one special-process item by its process number. Process 1 loads the
-// job file named in sTargetFile from the task number in lTargetFileType
-// into the task grid; the other processes are not in this build and fail
-// with kRouteNotAvailable; an unknown number runs nothing.
-int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item);
-
 // The extension of a conversion task's outputs: the text after the last
 // "." of the output's file name, or, when the name has none, the image or
 // PDF extension of the output type.

@@ -64,7 +64,7 @@ int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item)
             ApplyTextControlSettings(engine.form, control);
             // The runner's temporary PDF is only read back by the rasteriser,
             // which could not open it with an open password.
-            if (item.sTargetFile.endsWith(kTemporaryPdfSuffix)) {
+            if (bIsTemporaryPdf(item.sTargetFile)) {
                 control.setIndexedSetting(12, QString());
                 control.setIndexedSetting(11, QString());
             }

@@ -1,6 +1,7 @@
 #include "engine/TextControlRouteFiles.h"
 
 #include "core/Globals.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
 #include "textcontrol/TextControl.h"
 
@@ -98,6 +99,8 @@ bool TextControlLoadDocument(TextControl& control, const QString& file, int seco
                 return false;
             }
             if (attempt == 2) {
+                // The caller reports the failed step; this is its reason.
+                G_sTextControlError = e.description;
                 control.Visible = wasVisible;
                 return false;
             }
@@ -120,6 +123,7 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
             control.Width = 26000000;
             control.Height = 260000000;
             G_lTextControlError = 0;
+            G_sTextControlError.clear();
             control.setIndexedSetting(37, true);
             const int secondArgument = format == 3 ? 30 : 0;
             if (!TextControlLoadDocument(control, file, secondArgument, format) && G_lTextControlError == 0)
@@ -134,6 +138,7 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
                 error = Translate(QStringLiteral("File Load Error. Could be sharing violation or Invalid File Type "
                                                  "specified for the Original File:"))
                         + separator + file;
+                error = TextWithReason(error, G_sTextControlError);
                 break;
             case kErrInvalidFileType:
                 if (attempts == 0 && (format == 9 || format == 5)) {
@@ -143,10 +148,10 @@ int TextControlLoadFile(const QString& file, int& format, TextControl& control, 
                 }
                 error = Translate(QStringLiteral("Invalid File Type or password specified for the Input File:"))
                         + separator + file;
+                error = TextWithReason(error, G_sTextControlError);
                 break;
             default:
-                // The key alone would run into the text.
-                error = Translate(QStringLiteral("OpenFile")) + QStringLiteral(": ") + G_sTextControlError;
+                error = TextWithReason(Translate(QStringLiteral("OpenFile")), G_sTextControlError);
                 break;
             }
             return G_lTextControlError;
@@ -236,7 +241,8 @@ int TextControlSaveFile(const QString& file, int format, TextControl& control, Q
                 || G_sTextControlError.contains(QLatin1String("time"), Qt::CaseInsensitive))
                 error = G_sTextControlError;
             else
-                error = QStringLiteral("ZizireR121.FileSave: Error: ") + QString::number(result);
+                error = TextWithReason(QStringLiteral("ZizireR121.FileSave: Error: ") + QString::number(result),
+                                       G_sTextControlError);
         }
         control.Visible = wasVisible;
         return result;

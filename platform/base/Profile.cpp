@@ -1,5 +1,7 @@
 #include "Profile.h"
 
+#include "Windows1252.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -26,47 +28,6 @@ struct ProfileText
     bool byteOrderMark = false;
     QString text;
 };
-
-// Code points of the Windows-1252 bytes 0x80 to 0x9F. The five bytes the
-// code page leaves undefined stand for the C1 control of the same number,
-// so every byte of such a file reads and writes back unchanged.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString decodeWindows1252(QByteArrayView bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
-}
-
-// False when some character has no Windows-1252 byte.
-bool encodeWindows1252(QStringView text, QByteArray& bytes)
-{
-    bytes.resize(text.size());
-    char* out = bytes.data();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            *out++ = static_cast<char>(u);
-            continue;
-        }
-        int i = 0;
-        while (i < 32 && kWindows1252High[i] != u)
-            ++i;
-        if (i == 32)
-            return false;
-        *out++ = static_cast<char>(0x80 + i);
-    }
-    return true;
-}
 
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bool* clean = nullptr)
 {
@@ -99,7 +60,7 @@ ProfileText decodeProfile(const QByteArray& bytes)
         result.text = decodeWith(QStringConverter::Utf8, bytes, &clean);
         if (!clean || result.text.toUtf8() != bytes) {
             result.encoding = TextEncoding::Windows1252;
-            result.text = decodeWindows1252(bytes);
+            result.text = DecodeWindows1252(bytes);
         }
     }
     return result;
@@ -117,7 +78,7 @@ QByteArray encodeProfile(ProfileText& profile)
 {
     QByteArray bytes;
     if (profile.encoding == TextEncoding::Windows1252) {
-        if (encodeWindows1252(profile.text, bytes))
+        if (EncodeWindows1252(profile.text, bytes))
             return bytes;
         profile.encoding = TextEncoding::Utf8;
         profile.byteOrderMark = false;

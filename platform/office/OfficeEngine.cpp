@@ -3,13 +3,12 @@
 #include "office/OfficeFilters.h"
 #include "office/OfficeInteraction.h"
 #include "office/OfficeLoader.h"
+#include "office/OfficeOutput.h"
 #include "office/OfficeProcess.h"
 #include "office/OfficeUno.h"
 #include "office/OfficeWatchdog.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QUrl>
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
@@ -24,10 +23,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ref.hxx>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -94,6 +90,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
     std::set<OfficeDocument::Private*> documents;
+    std::function<void(const QString&)> saveHook;
 
     ~Private() { quit(); }
 
@@ -347,6 +344,11 @@ int OfficeEngine::saveTimeout() const { return d->saveTimeoutMs; }
 void OfficeEngine::setProgram(const QString& path) { d->program = path; }
 QString OfficeEngine::program() const { return d->program; }
 
+void OfficeEngine::setSaveHook(std::function<void(const QString& privateFolder)> hook)
+{
+    d->saveHook = std::move(hook);
+}
+
 pid_t OfficeEngine::processId() const
 {
     return d->process.isRunning() ? d->process.pid() : 0;
@@ -486,33 +488,6 @@ bool OfficeDocument::isOpen() const
 
 namespace {
 
-// A new, empty file of ours beside `target`; the store writes into it and
-// it is renamed over the target when complete.
-QString CreateTempBeside(const QString& target, QString& error)
-{
-    const QFileInfo info(target);
-    const QString dir = info.absolutePath();
-    if (!QFileInfo(dir).isDir()) {
-        error = QStringLiteral("The folder %1 does not exist.").arg(dir);
-        return {};
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = QDir(dir).filePath(QStringLiteral(".%1.%2.part")
-            .arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return candidate;
-        }
-        if (errno != EEXIST) {
-            error = QStringLiteral("Cannot write into the folder %1: %2").arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
-            return {};
-        }
-    }
-    error = QStringLiteral("Cannot create a temporary file in the folder %1.").arg(dir);
-    return {};
-}
-
 bool MayBeEmpty(OfficeOutputFormat format)
 {
     return format == OfficeOutputFormat::Text || format == OfficeOutputFormat::UnicodeText;
@@ -530,32 +505,36 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
     if (!SaveDescriptor(options, descriptor, status))
         return status;
 
+    const QFileInfo target(path);
+    if (!QFileInfo(target.absolutePath()).isDir())
+        return {OfficeFailure::SaveFailed, QStringLiteral("The folder %1 does not exist.").arg(target.absolutePath())};
+
+    // The office writes into a folder of our own; only the finished file
+    // comes into the target's folder.
     QString error;
-    const QString temp = CreateTempBeside(path, error);
-    if (temp.isEmpty())
+    OfficeSaveFolder folder;
+    if (!folder.create(path, error))
         return {OfficeFailure::SaveFailed, error};
-    const rtl::OUString url = toOUString(FileUrl(temp));
+    const rtl::OUString url = toOUString(FileUrl(folder.file()));
     const auto seq = toSequence(descriptor);
     const QString what = QStringLiteral("saving %1 as %2").arg(path, OutputFormatName(options));
     status = engine->guarded(Phase::Save, what, [&] {
         Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
         storable->storeToURL(url, seq);
     });
-    const QByteArray tempName = QFile::encodeName(temp);
     if (status.ok()) {
+        if (engine->saveHook)
+            engine->saveHook(folder.folder());
         struct stat st {};
-        if (::stat(tempName.constData(), &st) != 0 || (st.st_size == 0 && !MayBeEmpty(options.format)))
+        if (::stat(QFile::encodeName(folder.file()).constData(), &st) != 0
+            || (st.st_size == 0 && !MayBeEmpty(options.format)))
             status = {OfficeFailure::SaveFailed, QStringLiteral("The office wrote nothing while %1.").arg(what)};
     } else if (status.failure == OfficeFailure::SaveFailed) {
         status.message = QStringLiteral("The office could not write %1 as %2 (%3).")
                              .arg(path, OutputFormatName(options), status.message);
     }
-    if (status.ok() && ::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
-        status = {OfficeFailure::SaveFailed, QStringLiteral("Cannot replace %1: %2")
-                                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
-    }
-    if (!status.ok())
-        ::unlink(tempName.constData());
+    if (status.ok() && !MoveIntoPlace(folder.file(), path, error))
+        status = {OfficeFailure::SaveFailed, error};
     return status;
 }
 

@@ -12,9 +12,12 @@
 // noticed and replaced the same way.
 //
 // Use an engine and its documents from one thread. No UNO type appears in
-// this header.
+// this header. Starting an office makes this process ignore SIGPIPE, so that
+// a call that meets an office which has just died fails instead of ending
+// the process.
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <sys/types.h>
 
@@ -143,6 +146,11 @@ public:
     // Process id of our office while it runs, 0 when none runs.
     pid_t processId() const;
 
+    // For tests: called after the office has written a document into its
+    // private folder (named by the argument) and before the file is moved
+    // into place.
+    void setSaveHook(std::function<void(const QString& privateFolder)> hook);
+
     // Starts the office now when it does not run (loading starts it too).
     OfficeStatus start();
     // Closes every open document and quits the office.
@@ -177,9 +185,12 @@ public:
     OfficeDocument(const OfficeDocument&) = delete;
     OfficeDocument& operator=(const OfficeDocument&) = delete;
 
-    // Writes the document. The output goes to a temporary name in the
-    // target's folder and is renamed over the target when complete, so a
-    // failure never leaves a half-written file under the target's name.
+    // Writes the document. The office writes into a private folder of the
+    // engine's own, made for this save and removed with all it holds
+    // however the save ends; the finished file is then moved over the
+    // target (see OfficeOutput.h). So a failure never leaves a half-written
+    // file under the target's name, and an office that dies while it saves
+    // leaves nothing of its own in the target's folder.
     OfficeStatus save(const QString& path, const OfficeSaveOptions& options);
 
     // False once the document was closed or lost with its office process.

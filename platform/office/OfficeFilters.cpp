@@ -1,9 +1,11 @@
 #include "office/OfficeFilters.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -120,9 +122,14 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
               OfficeStatus& status)
 {
     plan = {};
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
-        status = {OfficeFailure::FileNotFound, QStringLiteral("The file %1 does not exist.").arg(path)};
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        status = {OfficeFailure::FileNotFound, QStringLiteral("The file %1 cannot be read: %2")
+                                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        status = {OfficeFailure::FileNotFound, QStringLiteral("%1 is not a file.").arg(path)};
         return false;
     }
     QFile file(path);

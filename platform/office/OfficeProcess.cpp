@@ -111,6 +111,16 @@ bool OfficeProcess::start(const QString& program, QString& error)
     argv.push_back(nullptr);
     const pid_t parent = ::getpid();
 
+    // A call that writes to the pipe of an office that has just died must
+    // fail with EPIPE, which the bridge reports as the office gone, rather
+    // than end this process by SIGPIPE. The bridge writes on threads of its
+    // own, so only the whole process can ignore it. The office gets the
+    // default back.
+    ::signal(SIGPIPE, SIG_IGN);
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    ::sigemptyset(&defaultAction.sa_mask);
+
     std::lock_guard<std::mutex> lock(m_mutex);
     const pid_t child = ::fork();
     if (child < 0) {
@@ -124,6 +134,7 @@ bool OfficeProcess::start(const QString& program, QString& error)
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(127);
+        ::sigaction(SIGPIPE, &defaultAction, nullptr);
         const int devnull = ::open("/dev/null", O_RDWR);
         if (devnull >= 0) {
             ::dup2(devnull, 0);

@@ -1,6 +1,7 @@
 #include "pdf2bmp/MuPdfPages.h"
 
 #include "pdf2bmp/PageScale.h"
+#include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/pdf2bmp.h"
 
 extern "C" {
@@ -10,6 +11,7 @@ extern "C" {
 
 #include <mutex>
 #include <new>
+#include <string>
 
 // fz_try/fz_catch are setjmp-based: no C++ object with a destructor may
 // live inside them and nothing inside may throw a C++ exception.
@@ -106,7 +108,12 @@ int OpenDocument(fz_context* ctx, const char* path, const char* password, const 
     {
         if (!opened)
             result = PDF2BMP_ERR_OPEN;
+        pdf2bmp_reason::Set(fz_caught_message(ctx));
     }
+    if (result == PDF2BMP_ERR_PASSWORD)
+        pdf2bmp_reason::Set("the password does not open the document");
+    else if (result == PDF2BMP_ERR_RENDER && count <= 0)
+        pdf2bmp_reason::Set("the document has no pages");
     if (result != PDF2BMP_OK) {
         fz_drop_document(ctx, opened);
         return result;
@@ -134,6 +141,7 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
     }
     fz_catch(ctx)
     {
+        pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " cannot be loaded: " + fz_caught_message(ctx));
         fz_drop_page(ctx, page);
         return PDF2BMP_ERR_RENDER;
     }
@@ -147,6 +155,8 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
             out->rgb.assign(static_cast<size_t>(scale.pixelWidth) * scale.pixelHeight * 3, 255);
         } catch (const std::bad_alloc&) {
             result = PDF2BMP_ERR_TOO_LARGE;
+            pdf2bmp_reason::Set("not enough memory for a page of " + std::to_string(scale.pixelWidth) + " x "
+                                + std::to_string(scale.pixelHeight) + " pixels");
         }
     }
     if (result != PDF2BMP_OK) {
@@ -182,6 +192,7 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
     fz_catch(ctx)
     {
         result = PDF2BMP_ERR_RENDER;
+        pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " cannot be drawn: " + fz_caught_message(ctx));
     }
     return result;
 }

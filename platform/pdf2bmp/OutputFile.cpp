@@ -1,5 +1,7 @@
 #include "pdf2bmp/OutputFile.h"
 
+#include "pdf2bmp/Pdf2BmpReason.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,8 +21,10 @@ OutputFile::~OutputFile()
 
 bool OutputFile::create()
 {
-    if (m_target.empty() || m_target.back() == '/')
+    if (m_target.empty() || m_target.back() == '/') {
+        pdf2bmp_reason::Set("the output path names no file");
         return false;
+    }
     const size_t slash = m_target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
@@ -38,8 +42,10 @@ bool OutputFile::create()
             return true;
         }
         if (errno != EEXIST)
-            return false;
+            break;
     }
+    pdf2bmp_reason::Set("Unable to create a file in " + (folder.empty() ? std::string(".") : folder) + ": "
+                        + pdf2bmp_reason::ErrnoText(errno));
     return false;
 }
 
@@ -47,8 +53,10 @@ bool OutputFile::commit()
 {
     if (m_temp.empty() || m_committed)
         return false;
-    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        pdf2bmp_reason::Set("Unable to write " + m_target + ": " + pdf2bmp_reason::ErrnoText(errno));
         return false;
+    }
     m_committed = true;
     return true;
 }

@@ -1,8 +1,10 @@
 #include "pdf2bmp/PageScale.h"
 
+#include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -22,8 +24,10 @@ int ComputePageScale(double pageWidth, double pageHeight, int width, int height,
         return PDF2BMP_ERR_ARGUMENT;
     if (width == 0 && height == 0 && dpi < 1)
         return PDF2BMP_ERR_ARGUMENT;
-    if (!(pageWidth > 0.0) || !(pageHeight > 0.0) || !std::isfinite(pageWidth) || !std::isfinite(pageHeight))
+    if (!(pageWidth > 0.0) || !(pageHeight > 0.0) || !std::isfinite(pageWidth) || !std::isfinite(pageHeight)) {
+        pdf2bmp_reason::Set("the page has no area");
         return PDF2BMP_ERR_RENDER;
+    }
 
     double sx = 0.0;
     double sy = 0.0;
@@ -40,8 +44,12 @@ int ComputePageScale(double pageWidth, double pageHeight, int width, int height,
 
     const double w = width > 0 ? width : std::max(1.0, pixelsFor(pageWidth, sx));
     const double h = height > 0 ? height : std::max(1.0, pixelsFor(pageHeight, sy));
-    if (w * h > static_cast<double>(kPdf2BmpMaxPixels))
+    if (w * h > static_cast<double>(kPdf2BmpMaxPixels)) {
+        pdf2bmp_reason::Set("the page would be " + std::to_string(static_cast<long long>(w)) + " x "
+                            + std::to_string(static_cast<long long>(h)) + " pixels, more than "
+                            + std::to_string(kPdf2BmpMaxPixels) + " in all");
         return PDF2BMP_ERR_TOO_LARGE;
+    }
 
     out->scaleX = sx;
     out->scaleY = sy;

@@ -1,6 +1,7 @@
 #include "pdf2bmp/PopplerPages.h"
 
 #include "pdf2bmp/PageScale.h"
+#include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <poppler-document.h>
@@ -66,8 +67,10 @@ int RenderPage(poppler::document* doc, int pageIndex, int width, int height, int
                RasterImage* out)
 {
     std::unique_ptr<poppler::page> page(doc->create_page(pageIndex));
-    if (!page)
+    if (!page) {
+        pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " cannot be loaded");
         return PDF2BMP_ERR_RENDER;
+    }
     const poppler::rectf box = page->page_rect(poppler::crop_box);
     double pageWidth = box.width();
     double pageHeight = box.height();
@@ -88,12 +91,16 @@ int RenderPage(poppler::document* doc, int pageIndex, int width, int height, int
     const poppler::image image = renderer.render_page(page.get(), scale.scaleX * 72.0,
                                                       scale.scaleY * 72.0, 0, 0, scale.pixelWidth,
                                                       scale.pixelHeight);
-    if (!image.is_valid() || image.format() != poppler::image::format_rgb24)
+    if (!image.is_valid() || image.format() != poppler::image::format_rgb24) {
+        pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " cannot be drawn");
         return PDF2BMP_ERR_RENDER;
+    }
 
     try {
         out->rgb.assign(static_cast<size_t>(scale.pixelWidth) * scale.pixelHeight * 3, 255);
     } catch (const std::bad_alloc&) {
+        pdf2bmp_reason::Set("not enough memory for a page of " + std::to_string(scale.pixelWidth) + " x "
+                            + std::to_string(scale.pixelHeight) + " pixels");
         return PDF2BMP_ERR_TOO_LARGE;
     }
     out->width = scale.pixelWidth;

@@ -2,11 +2,13 @@
 
 #include "pdf2bmp/MuPdfPages.h"
 #include "pdf2bmp/OutputFile.h"
+#include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/TiffPages.h"
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,8 +21,15 @@ constexpr int kRenderHere = 1;
 struct PageSlot {
     bool ready = false;
     int status = PDF2BMP_OK;
+    std::string reason; // a worker's reason, handed to the calling thread
     EncodedTiffPage page;
 };
+
+int writeFailure(const TiffFileWriter& writer, const char* outPath)
+{
+    pdf2bmp_reason::Set(std::string("Unable to write ") + outPath + ": " + writer.reason());
+    return PDF2BMP_ERR_WRITE;
+}
 
 // image is scratch space, kept from page to page to save allocating it.
 int renderAndEncode(const TiffPageListJob& job, int i, TiffPageEncoder& encoder, RasterImage& image,
@@ -29,15 +38,19 @@ int renderAndEncode(const TiffPageListJob& job, int i, TiffPageEncoder& encoder,
     const int result = job.renderHere(job.pages[i] - 1, &image);
     if (result != PDF2BMP_OK)
         return result;
-    return encoder.encode(image, out);
+    const int encoded = encoder.encode(image, out);
+    if (encoded != PDF2BMP_OK)
+        pdf2bmp_reason::Set("page " + std::to_string(job.pages[i]) + " cannot be compressed");
+    return encoded;
 }
 
 class Pipeline
 {
 public:
-    Pipeline(const TiffPageListJob& job, TiffFileWriter& writer)
+    Pipeline(const TiffPageListJob& job, TiffFileWriter& writer, const char* outPath)
         : m_job(job)
         , m_writer(writer)
+        , m_outPath(outPath)
         , m_slots(job.count)
         , m_window(2 * job.threads)
     {
@@ -90,6 +103,12 @@ private:
                     slot.status = encoder.encode(image, &slot.page);
                 else if (result != PDF2BMP_ERR_RENDER)
                     slot.status = result;
+                if (slot.status != PDF2BMP_OK && slot.status != kRenderHere) {
+                    slot.reason = pdf2bmp_reason::Get();
+                    if (slot.reason.empty())
+                        slot.reason = "page " + std::to_string(m_job.pages[i]) + " cannot be compressed";
+                }
+                pdf2bmp_reason::Clear();
             }
             slot.ready = true;
             lock.lock();
@@ -117,10 +136,12 @@ private:
             }
             if (slot.status == kRenderHere)
                 slot.status = renderAndEncode(m_job, i, encoder, image, &slot.page);
+            else if (slot.status != PDF2BMP_OK)
+                pdf2bmp_reason::Set(slot.reason);
             if (slot.status != PDF2BMP_OK)
                 return slot.status;
             if (!m_writer.writePage(slot.page, i))
-                return PDF2BMP_ERR_WRITE;
+                return writeFailure(m_writer, m_outPath);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_written = i + 1;
@@ -132,6 +153,7 @@ private:
 
     const TiffPageListJob& m_job;
     TiffFileWriter& m_writer;
+    const char* m_outPath;
     std::vector<PageSlot> m_slots;
     const int m_window;
     std::mutex m_mutex;
@@ -141,7 +163,7 @@ private:
     bool m_stop = false;
 };
 
-int writeSerially(const TiffPageListJob& job, TiffFileWriter& writer)
+int writeSerially(const TiffPageListJob& job, TiffFileWriter& writer, const char* outPath)
 {
     TiffPageEncoder encoder;
     RasterImage own;
@@ -152,7 +174,7 @@ int writeSerially(const TiffPageListJob& job, TiffFileWriter& writer)
         if (result != PDF2BMP_OK)
             return result;
         if (!writer.writePage(page, i))
-            return PDF2BMP_ERR_WRITE;
+            return writeFailure(writer, outPath);
     }
     return PDF2BMP_OK;
 }
@@ -161,23 +183,24 @@ int writeSerially(const TiffPageListJob& job, TiffFileWriter& writer)
 
 int WriteTiffPageList(const TiffPageListJob& job, const char* outPath)
 {
-    OutputFile output(outPath ? outPath : "");
+    const char* target = outPath ? outPath : "";
+    OutputFile output(target);
     if (!output.create())
         return PDF2BMP_ERR_WRITE;
     TiffFileWriter writer;
     if (!writer.open(output.tempPath().c_str(), job.count))
-        return PDF2BMP_ERR_WRITE;
+        return writeFailure(writer, target);
 
     int result = PDF2BMP_OK;
     if (job.base && job.threads > 1 && job.count > 1) {
         TiffPageListJob workers = job;
         workers.threads = std::min(job.threads, job.count);
-        result = Pipeline(workers, writer).run();
+        result = Pipeline(workers, writer, target).run();
     } else {
-        result = writeSerially(job, writer);
+        result = writeSerially(job, writer, target);
     }
     if (!writer.close() && result == PDF2BMP_OK)
-        result = PDF2BMP_ERR_WRITE;
+        result = writeFailure(writer, target);
     if (result == PDF2BMP_OK && !output.commit())
         result = PDF2BMP_ERR_WRITE;
     return result;

@@ -6,7 +6,10 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +32,17 @@ void predictRow(const std::uint8_t* __restrict source, std::uint8_t* __restrict 
 
 int ignoreTiffMessage(TIFF*, void*, const char*, const char*, va_list)
 {
+    return 1;
+}
+
+// libtiff's own text of an error, kept by the writer for its reason.
+int keepTiffError(TIFF*, void* user, const char*, const char* format, va_list args)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    auto* kept = static_cast<std::string*>(user);
+    if (kept->empty())
+        *kept = text;
     return 1;
 }
 
@@ -90,11 +104,14 @@ TiffFileWriter::~TiffFileWriter()
 bool TiffFileWriter::open(const char* path, int pageTotal)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, ignoreTiffMessage, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, keepTiffError, &m_libraryError);
     TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreTiffMessage, nullptr);
+    errno = 0;
     m_tiff = TIFFOpenExt(path, "w", options);
     TIFFOpenOptionsFree(options);
     m_pageTotal = pageTotal;
+    if (!m_tiff)
+        noteFailure();
     return m_tiff != nullptr;
 }
 
@@ -102,6 +119,7 @@ bool TiffFileWriter::writePage(const EncodedTiffPage& page, int pageIndex)
 {
     if (!m_tiff)
         return false;
+    errno = 0;
     TIFF* t = m_tiff;
     bool ok = TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(page.width))
         && TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(page.height))
@@ -125,7 +143,10 @@ bool TiffFileWriter::writePage(const EncodedTiffPage& page, int pageIndex)
                                static_cast<tmsize_t>(strip.size()))
             == static_cast<tmsize_t>(strip.size());
     }
-    return ok && TIFFWriteDirectory(t);
+    ok = ok && TIFFWriteDirectory(t);
+    if (!ok)
+        noteFailure();
+    return ok;
 }
 
 bool TiffFileWriter::close()
@@ -133,8 +154,18 @@ bool TiffFileWriter::close()
     if (!m_tiff)
         return false;
     // TIFFClose reports nothing; flushing first tells a full disk.
+    errno = 0;
     const bool ok = TIFFFlush(m_tiff) == 1;
+    if (!ok)
+        noteFailure();
     TIFFClose(m_tiff);
     m_tiff = nullptr;
     return ok;
+}
+
+void TiffFileWriter::noteFailure()
+{
+    // The system's reason where a write failed, else libtiff's own.
+    if (m_reason.empty())
+        m_reason = errno != 0 ? std::strerror(errno) : m_libraryError;
 }

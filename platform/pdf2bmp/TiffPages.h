@@ -6,6 +6,7 @@
 #include "pdf2bmp/RasterImage.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct libdeflate_compressor;
@@ -49,8 +50,14 @@ public:
     bool open(const char* path, int pageTotal);
     bool writePage(const EncodedTiffPage& page, int pageIndex);
     bool close();
+    // Why the first failed call failed (the system's text, else libtiff's).
+    const std::string& reason() const { return m_reason; }
 
 private:
+    void noteFailure();
+
     tiff* m_tiff = nullptr;
     int m_pageTotal = 0;
+    std::string m_libraryError;
+    std::string m_reason;
 };

@@ -3,6 +3,7 @@
 #include "imagefile/ImageFile.h"
 #include "pdf2bmp/MuPdfPages.h"
 #include "pdf2bmp/OutputFile.h"
+#include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/PopplerPages.h"
 #include "pdf2bmp/TiffPageList.h"
 
@@ -106,6 +107,27 @@ bool validSize(int width, int height, int dpi)
     return width >= 0 && height >= 0 && (width > 0 || height > 0 || dpi >= 1);
 }
 
+// The end of a public call: a success leaves no reason behind, also when a
+// first attempt (MuPDF) failed and its fallback (poppler) did the work.
+int finish(int result)
+{
+    if (result == PDF2BMP_OK)
+        pdf2bmp_reason::Clear();
+    return result;
+}
+
+int refuse(int result, const std::string& reason)
+{
+    pdf2bmp_reason::Set(reason);
+    return result;
+}
+
+std::string pageOutside(int page, int pageCount)
+{
+    return "page " + std::to_string(page) + " is not in the document, which has " + std::to_string(pageCount)
+        + " pages";
+}
+
 int threadCount(const Library& lib)
 {
     if (lib.threads > 0)
@@ -117,19 +139,21 @@ int threadCount(const Library& lib)
 
 int pdf_init()
 {
+    pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
-    return initialise(lib) ? PDF2BMP_OK : PDF2BMP_ERR_NOT_INITIALISED;
+    return initialise(lib) ? PDF2BMP_OK : refuse(PDF2BMP_ERR_NOT_INITIALISED, "MuPDF cannot be set up");
 }
 
 int pdf_open_file(const char* path, const char* password, const char* owner, int* handle)
 {
+    pdf2bmp_reason::Clear();
     if (!path || !*path || !handle)
-        return PDF2BMP_ERR_ARGUMENT;
+        return refuse(PDF2BMP_ERR_ARGUMENT, "no file is named");
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     if (!initialise(lib))
-        return PDF2BMP_ERR_NOT_INITIALISED;
+        return refuse(PDF2BMP_ERR_NOT_INITIALISED, "MuPDF cannot be set up");
 
     auto pdf = std::make_unique<OpenPdf>();
     pdf->path = path;
@@ -152,70 +176,80 @@ int pdf_open_file(const char* path, const char* password, const char* owner, int
     const int h = lib.nextHandle++;
     lib.docs.emplace(h, std::move(pdf));
     *handle = h;
-    return PDF2BMP_OK;
+    return finish(PDF2BMP_OK);
 }
 
 int pdf_get_page_count(int handle)
 {
+    pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     const OpenPdf* pdf = find(lib, handle);
-    return pdf ? pdf->pageCount : PDF2BMP_ERR_HANDLE;
+    return pdf ? pdf->pageCount : refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
 }
 
 int pdf_render_page(int handle, int page, int width, int height, int dpi, RasterImage* out)
 {
+    pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     OpenPdf* pdf = find(lib, handle);
     if (!pdf)
-        return PDF2BMP_ERR_HANDLE;
-    if (!out || page < 1 || page > pdf->pageCount || !validSize(width, height, dpi))
-        return PDF2BMP_ERR_ARGUMENT;
-    return renderPage(lib, *pdf, page - 1, width, height, dpi, out);
+        return refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
+    if (page < 1 || page > pdf->pageCount)
+        return refuse(PDF2BMP_ERR_ARGUMENT, pageOutside(page, pdf->pageCount));
+    if (!out || !validSize(width, height, dpi))
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the page size or resolution is not valid");
+    return finish(renderPage(lib, *pdf, page - 1, width, height, dpi, out));
 }
 
 int pdf_save_page(int handle, int page, int width, int height, int dpi, int quality, int format,
                   const char* outPath)
 {
+    pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     OpenPdf* pdf = find(lib, handle);
     if (!pdf)
-        return PDF2BMP_ERR_HANDLE;
-    if (page < 1 || page > pdf->pageCount || !validSize(width, height, dpi) || !outPath || !*outPath
+        return refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
+    if (page < 1 || page > pdf->pageCount)
+        return refuse(PDF2BMP_ERR_ARGUMENT, pageOutside(page, pdf->pageCount));
+    if (!validSize(width, height, dpi) || !outPath || !*outPath
         || (format != PDF2BMP_FORMAT_BMP && format != PDF2BMP_FORMAT_JPEG)
         || (format == PDF2BMP_FORMAT_JPEG && (quality < 1 || quality > 100)))
-        return PDF2BMP_ERR_ARGUMENT;
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the size, resolution, quality, format or output path is not valid");
 
     int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &lib.scratch);
     if (result == PDF2BMP_OK) {
         // The image writers save through a temporary file of their own and
         // rename it, so a failed page never leaves a partial file.
         constexpr int kJpegMaxSide = 65500;
+        QString error;
         if (format == PDF2BMP_FORMAT_JPEG && std::max(lib.scratch.width, lib.scratch.height) > kJpegMaxSide)
-            result = PDF2BMP_ERR_TOO_LARGE;
+            result = refuse(PDF2BMP_ERR_TOO_LARGE, "a JPEG page cannot be wider or higher than "
+                                                       + std::to_string(kJpegMaxSide) + " pixels");
         else if (!SaveRasterImage(lib.scratch, QFile::decodeName(outPath),
-                                  format == PDF2BMP_FORMAT_JPEG ? ImageTypeJpeg : ImageTypeBmp, quality))
-            result = PDF2BMP_ERR_WRITE;
+                                  format == PDF2BMP_FORMAT_JPEG ? ImageTypeJpeg : ImageTypeBmp, quality, &error))
+            result = refuse(PDF2BMP_ERR_WRITE, error.toStdString());
     }
     releaseLargeScratch(lib);
-    return result;
+    return finish(result);
 }
 
 int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, int height, int dpi,
                        int /*quality: TIFF pages are compressed without loss*/, const char* outPath)
 {
+    pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     OpenPdf* pdf = find(lib, handle);
     if (!pdf)
-        return PDF2BMP_ERR_HANDLE;
+        return refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
     if (!pages || pageCount < 1 || !validSize(width, height, dpi) || !outPath || !*outPath)
-        return PDF2BMP_ERR_ARGUMENT;
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the page list, size, resolution or output path is not valid");
     for (int i = 0; i < pageCount; ++i)
         if (pages[i] < 1 || pages[i] > pdf->pageCount)
-            return PDF2BMP_ERR_ARGUMENT;
+            return refuse(PDF2BMP_ERR_ARGUMENT, pageOutside(pages[i], pdf->pageCount));
 
     TiffPageListJob job;
     job.base = pdf->doc ? lib.ctx : nullptr;
@@ -234,19 +268,20 @@ int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, i
     job.scratch = &lib.scratch;
     const int result = WriteTiffPageList(job, outPath);
     releaseLargeScratch(lib);
-    return result;
+    return finish(result);
 }
 
 int pdf_save_pages(int handle, int firstPage, int pageCount, int width, int height, int dpi,
                    int quality, const char* outPath)
 {
+    pdf2bmp_reason::Clear();
     if (pageCount < 1 || firstPage < 1 || firstPage > INT32_MAX - pageCount)
-        return PDF2BMP_ERR_ARGUMENT;
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the page range is not valid");
     const int pageTotal = pdf_get_page_count(handle);
     if (pageTotal < 0)
         return pageTotal;
     if (firstPage + pageCount - 1 > pageTotal)
-        return PDF2BMP_ERR_ARGUMENT;
+        return refuse(PDF2BMP_ERR_ARGUMENT, pageOutside(firstPage + pageCount - 1, pageTotal));
     std::vector<int> pages(pageCount);
     for (int i = 0; i < pageCount; ++i)
         pages[i] = firstPage + i;
@@ -281,4 +316,9 @@ void pdf_done()
     if (lib.ctx)
         mupdf::DropContext(lib.ctx);
     lib.ctx = nullptr;
+}
+
+const char* pdf_last_error()
+{
+    return pdf2bmp_reason::Get().c_str();
 }

@@ -6,7 +6,8 @@
 // Rendering uses MuPDF. A file MuPDF cannot open, or whose pages it cannot
 // load, is rendered with poppler instead when poppler can read it.
 //
-// Every call returns a negative Pdf2BmpResult on failure and never throws.
+// Every call returns a negative Pdf2BmpResult on failure and never throws;
+// pdf_last_error() then tells why.
 // Paths and passwords are 8-bit texts (file-system encoding for paths,
 // UTF-8 for passwords), zero-terminated. Pages count from 1. Calls may come
 // from any thread; they are served one at a time.
@@ -79,3 +80,10 @@ void pdf_close_file(int handle);
 
 // Close every open document and release the library.
 void pdf_done();
+
+// Why the calling thread's last call failed, in English, as the libraries
+// or the system said it ("cannot open /in/a.pdf: No such file or
+// directory", "Unable to write /out/a-00002.bmp: No space left on device").
+// Empty after a call that succeeded or gave no reason. Valid until the
+// thread's next call.
+const char* pdf_last_error();

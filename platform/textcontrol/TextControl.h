@@ -90,7 +90,9 @@ public:
     void ClearDocument();
 
     // Plain text and the selection, in characters of DocumentText (a
-    // paragraph end counts as one "\n").
+    // paragraph end counts as one "\n"). Text written here makes each line
+    // end a paragraph end and each character 12 a page break (the next
+    // paragraph starts a new page).
     QString DocumentText() const;
     void setDocumentText(const QString& text);
     int SelectionStart() const;

@@ -1,10 +1,13 @@
 // Plain text, the selection, and formatted pieces of the text control.
 #include "textcontrol/TextControlPrivate.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
+#include <com/sun/star/style/BreakType.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -48,8 +51,26 @@ Reference<css::text::XText> MainText(const Reference<css::lang::XComponent>& mod
     return Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText();
 }
 
-// Puts `text` at the cursor, each line end a paragraph end; returns how
-// many characters of DocumentText that adds.
+// A page break at the cursor: the paragraph the cursor starts begins a new
+// page. A cursor inside a paragraph first ends it there. Returns how many
+// characters of DocumentText that adds.
+int InsertPageBreak(const Reference<css::text::XText>& text, const Reference<css::text::XTextCursor>& cursor)
+{
+    int added = 0;
+    Reference<css::text::XParagraphCursor> paragraph(cursor, UNO_QUERY_THROW);
+    if (!paragraph->isStartOfParagraph()) {
+        text->insertControlCharacter(Reference<css::text::XTextRange>(cursor.get()),
+                                     css::text::ControlCharacter::PARAGRAPH_BREAK, false);
+        added = 1;
+    }
+    Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+        ->setPropertyValue(rtl::OUString::createFromAscii("BreakType"), Any(css::style::BreakType_PAGE_BEFORE));
+    return added;
+}
+
+// Puts `text` at the cursor, each line end a paragraph end and each
+// character 12 a page break; returns how many characters of DocumentText
+// that adds.
 int InsertLines(const Reference<css::text::XText>& text, const Reference<css::text::XTextCursor>& cursor,
                 const QString& value)
 {
@@ -62,9 +83,14 @@ int InsertLines(const Reference<css::text::XText>& text, const Reference<css::te
             text->insertControlCharacter(at, css::text::ControlCharacter::PARAGRAPH_BREAK, false);
             ++added;
         }
-        if (!lines[i].isEmpty()) {
-            text->insertString(at, toOUString(lines[i]), false);
-            added += lines[i].size();
+        const QStringList pages = lines[i].split(QChar(12));
+        for (int p = 0; p < pages.size(); ++p) {
+            if (p > 0)
+                added += InsertPageBreak(text, cursor);
+            if (!pages[p].isEmpty()) {
+                text->insertString(at, toOUString(pages[p]), false);
+                added += pages[p].size();
+            }
         }
     }
     return added;

@@ -78,6 +78,17 @@ public:
 
     int logRows() const { return form.fgLog.Rows() - 2; }
 
+    // A new case of a test that keeps one harness (and its office): the
+    // form's settings of a first run, the hooks kept, a run under way.
+    void startFromFirstRun()
+    {
+        const MainFormHooks kept = form.hooks;
+        form = MainFormState();
+        form.hooks = kept;
+        form.bRunning = true;
+        onDoEvents = nullptr;
+    }
+
     MainFormState form;
     JobEngine engine{form};
     QMap<int, QString> panels;

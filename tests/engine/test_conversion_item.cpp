@@ -4,6 +4,7 @@
 #include "TestUtil.h"
 
 #include "core/FileTimes.h"
+#include "core/TemporaryFile.h"
 #include "engine/ConversionItem.h"
 #include "core/FileTypes.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +47,7 @@ public:
     }
 
     QStringList calls;
+    QStringList temporaries; // the temporary PDFs the routes were given, as they were then
     int renderResult = 0;
     bool renderThrows = false;
     int rasterResult = 0;
@@ -53,10 +56,21 @@ public:
     QMap<QString, QByteArray> rasterWrites;
 
 private:
-    static QString describe(const QString& route, const clsConversionOptions& item)
+    // A temporary PDF shows as "temp(<output name>)".
+    static QString name(const QString& path)
     {
+        if (!bIsTemporaryPdf(path))
+            return QFileInfo(path).fileName();
+        const QString file = QFileInfo(path).fileName();
+        return QStringLiteral("temp(%1)").arg(file.left(file.size() - kTemporaryPdfSuffix.size() - 9));
+    }
+    QString describe(const QString& route, const clsConversionOptions& item)
+    {
+        for (const QString& path : {item.sOriginalFile, item.sTargetFile})
+            if (bIsTemporaryPdf(path))
+                temporaries << QStringLiteral("%1 %2").arg(path, QFileInfo(path).isFile() ? "exists" : "missing");
         return QStringLiteral("%1:%2->%3@%4")
-            .arg(route, QFileInfo(item.sOriginalFile).fileName(), QFileInfo(item.sTargetFile).fileName())
+            .arg(route, name(item.sOriginalFile), name(item.sTargetFile))
             .arg(item.lTargetFileType);
     }
     int render(const QString& route, clsConversionOptions& item)
@@ -105,7 +119,7 @@ private slots:
             << filetype::Pdf << 1 << filetype::Png << "out.png" << QStringList{"raster:in.pdf->out.png@8"};
         QTest::newRow("office to image")
             << filetype::Docx << 1 << filetype::Jpeg << "out.jpg"
-            << QStringList{"word:in.pdf->out.jpg.tmppp123@17", "raster:out.jpg.tmppp123->out.jpg@1"};
+            << QStringList{"word:in.pdf->temp(out.jpg)@17", "raster:temp(out.jpg)->out.jpg@1"};
         QTest::newRow("office to PDF/A writes a plain PDF at the output")
             << filetype::Docx << 1 << filetype::PdfA << "out.pdf" << QStringList{"word:in.pdf->out.pdf@17"};
         QTest::newRow("text engine to PDF") << filetype::Rtf << 2 << filetype::Pdf << "out.pdf"
@@ -114,7 +128,7 @@ private slots:
                                               << QStringList{"text:in.pdf->out.pdf@14"};
         QTest::newRow("text engine to image")
             << filetype::Rtf << 2 << filetype::Tiff << "out.tif"
-            << QStringList{"text:in.pdf->out.tif.tmppp123@12", "raster:out.tif.tmppp123->out.tif@3"};
+            << QStringList{"text:in.pdf->temp(out.tif)@12", "raster:temp(out.tif)->out.tif@3"};
     }
 
     void routes()
@@ -136,7 +150,34 @@ private slots:
         QCOMPARE(item.sOriginalFile, dir.filePath("in.pdf"));
         QCOMPARE(item.sTargetFile, dir.filePath(output));
         QCOMPARE(item.lTargetFileType, outputType);
+        // The temporary PDF is one file of the program's own, there while
+        // the routes run, gone afterwards; nothing is left beside the output.
+        routes.temporaries.removeDuplicates();
+        if (calls.size() == 2) {
+            QCOMPARE(routes.temporaries.size(), 1);
+            const QString temporary = routes.temporaries[0].section(u' ', 0, 0);
+            QCOMPARE(routes.temporaries[0].section(u' ', 1), QStringLiteral("exists"));
+            QCOMPARE(QFileInfo(temporary).path(), ProgramTempFolder());
+            QVERIFY(!QFileInfo::exists(temporary));
+        }
         QVERIFY(!QFileInfo::exists(dir.filePath(output) + kTemporaryPdfSuffix));
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(output);
+        QCOMPARE(left, QStringList{});
+    }
+
+    // An output name near the length limit still gets a temporary PDF.
+    void longOutputNameToImage()
+    {
+        QTemporaryDir dir;
+        EngineHarness h;
+        FakeRoutes routes;
+        h.engine.routes = &routes;
+        const QString output = dir.filePath(QString(120, QChar(0xE9)) + QStringLiteral(".png")); // 244 bytes
+        clsConversionOptions item = makeItem(dir.filePath("in.docx"), filetype::Docx, output, filetype::Png);
+        QCOMPARE(PerformConversionItem(h.engine, item), 0);
+        QCOMPARE(routes.calls.size(), 2);
+        QCOMPARE(routes.temporaries.size(), 2);
     }
 
     void temporaryPdfIsRemovedOnEveryPath_data()
@@ -177,10 +218,78 @@ private slots:
             raised = true;
         }
         QCOMPARE(raised, renderThrows || rasterThrows);
-        QVERIFY(!QFileInfo::exists(dir.filePath("out.png") + kTemporaryPdfSuffix));
+        QVERIFY(!routes.temporaries.isEmpty());
+        for (const QString& temporary : std::as_const(routes.temporaries))
+            QVERIFY2(!QFileInfo::exists(temporary.section(u' ', 0, 0)), qPrintable(temporary));
         QCOMPARE(item.sTargetFile, dir.filePath("out.png"));
         QCOMPARE(item.sOriginalFile, dir.filePath("in.docx"));
         QCOMPARE(item.lTargetFileType, int(filetype::Png));
+    }
+
+    // Every spelling of the input as the output is the input; each route
+    // is refused before it runs, but the office's own conversion in place.
+    void outputThatIsTheInputIsRefused_data()
+    {
+        QTest::addColumn<int>("inputType");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("outputType");
+        QTest::addColumn<QString>("output"); // below the folder; "link" and "hard" are links to in.dat
+        QTest::addColumn<bool>("refused");
+        const struct {
+            const char* name;
+            int inputType;
+            int method;
+            int outputType;
+            bool refused;
+        } routes[] = {
+            {"PDF to image", filetype::Pdf, 2, filetype::Png, true},
+            {"text engine to PDF", filetype::Docx, 2, filetype::Pdf, true},
+            {"text engine to PDF/A", filetype::Docx, 2, filetype::PdfA, true},
+            {"text engine to image", filetype::Docx, 2, filetype::Tiff, true},
+            {"office to image", filetype::Docx, 1, filetype::Jpeg, true},
+            {"office to PDF, in place", filetype::Docx, 1, filetype::Pdf, false},
+        };
+        const char* spellings[][2] = {{"same path", "in.dat"},
+                                      {"another spelling", "./sub/..//in.dat"},
+                                      {"symbolic link", "link"},
+                                      {"hard link", "hard"}};
+        for (const auto& r : routes)
+            for (const auto& spelling : spellings)
+                QTest::addRow("%s, %s", r.name, spelling[0])
+                    << r.inputType << r.method << r.outputType << QString::fromLatin1(spelling[1]) << r.refused;
+    }
+
+    void outputThatIsTheInputIsRefused()
+    {
+        QFETCH(int, inputType);
+        QFETCH(int, method);
+        QFETCH(int, outputType);
+        QFETCH(QString, output);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        const QString input = dir.filePath("in.dat");
+        QVERIFY(testutil::writeFile(input, "the user's document"));
+        QVERIFY(QDir().mkpath(dir.filePath("sub")));
+        QVERIFY(QFile::link(input, dir.filePath("link")));
+        QVERIFY(::link(QFile::encodeName(input).constData(), QFile::encodeName(dir.filePath("hard")).constData()) == 0);
+        EngineHarness h;
+        FakeRoutes routes;
+        h.engine.routes = &routes;
+        h.form.bDeleteOriginalFileAfterProcessing = true;
+        clsConversionOptions item = makeItem(input, inputType, dir.path() + u'/' + output, outputType, method);
+
+        const int result = PerformConversionItem(h.engine, item);
+
+        if (!refused) {
+            QCOMPARE(result, 0);
+            QCOMPARE(routes.calls.size(), 1);
+            return;
+        }
+        QCOMPARE(result, kConversionOntoInput);
+        QCOMPARE(item.lErr, kConversionOntoInput);
+        QCOMPARE(item.sErr, QStringLiteral("Input and Output File are the same. Cannot convert a file onto itself."));
+        QCOMPARE(routes.calls, QStringList{});
+        QCOMPARE(testutil::readFile(input), QByteArray("the user's document"));
     }
 
     void postSteps_data()
@@ -319,7 +428,7 @@ private slots:
         item.sExtraParams = QStringLiteral("1-2^0^FALSE^75^50^0^0^0^");
 
         QCOMPARE(PerformConversionItem(h.engine, item), -10);
-        QCOMPARE(item.sErr, QStringLiteral("Unable to open the input file."));
+        QCOMPARE(item.sErr, QStringLiteral("Unable to open the input file. - no objects found"));
         QVERIFY(QFileInfo::exists(input));
     }
 };

@@ -84,8 +84,12 @@ private slots:
 
         user.verifyPngs({"out/Sample-00001.png", "out/Sample-00002.png", "out/sub/Four-00001.png",
                          "out/sub/Four-00002.png"});
-        QVERIFY(user.logLines("run.log").contains(QStringLiteral("Job # 1  Unable to open the input file. - ")
-                                                  + user.path("in/sub/Damaged.pdf")));
+        // The message, the rasteriser's reason, the input.
+        const QStringList failed = user.logLines("run.log").filter(QStringLiteral("Job # 1  "));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY2(failed[0].startsWith(QStringLiteral("Job # 1  Unable to open the input file. - "))
+                     && failed[0].endsWith(QStringLiteral(" - ") + user.path("in/sub/Damaged.pdf")),
+                 qPrintable(failed[0]));
         QVERIFY(QFileInfo(user.path("failed.krj")).isFile());
 
         // Mended, the failed item runs from its job file.

@@ -1,6 +1,7 @@
 // Task blocks over a temporary tree of input files, with the item runners
 // replaced by fakes that record what each item was given.
 #include "EngineHarness.h"
+#include "../special/SpecialTestSupport.h"
 #include "TestUtil.h"
 
 #include "engine/ConversionItem.h"
@@ -113,15 +114,7 @@ clsConversionOptions conversionTask(const QString& input, const QString& output,
 
 clsConversionOptions specialTask(int process, const QString& input, const QString& output)
 {
-    clsConversionOptions task;
-    task.sActionToDo = QStringLiteral("S%1").arg(process);
-    task.lSpecialProcess = process;
-    task.lConversionMethod = 4;
-    task.sOriginalFile = input;
-    task.sTargetFile = output;
-    task.lOriginalFileType = filetype::Text;
-    task.lTargetFileType = filetype::Text;
-    return task;
+    return specialtest::specialItem(process, input, output);
 }
 
 const QStringList kTreeFiles{"@/in/a.pdf", "@/in/s1/b.pdf", "@/in/s1/s2/c.pdf", "@/in/s1/skip.txt"};
@@ -333,34 +326,34 @@ private slots:
         QVERIFY(h.form.fgLog.TextMatrix(1, todocol::Status).contains(QStringLiteral("no memory")));
     }
 
-    void specialProcessesNotInThisBuildFailClearly_data()
+    void searchOptionsReachEveryFileOfATask()
     {
-        QTest::addColumn<int>("process");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("output");
-        QTest::newRow("append") << 50 << "@/in/*.txt" << "@/out/all.txt";
-        QTest::newRow("remove empty lines") << 55 << "@/in/*.txt" << "@/out/*.txt";
-        QTest::newRow("search and replace") << 56 << "@/in/*.txt" << "@/out/*.txt";
-        QTest::newRow("launch a program") << 60 << "/usr/bin/true" << "";
-    }
+        BlockRig rig({"@/in/a.txt", "@/in/b.txt"});
+        auto& [tree, h, items] = rig;
+        QStringList seen;
+        const auto options = [&](clsConversionOptions& i) {
+            seen << QStringLiteral("%1%2%3%4%5%6%7 %8>%9")
+                        .arg(i.bCaseSensitive)
+                        .arg(i.bUseRegularExpression)
+                        .arg(i.bRXHDWholeWordOnly)
+                        .arg(i.bRXHDBeginningOfLine)
+                        .arg(i.bRXHDEndOfLine)
+                        .arg(i.bRXHDMultiLine)
+                        .arg(i.bRXHDGenerateReportWhenDone)
+                        .arg(i.sFindString, i.sReplaceString);
+            return 0;
+        };
+        items.behaviours["a.txt"] = options;
+        items.behaviours["b.txt"] = options;
+        clsConversionOptions task = specialTask(56, tree.at("@/in/*.txt"), tree.at("@/out/*.txt"));
+        task.bCaseSensitive = task.bUseRegularExpression = task.bRXHDWholeWordOnly = true;
+        task.bRXHDBeginningOfLine = task.bRXHDEndOfLine = task.bRXHDMultiLine = true;
+        task.bRXHDGenerateReportWhenDone = true;
+        task.sFindString = QStringLiteral("x");
+        task.sReplaceString = QStringLiteral("y");
 
-    void specialProcessesNotInThisBuildFailClearly()
-    {
-        QFETCH(int, process);
-        QFETCH(QString, input);
-        QFETCH(QString, output);
-        Tree tree;
-        tree.files({"@/in/a.txt", "@/in/b.txt"});
-        EngineHarness h;
-        h.form.bRunning = true;
-        clsConversionOptions task = specialTask(process, tree.at(input), tree.at(output));
-
-        QCOMPARE(PerformBlock(h.engine, 1, task), kRouteNotAvailable);
-        QVERIFY(h.logRows() >= 1);
-        for (int r = 1; r <= h.logRows(); ++r) {
-            QVERIFY(bLogRowFailed(h.form.fgLog, r));
-            QVERIFY(h.form.fgLog.TextMatrix(r, todocol::Status).contains(QStringLiteral("not available")));
-        }
+        QCOMPARE(PerformBlock(h.engine, 1, task), 0);
+        QCOMPARE(seen, (QStringList{"1111111 x>y", "1111111 x>y"}));
     }
 
     void appendPassesOverItsOwnOutput()

@@ -3,8 +3,25 @@
 #include "TestUtil.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// UTF-16 bytes of an ASCII or Latin-1 text.
+QByteArray utf16le(const QString& text, bool mark = false)
+{
+    QByteArray bytes = mark ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    for (const QChar c : text)
+        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes;
+}
+
+const QByteArray kMissing = QByteArrayLiteral("<missing>");
+
+} // namespace
 
 class TestLinesmith : public QObject
 {
@@ -45,6 +62,186 @@ private slots:
         QVERIFY(!IsUnicodeFile(dir.filePath(QStringLiteral("*.txt"))));
         QVERIFY(!IsUnicodeFile(dir.path()));
         QVERIFY(!IsUnicodeFile(QString()));
+    }
+
+    // "{src}" in the expected bytes stands for the source's path in the
+    // target's encoding.
+    void concatenate_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("pageBreak");
+        QTest::addColumn<int>("placePath");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("plain") << QByteArray("a\n") << QByteArray("b\n") << 0 << 0 << QByteArray("a\nb\n");
+        QTest::newRow("target missing") << kMissing << QByteArray("b\n") << 0 << 0 << QByteArray("b\n");
+        QTest::newRow("page break") << QByteArray("a\n") << QByteArray("b\n") << 1 << 0 << QByteArray("a\n\fb\n");
+        QTest::newRow("path") << QByteArray("a\n") << QByteArray("b\n") << 0 << 1 << QByteArray("a\n{src}\nb\n");
+        QTest::newRow("both, CR LF target without a last line end")
+            << QByteArray("a\r\nz") << QByteArray("b\r\n") << 1 << 1 << QByteArray("a\r\nz\r\n\f{src}\r\nb\r\n");
+        QTest::newRow("both, target missing: no page break")
+            << kMissing << QByteArray("b") << 1 << 1 << QByteArray("{src}\nb");
+        QTest::newRow("page break, empty target") << QByteArray() << QByteArray("b") << 1 << 0 << QByteArray("b");
+        QTest::newRow("no options: the texts join") << QByteArray("a") << QByteArray("b") << 0 << 0 << QByteArray("ab");
+        QTest::newRow("UTF-16 target, 8-bit source")
+            << utf16le("a\n", true) << QByteArray("\xC3\xA9\n") << 0 << 0 << utf16le(QStringLiteral("a\n\u00E9\n"), true);
+        QTest::newRow("UTF-16 target and source: one mark")
+            << utf16le("a\n", true) << utf16le("b\n", true) << 1 << 0 << utf16le("a\n\fb\n", true);
+        QTest::newRow("UTF-16 target, path in UTF-16")
+            << utf16le("a\r\n", true) << QByteArray("b") << 0 << 1 << (utf16le("a\r\n", true) + "{src}" + utf16le("\r\nb"));
+        QTest::newRow("UTF-16 source, target missing")
+            << kMissing << utf16le("b\n", true) << 0 << 0 << utf16le("b\n", true);
+        QTest::newRow("UTF-16 source, ASCII target: UTF-8")
+            << QByteArray("a\n") << utf16le(QStringLiteral("\u00E9"), true) << 0 << 0 << QByteArray("a\n\xC3\xA9");
+        QTest::newRow("Windows-1252 source, UTF-8 target")
+            << QByteArray("\xC3\xBC\n") << QByteArray("\xE9\x80\n") << 0 << 0 << QByteArray("\xC3\xBC\n\xC3\xA9\xE2\x82\xAC\n");
+        QTest::newRow("UTF-8 source, Windows-1252 target")
+            << QByteArray("\xFC\n") << QByteArray("\xC3\xA9\xE2\x82\xAC") << 0 << 0 << QByteArray("\xFC\n\xE9\x80");
+        QTest::newRow("UTF-8 source with mark, UTF-8 target: no mark inside")
+            << QByteArray("\xC3\xBC\n") << QByteArray("\xEF\xBB\xBF" "b") << 0 << 0 << QByteArray("\xC3\xBC\nb");
+        QTest::newRow("Windows-1252 source, ASCII target keeps its bytes")
+            << QByteArray("a\n") << QByteArray("\xE9") << 0 << 0 << QByteArray("a\n\xE9");
+    }
+
+    void concatenate()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, source);
+        QFETCH(int, pageBreak);
+        QFETCH(int, placePath);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString sourcePath = dir.filePath(QStringLiteral("in.txt"));
+        const QString targetPath = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(testutil::writeFile(sourcePath, source));
+        if (target != kMissing)
+            QVERIFY(testutil::writeFile(targetPath, target));
+
+        const bool utf16 = target.startsWith("\xFF\xFE") || (target == kMissing && source.startsWith("\xFF\xFE"));
+        expected.replace("{src}", utf16 ? utf16le(sourcePath) : sourcePath.toUtf8());
+        QCOMPARE(ConcatenateTwoTextFilesEx(sourcePath, targetPath, pageBreak, placePath), 0);
+        QCOMPARE(testutil::readFile(targetPath), expected);
+        QCOMPARE(testutil::readFile(sourcePath), source);
+    }
+
+    void threeFilesAppendedInTurn()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("all.txt"));
+        for (const char* text : {"one\n", "two\n", "three\n"}) {
+            const QString in = dir.filePath(QString::fromLatin1(text).trimmed() + QStringLiteral(".txt"));
+            QVERIFY(testutil::writeFile(in, text));
+            QCOMPARE(ConcatenateTwoTextFiles(in, out), 0);
+        }
+        QCOMPARE(testutil::readFile(out), QByteArray("one\ntwo\nthree\n"));
+    }
+
+    void fileAppendedToItself()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.txt"));
+        QVERIFY(testutil::writeFile(path, "a\n"));
+        QCOMPARE(ConcatenateTwoTextFilesEx(path, path, 1, 0), 0);
+        QCOMPARE(testutil::readFile(path), QByteArray("a\n\fa\n"));
+    }
+
+    void concatenateFailures_data()
+    {
+        QTest::addColumn<QString>("sourceName");
+        QTest::addColumn<QString>("targetName");
+        QTest::addColumn<int>("code");
+        QTest::newRow("source missing") << "missing.txt" << "out.txt" << kLinesmithSourceError;
+        QTest::newRow("source is a folder") << "folder" << "out.txt" << kLinesmithSourceError;
+        QTest::newRow("target is a folder") << "in.txt" << "folder" << kLinesmithTargetError;
+        QTest::newRow("target's folder missing") << "in.txt" << "nowhere/out.txt" << kLinesmithTargetError;
+        QTest::newRow("character outside the target's code page") << "omega.txt" << "out.txt" << kLinesmithEncodingError;
+    }
+
+    void concatenateFailures()
+    {
+        QFETCH(QString, sourceName);
+        QFETCH(QString, targetName);
+        QFETCH(int, code);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(testutil::writeFile(dir.filePath(QStringLiteral("in.txt")), "b\n"));
+        QVERIFY(testutil::writeFile(dir.filePath(QStringLiteral("omega.txt")), "\xCE\xA9\n"));
+        const QByteArray before("\xFC\n");   // Windows-1252
+        QVERIFY(testutil::writeFile(dir.filePath(QStringLiteral("out.txt")), before));
+
+        QCOMPARE(ConcatenateTwoTextFilesEx(dir.filePath(sourceName), dir.filePath(targetName), 1, 1), code);
+        QCOMPARE(testutil::readFile(dir.filePath(QStringLiteral("out.txt"))), before);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
+    }
+
+    void deleteEmptyLines_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("LF") << QByteArray("a\n\nb\n") << QByteArray("a\nb\n");
+        QTest::newRow("CR LF") << QByteArray("a\r\n\r\nb\r\n") << QByteArray("a\r\nb\r\n");
+        QTest::newRow("blanks, tabs, vertical tabs, CR") << QByteArray("a\n \t\v\r\n  \nb\n") << QByteArray("a\nb\n");
+        QTest::newRow("text around blanks stays") << QByteArray(" a \n\t\n") << QByteArray(" a \n");
+        QTest::newRow("blank last line without line end") << QByteArray("a\n  ") << QByteArray("a\n");
+        QTest::newRow("last line without line end") << QByteArray("a\n\n\nb") << QByteArray("a\nb");
+        QTest::newRow("nothing but empty lines") << QByteArray("\n\r\n \n") << QByteArray();
+        QTest::newRow("empty file") << QByteArray() << QByteArray();
+        QTest::newRow("a page-break line stays") << QByteArray("a\n\f\nb") << QByteArray("a\n\f\nb");
+        QTest::newRow("8-bit bytes unchanged") << QByteArray("\xE9\n\n\xC3\xA9\n") << QByteArray("\xE9\n\xC3\xA9\n");
+        QTest::newRow("UTF-8 mark kept") << QByteArray("\xEF\xBB\xBF\n" "a\n") << QByteArray("\xEF\xBB\xBF" "a\n");
+        QTest::newRow("UTF-16") << utf16le(QStringLiteral("a\r\n\r\n \u0A0D\n\n"), true)
+                                << utf16le(QStringLiteral("a\r\n \u0A0D\n"), true);
+        QTest::newRow("UTF-16 big-endian")
+            << QByteArray("\xFE\xFF\0a\0\n\0\n\0b", 10) << QByteArray("\xFE\xFF\0a\0\n\0b", 8);
+    }
+
+    void deleteEmptyLines()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.txt"));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        QVERIFY(testutil::writeFile(in, source));
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, out), 0);
+        QCOMPARE(testutil::readFile(out), expected);
+        QCOMPARE(testutil::readFile(in), source);
+
+        // Onto itself, and through another name of the same file.
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, in), 0);
+        QCOMPARE(testutil::readFile(in), expected);
+        QVERIFY(testutil::writeFile(in, source));
+        const QString link = dir.filePath(QStringLiteral("link.txt"));
+        QVERIFY(QFile::link(in, link));
+        QCOMPARE(DeleteEmptyLinesFromTextFile(link, in), 0);
+        QCOMPARE(testutil::readFile(in), expected);
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    void deleteEmptyLinesKeepsTheTargetsMode()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.txt"));
+        QVERIFY(testutil::writeFile(in, "a\n\nb\n"));
+        const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(in, mode));
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, in), 0);
+        QCOMPARE(QFile::permissions(in) & 0x7077, mode & 0x7077);
+    }
+
+    void deleteEmptyLinesFailures()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.txt"));
+        QVERIFY(testutil::writeFile(in, "a\n\nb\n"));
+        QCOMPARE(DeleteEmptyLinesFromTextFile(dir.filePath(QStringLiteral("missing.txt")),
+                                              dir.filePath(QStringLiteral("out.txt"))),
+                 kLinesmithSourceError);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("out.txt"))));
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, dir.filePath(QStringLiteral("nowhere/out.txt"))), kLinesmithTargetError);
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, dir.path()), kLinesmithTargetError);
+        QCOMPARE(testutil::readFile(in), QByteArray("a\n\nb\n"));
     }
 };
 

@@ -42,9 +42,11 @@ public:
     bool isValid() const { return m_dir.isValid(); }
     QString folder() const { return m_dir.path(); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    // Writes the file, making its folders first.
     QString write(const QString& name, const QByteArray& bytes) const
     {
         const QString p = path(name);
+        QDir().mkpath(QFileInfo(p).path());
         if (!testutil::writeFile(p, bytes))
             qFatal("cannot write %s", qPrintable(p));
         return p;

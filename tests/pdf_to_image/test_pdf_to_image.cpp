@@ -4,6 +4,7 @@
 #include "ImageProbe.h"
 #include "TestPdf.h"
 #include "TestUtil.h"
+#include "engine/ConversionItem.h"
 #include "engine/ImageSaver.h"
 #include "engine/PdfToImage.h"
 #include "pdf2bmp/pdf2bmp.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,12 +38,13 @@ public:
     };
     QList<Call> calls;
     bool fail = false;
+    int failFromCall = 0; // 1-based; 0: only `fail` decides
 
     bool save(const RasterImage& image, const QString& path, int imageType, int quality,
               QString* error) override
     {
         calls.append({path, imageType, quality, image.width, image.height});
-        if (fail) {
+        if (fail || (failFromCall > 0 && calls.size() >= failFromCall)) {
             *error = QStringLiteral("refused");
             return false;
         }
@@ -168,7 +171,8 @@ private slots:
         PdfToImageItem it = item(input(documentPages), target, kBmp, pages);
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), err);
         QCOMPARE(it.lErr, err);
-        QCOMPARE(it.sErr, err ? QStringLiteral("Unable to save output file.") : QString());
+        QCOMPARE(it.sErr, err ? QStringLiteral("Unable to save output file. - no page of the range is in the document")
+                              : QString());
         QCOMPARE(it.sTargetFile, out(lastTarget));
         QStringList names;
         for (const QString& f : std::as_const(files))
@@ -272,12 +276,97 @@ private slots:
         hooks.imageSaver = &saver;
         PdfToImageItem it = item(input(3), QStringLiteral("doc.png"), kPng, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageSaveImageFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution."));
+        QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution. - refused"));
         QCOMPARE(saver.calls.size(), 1);
         QVERIFY(!isOpen(input(3)));
 
         PdfToImageItem noSaver = item(input(3), QStringLiteral("doc.png"), kPng, QStringLiteral("2"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(noSaver, {}), kPdfToImageSaveImageFailed);
+    }
+
+    // The pages before a failure stay, and the text says the item is not
+    // whole: how many pages of how many were written.
+    void failureAfterPagesSaysHowManyWereWritten()
+    {
+        FakeImageSaver saver;
+        saver.failFromCall = 3;
+        PdfToImageHooks hooks;
+        hooks.imageSaver = &saver;
+        PdfToImageItem it = item(input(12), QStringLiteral("doc.png"), kPng, QStringLiteral("1-4"));
+        QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageSaveImageFailed);
+        QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution. - refused - 2 of 4 pages "
+                                         "were written; the item is incomplete."));
+        QCOMPARE(filesIn(m_out), (QStringList{QStringLiteral("doc-00001.png"), QStringLiteral("doc-00002.png")}));
+    }
+
+    // A page that cannot be read fails with the rasteriser's reason; the
+    // pages before it stay.
+    void unreadablePageNamesTheReason()
+    {
+        const QString pdf = m_dir.filePath(QStringLiteral("lost-page.pdf"));
+        QVERIFY(testpdf::writePdf(pdf, testpdf::makePdf(std::vector<PageSpec>(2), {1, "2 0 R", true})));
+        PdfToImageItem it = item(pdf, QStringLiteral("doc.bmp"), kBmp, QStringLiteral("*"));
+        QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), kPdfToImageSaveFailed);
+        const QRegularExpressionMatch text =
+            QRegularExpression(QStringLiteral("^Unable to save output file\\. - page (\\d) cannot be loaded: .+ - "
+                                              "(\\d) of 3 pages were written; the item is incomplete\\.$"))
+                .match(it.sErr);
+        QVERIFY2(text.hasMatch(), qPrintable(it.sErr));
+        const int written = text.captured(2).toInt();
+        QCOMPARE(text.captured(1).toInt(), written + 1);
+        QCOMPARE(filesIn(m_out).size(), written);
+        for (int page = 1; page <= written; ++page)
+            QVERIFY(probe::showsPage(out(QStringLiteral("doc-0000%1.bmp").arg(page)), page));
+    }
+
+    // No page file is written over the PDF, nor over the document the PDF
+    // was rendered from, whatever name leads to it.
+    void pageFilesNeverReplaceTheInput_data()
+    {
+        QTest::addColumn<bool>("renderedDocument");
+        QTest::addColumn<QString>("inputName");
+        QTest::addColumn<QString>("readAs"); // the spelling the item names it by
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QString>("incomplete");
+        QTest::newRow("the PDF") << false << "doc-00002.bmp" << "doc-00002.bmp" << QStringList{"doc-00001.bmp"}
+                                 << " - 1 of 3 pages were written; the item is incomplete.";
+        QTest::newRow("the PDF through a link") << false << "doc-00002.bmp" << "link.pdf"
+                                                << QStringList{"doc-00001.bmp"}
+                                                << " - 1 of 3 pages were written; the item is incomplete.";
+        QTest::newRow("the document") << true << "doc-00001.bmp" << "doc-00001.bmp" << QStringList{} << "";
+        QTest::newRow("the document, spelt otherwise") << true << "doc-00003.bmp" << "./doc-00003.bmp"
+                                                       << QStringList{"doc-00001.bmp", "doc-00002.bmp"}
+                                                       << " - 2 of 3 pages were written; the item is incomplete.";
+    }
+
+    void pageFilesNeverReplaceTheInput()
+    {
+        QFETCH(bool, renderedDocument);
+        QFETCH(QString, inputName);
+        QFETCH(QString, readAs);
+        QFETCH(QStringList, written);
+        QFETCH(QString, incomplete);
+        const QByteArray original = renderedDocument ? QByteArray("the user's document") : testpdf::makePdf(3);
+        QVERIFY(testutil::writeFile(out(inputName), original));
+        if (readAs == QLatin1String("link.pdf"))
+            QVERIFY(QFile::link(out(inputName), out(readAs)));
+        PdfToImageItem it = item(renderedDocument ? input(3) : out(readAs), QStringLiteral("doc.bmp"), kBmp,
+                                 QStringLiteral("*"));
+        if (renderedDocument)
+            it.sSourceFile = m_out + QStringLiteral("/sub/../") + readAs;
+        QDir().mkpath(out(QStringLiteral("sub")));
+
+        QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), kConversionOntoInput);
+
+        QCOMPARE(it.sErr, QStringLiteral("Input and Output File are the same. Cannot convert a file onto itself. - ")
+                              + out(inputName) + incomplete);
+        QCOMPARE(testutil::readFile(out(inputName)), original);
+        for (const QString& page : written)
+            QVERIFY2(probe::showsPage(out(page), page.mid(4, 5).toInt()), qPrintable(page));
+        QStringList files = filesIn(m_out);
+        files.removeAll(inputName);
+        files.removeAll(QStringLiteral("link.pdf"));
+        QCOMPARE(files, written);
     }
 
     // A successful re-save clears the code of a folder problem, as any later
@@ -405,7 +494,9 @@ private slots:
         it.lHeight = 20000;
         it.lResolution = 5000; // the single file ignores the size
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageLoadImageFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to load image. Try a lower resolution."));
+        QVERIFY2(it.sErr.startsWith(QStringLiteral("Unable to load image. Try a lower resolution. - the page would be "))
+                     && it.sErr.endsWith(QStringLiteral(" pixels, more than 250000000 in all")),
+                 qPrintable(it.sErr));
         QVERIFY(filesIn(m_out).isEmpty());
         QVERIFY(saver.calls.isEmpty());
         QVERIFY(!isOpen(input(2)));
@@ -416,15 +507,21 @@ private slots:
         QTest::addColumn<QString>("pdf");
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("err");
-        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.pdf")) << "" << kPdfToImageOpenFailed;
-        QTest::newRow("not a pdf") << m_dir.filePath(QStringLiteral("garbage.pdf")) << "" << kPdfToImageOpenFailed;
-        QTest::newRow("corpus encrypted") << corpus("libreoffice-writer-password.pdf") << "" << kPdfToImageOpenFailed;
-        QTest::newRow("corpus page tree lost") << corpus("unreadablemetadata.pdf") << "" << kPdfToImageOpenFailed;
+        QTest::addColumn<QString>("reason"); // the rasteriser's, after the message
+        const QString password = QStringLiteral("the password does not open the document");
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.pdf")) << "" << kPdfToImageOpenFailed
+                                 << "No such file or directory";
+        QTest::newRow("not a pdf") << m_dir.filePath(QStringLiteral("garbage.pdf")) << "" << kPdfToImageOpenFailed
+                                   << "no objects found";
+        QTest::newRow("corpus encrypted") << corpus("libreoffice-writer-password.pdf") << "" << kPdfToImageOpenFailed
+                                          << password;
+        QTest::newRow("corpus page tree lost") << corpus("unreadablemetadata.pdf") << "" << kPdfToImageOpenFailed
+                                               << "";
         QTest::newRow("wrong password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "guess"
-                                        << kPdfToImageOpenFailed;
-        QTest::newRow("right password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "open sesame" << 0;
-        QTest::newRow("empty user password") << m_dir.filePath(QStringLiteral("restricted.pdf")) << "" << 0;
-        QTest::newRow("poppler fallback") << m_dir.filePath(QStringLiteral("poppler-only.pdf")) << "" << 0;
+                                        << kPdfToImageOpenFailed << password;
+        QTest::newRow("right password") << m_dir.filePath(QStringLiteral("secret.pdf")) << "open sesame" << 0 << "";
+        QTest::newRow("empty user password") << m_dir.filePath(QStringLiteral("restricted.pdf")) << "" << 0 << "";
+        QTest::newRow("poppler fallback") << m_dir.filePath(QStringLiteral("poppler-only.pdf")) << "" << 0 << "";
     }
 
     void opening()
@@ -432,11 +529,13 @@ private slots:
         QFETCH(QString, pdf);
         QFETCH(QString, password);
         QFETCH(int, err);
+        QFETCH(QString, reason);
         PdfToImageItem it = item(pdf, QStringLiteral("doc.jpg"), kJpeg, QStringLiteral("*"));
         it.sPassword = password;
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), err);
         if (err) {
-            QCOMPARE(it.sErr, QStringLiteral("Unable to open the input file."));
+            QVERIFY2(it.sErr.startsWith(QStringLiteral("Unable to open the input file. - ")) && it.sErr.contains(reason),
+                     qPrintable(it.sErr));
             QVERIFY(filesIn(m_out).isEmpty());
             return;
         }
@@ -460,7 +559,8 @@ private slots:
         QVERIFY(testutil::writeFile(out(QStringLiteral("blocker")), "a file"));
         PdfToImageItem it = item(input(2), QStringLiteral("blocker/doc.bmp"), kBmp, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, {}), kPdfToImageSaveFailed);
-        QCOMPARE(it.sErr, QStringLiteral("Unable to save output file."));
+        QCOMPARE(it.sErr, QStringLiteral("Unable to save output file. - Output folder does not exist: ")
+                              + out(QStringLiteral("blocker")));
         QCOMPARE(filesIn(m_out), QStringList{QStringLiteral("blocker")});
     }
 

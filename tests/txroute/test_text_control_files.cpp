@@ -69,7 +69,7 @@ private slots:
             const QString file = m_dir.filePath(QStringLiteral("out-%1").arg(format));
             QString error;
             QCOMPARE(TextControlSaveFile(file, format, control, error), -1);
-            QCOMPARE(error, QStringLiteral("ZizireR121.FileSave: Error: -1"));
+            QCOMPARE(error, QStringLiteral("ZizireR121.FileSave: Error: -1 - Unknown File Type"));
             QVERIFY(!QFileInfo::exists(file));
         }
         QCOMPARE(control.PdfMode(), kPdfModePdfA);
@@ -83,15 +83,22 @@ private slots:
         QTest::addColumn<bool>("commandLine");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reason"); // follows the file after " - "
 
         const QString loadStep = QStringLiteral("File Load Error. Could be sharing violation or Invalid File Type "
                                                 "specified for the Original File:");
         const QString inputType = QStringLiteral("Invalid File Type or password specified for the Input File:");
-        QTest::newRow("format the control does not load, window") << false << 3 << false << -1234 << loadStep + "  ";
-        QTest::newRow("format the control does not load, command line") << false << 3 << true << -1234 << loadStep + "\n\n";
-        QTest::newRow("PDF given as a document") << false << 12 << false << 321 << inputType + "  ";
-        QTest::newRow("output control: PDF given as a document") << true << 12 << true << 321 << inputType + "\n\n";
-        QTest::newRow("output control: format it does not load") << true << 3 << false << -1234 << loadStep + "  ";
+        const QString notLoaded = QStringLiteral("3 is not a format the text control loads.");
+        const QString pdf = QStringLiteral("A PDF file cannot be loaded as a document: {file}");
+        QTest::newRow("format the control does not load, window") << false << 3 << false << -1234 << loadStep + "  "
+                                                                  << notLoaded;
+        QTest::newRow("format the control does not load, command line") << false << 3 << true << -1234
+                                                                        << loadStep + "\n\n" << notLoaded;
+        QTest::newRow("PDF given as a document") << false << 12 << false << 321 << inputType + "  " << pdf;
+        QTest::newRow("output control: PDF given as a document") << true << 12 << true << 321 << inputType + "\n\n"
+                                                                 << pdf;
+        QTest::newRow("output control: format it does not load") << true << 3 << false << -1234 << loadStep + "  "
+                                                                 << notLoaded;
     }
 
     void loadFailuresOfEitherControl()
@@ -101,6 +108,7 @@ private slots:
         QFETCH(bool, commandLine);
         QFETCH(int, code);
         QFETCH(QString, text);
+        QFETCH(QString, reason);
         G_bCommandLineMode = commandLine;
         TextControlHost host;
         TextControl& control = outputControl ? host.TXTextControlOutput() : host.TXTextControl1();
@@ -108,7 +116,7 @@ private slots:
         int used = format;
         QString error;
         QCOMPARE(TextControlLoadFile(file, used, control, error), code);
-        QCOMPARE(error, text + file);
+        QCOMPARE(error, text + file + QStringLiteral(" - ") + QString(reason).replace(QStringLiteral("{file}"), file));
         QCOMPARE(used, format);
         QCOMPARE(host.Engine().processId(), pid_t(0));
     }

@@ -65,11 +65,7 @@ class TestTextControlRoute : public QObject
     ScratchFolder m_dir;
 
     QString path(const QString& name) const { return m_dir.path(name); }
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        return m_dir.write(name, bytes);
-    }
+    QString write(const QString& name, const QByteArray& bytes) const { return m_dir.write(name, bytes); }
     OfficeEngine& office() { return m_h->engine.TextControls().Engine(); }
 
     int convert(clsConversionOptions& item) { return PerformConversionItem(m_h->engine, item); }
@@ -107,11 +103,7 @@ private slots:
     void init()
     {
         // Every case starts from the settings of a first run.
-        const MainFormHooks hooks = m_h->form.hooks;
-        m_h->form = MainFormState();
-        m_h->form.hooks = hooks;
-        m_h->form.bRunning = true;
-        m_h->onDoEvents = nullptr;
+        m_h->startFromFirstRun();
         office().setLoadTimeout(120000);
         office().setSaveTimeout(120000);
     }
@@ -298,7 +290,9 @@ private slots:
         const QString output = path(QStringLiteral("locked-%1.pdf").arg(inputType));
         clsConversionOptions item = makeItem(locked, inputType, output, filetype::Pdf);
         QCOMPARE(convert(item), -2);
-        QCOMPARE(item.sErr, QStringLiteral("Invalid File Type or password specified for the Input File:  ") + locked);
+        QCOMPARE(item.sErr, QStringLiteral("Invalid File Type or password specified for the Input File:  ") + locked
+                                + QStringLiteral(" - The document ") + locked
+                                + QStringLiteral(" is protected by a password."));
         QCOMPARE(item.lOriginalFileType, inputType);
         QVERIFY(!QFileInfo::exists(output));
     }
@@ -337,7 +331,7 @@ private slots:
         office().setLoadTimeout(50);
         clsConversionOptions item = makeItem(slow, filetype::Html, path(QStringLiteral("slow-load.pdf")), filetype::Pdf);
         QCOMPARE(convert(item), -2);
-        QVERIFY2(item.sErr.startsWith(QLatin1String("OpenFile: The office hung while loading"))
+        QVERIFY2(item.sErr.startsWith(QLatin1String("OpenFile - The office hung while loading"))
                      && item.sErr.contains(QLatin1String("time limit")),
                  qPrintable(item.sErr));
         QVERIFY(!processAlive(first));

@@ -1,0 +1,162 @@
+// Search and replace: text files through the search-and-replace engine
+// (regular expressions, whole words, line anchors, multi-line, a report);
+// every other document in the main form's input text control, plain text
+// only, scanned from the end so that each replacement leaves the positions
+// before it as they were and no replacement is searched again.
+#include "engine/SearchAndReplace.h"
+
+#include "core/StringRoutines.h"
+#include "core/FileTypes.h"
+#include "core/Translator.h"
+#include "core/clsConversionOptions.h"
+#include "engine/JobEngine.h"
+#include "engine/SpecialProcess.h"
+#include "engine/SpecialProcessDocuments.h"
+#include "engine/clsRexhound.h"
+#include "jobs/MainFormState.h"
+#include "base/Windows1252.h"
+#include "textcontrol/TextControl.h"
+
+
+namespace {
+
+bool takesEngineRoute(int lFileType)
+{
+    return lFileType == filetype::Text || lFileType == filetype::Text2 || lFileType == filetype::UnicodeText;
+}
+
+// The code between two markers: a whole number from 0 to 255.
+bool readCode(QStringView part, QChar& c)
+{
+    const QStringView digits = part.trimmed();
+    if (digits.isEmpty() || digits.size() > 3)
+        return false;
+    int code = 0;
+    for (const QChar d : digits) {
+        if (d < u'0' || d > u'9')
+            return false;
+        code = code * 10 + (d.unicode() - u'0');
+    }
+    if (code > 255)
+        return false;
+    c = Windows1252Char(static_cast<unsigned char>(code));
+    return true;
+}
+
+int replaceInDocument(JobEngine& engine, clsConversionOptions& item, const QString& find, const QString& replacement,
+                      TextControl& input)
+{
+    if (const int loaded = LoadSpecialProcessInput(engine, item, input); loaded != 0)
+        return loaded;
+    const QString text = input.DocumentText();
+    const qsizetype length = text.size();
+    // The document's paragraph ends read as "\n", whatever line end the
+    // find text codes.
+    QString needle = find;
+    needle.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    const Qt::CaseSensitivity cs = item.bCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+
+    // An empty document, or nothing to find, is saved as it is.
+    qsizetype limit = needle.isEmpty() ? 0 : length;
+    int sinceProgress = 0;
+    while (limit >= needle.size() && limit > 0) {
+        const qsizetype at = text.lastIndexOf(needle, limit - needle.size(), cs);
+        if (at < 0)
+            break;
+        input.setSelectionStart(int(at));
+        input.setSelectionLength(int(needle.size()));
+        input.setSelectedText(replacement);
+        limit = at;
+        if (++sinceProgress == 20) {
+            sinceProgress = 0;
+            ShowDocumentProgress(engine, double(length - at) * 100.0 / double(length));
+        }
+    }
+    const int saved = SaveSpecialProcessOutput(engine, item, input);
+    engine.form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
+    return saved;
+}
+
+} // namespace
+
+bool DecodeSpecialCharacters(const QString& text, QString& decoded)
+{
+    decoded.clear();
+    if (!text.contains(kSpecialCharacterMarker)) {
+        decoded = text;
+        return true;
+    }
+    const QStringList parts = text.split(kSpecialCharacterMarker);
+    // Plain parts and codes alternate: a well-formed text has an even number
+    // of markers, that is an odd number of parts.
+    if (parts.size() % 2 == 0)
+        return false;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i % 2 == 0) {
+            decoded += parts[i];
+            continue;
+        }
+        QChar c;
+        if (!readCode(parts[i], c)) {
+            decoded.clear();
+            return false;
+        }
+        decoded += c;
+    }
+    return true;
+}
+
+int RunSearchAndReplaceEngine(JobEngine& engine, clsConversionOptions& item, const QString& find,
+                              const QString& replacement)
+{
+    clsRexhound& rexhound = engine.cRexhound();
+    rexhound.bCaseSensitive = item.bCaseSensitive;
+    rexhound.bUseRegularExpressions = item.bUseRegularExpression;
+    rexhound.bWholeWordOnly = item.bRXHDWholeWordOnly;
+    rexhound.bBeginningOfLine = item.bRXHDBeginningOfLine;
+    rexhound.bEndOfLine = item.bRXHDEndOfLine;
+    rexhound.bMultiLine = item.bRXHDMultiLine;
+    // Line and column numbers are only counted for a report.
+    rexhound.bByteOffsetsOnly = !item.bRXHDGenerateReportWhenDone;
+    const int r = rexhound.SearchAndReplace(item.sOriginalFile, item.sTargetFile, find, replacement);
+    // A report that was asked for and is missing is this item's failure.
+    if (item.bRXHDGenerateReportWhenDone && r == 0 && !rexhound.SaveDataToTabFile(engine.form.sRXHDReportFileName)) {
+        engine.sProcessNote = engine.form.sRXHDReportFileName;
+        return kReportNotWritten;
+    }
+    return r;
+}
+
+int ReplaceInDocument(JobEngine& engine, clsConversionOptions& item, const QString& find, const QString& replacement)
+{
+    return RunOnDocumentControls(engine, [&](TextControl& input, TextControl&) {
+        return replaceInDocument(engine, item, find, replacement, input);
+    });
+}
+
+int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item)
+{
+    // Both texts are decoded once, here; a code that cannot be read fails
+    // the item rather than turning into an empty text.
+    QString find;
+    QString replacement;
+    if (!DecodeSpecialCharacters(item.sFindString, find) || !DecodeSpecialCharacters(item.sReplaceString, replacement)) {
+        item.lErr = specialcode::BadSpecialCharacters;
+        item.sErr = GetItemErrorText(item);
+        return item.lErr;
+    }
+    int r;
+    if (takesEngineRoute(item.lOriginalFileType)) {
+        r = RunSearchAndReplaceEngine(engine, item, find, replacement);
+        item.sErr = engine.cRexhound().SearchAndReplaceErrorString(r);
+        if (r != 0 && !engine.sProcessNote.isEmpty())
+            item.sErr = TextWithReason(item.sErr, engine.sProcessNote);
+    } else {
+        r = ReplaceInDocument(engine, item, find, replacement);
+        item.lErr = r;
+        item.sErr = GetItemErrorText(item);
+        if (r != 0 && !engine.sProcessNote.isEmpty())
+            item.sErr = TextWithReason(item.sErr, engine.sProcessNote);
+    }
+    return r;
+}
