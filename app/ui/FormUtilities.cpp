@@ -1,8 +1,8 @@
 #include "FormUtilities.h"
 
+#include "base/Windows1252.h"
 #include "core/SuppressControlEvents.h"
 #include "core/Translator.h"
-#include "jobs/JobFileText.h"
 #include "jobs/clsMRU.h"
 
 #include <QAction>
@@ -18,14 +18,6 @@ const char* const kControlNames[32] = {"SOH", "STX", "ETX", "EOT", "ENQ", "ACK",
                                        "TAB", "LF",  "VT",  "FF",  "CR",  "SO",  "SI",  "DLE",
                                        "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN",
                                        "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",  "Space"};
-
-QString windows1252Character(int code)
-{
-    const char byte = char(code);
-    QByteArray utf8;
-    AppendCp1252AsUtf8(QByteArrayView(&byte, 1), utf8);
-    return QString::fromUtf8(utf8);
-}
 
 void fillItems(QComboBox* box, const QList<ListItem>& items)
 {
@@ -139,10 +131,8 @@ QStringList CharacterListItems()
         const QString number = u'[' + QString::number(k) + u']';
         if (k <= 32)
             items << number + u' ' + QString::fromLatin1(kControlNames[k - 1]);
-        else if (k < 128)
-            items << number + QChar(char16_t(k));
         else
-            items << number + windows1252Character(k);
+            items << number + Windows1252Char(static_cast<unsigned char>(k));
     }
     return items;
 }
