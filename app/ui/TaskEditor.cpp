@@ -15,7 +15,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -356,52 +355,57 @@ void TaskEditor::ShowPanelOfAction()
     frameTargetFileSpecialized->setVisible(!launch);
 }
 
+namespace {
+
+// Shows a file picker starting at the combo's path and writes a chosen
+// path into the combo; a cancelled picker leaves it.
+void pickFileInto(QComboBox* box, FileDialogMode mode, const char* title, const QString& filter, int index)
+{
+    QString start = box->currentText();
+    const QString path = ShowFileDialogInitDir(mode, Translate(QString::fromLatin1(title)), filter, index, start);
+    if (!path.isEmpty())
+        box->setCurrentText(path);
+}
+
+// The folder chosen in a browser that starts at the combo's path; "" when cancelled.
+QString pickFolderFor(const QComboBox* box)
+{
+    QString start = box->currentText();
+    return BrowseForFolder(start);
+}
+
+} // namespace
+
 void TaskEditor::cmdSelectSourceFile_Click()
 {
-    int index = SourceFileFilterIndex(SelectedItemData(cbFileTypeOriginal));
-    QString start = cbOriginalFile->currentText();
-    const QString path = ShowFileDialogInitDir(FileDialogMode::Open, Translate(QStringLiteral("Select Input")),
-                                               InputFileFilter(), index, start);
-    if (!path.isEmpty())
-        cbOriginalFile->setCurrentText(path);
+    pickFileInto(cbOriginalFile, FileDialogMode::Open, "Select Input", InputFileFilter(),
+                 SourceFileFilterIndex(SelectedItemData(cbFileTypeOriginal)));
 }
 
 void TaskEditor::cmdSelectTargetFile_Click()
 {
-    int index = cbFileTypeTarget->currentIndex() + 1;
-    QString start = cbTargetFile->currentText();
-    const QString path = ShowFileDialogInitDir(FileDialogMode::OpenOrNew, Translate(QStringLiteral("Select Output")),
-                                               ImageFileFilter(), index, start);
-    if (!path.isEmpty())
-        cbTargetFile->setCurrentText(path);
+    // An output may be a file that does not exist yet.
+    pickFileInto(cbTargetFile, FileDialogMode::OpenOrNew, "Select Output", ImageFileFilter(),
+                 cbFileTypeTarget->currentIndex() + 1);
 }
 
 void TaskEditor::cmdSelectSourceFileSpecialized_Click()
 {
-    int index = SpecializedFileFilterIndex(SelectedItemData(cbFileTypeOriginalSpecialized));
-    QString start = cbOriginalFileSpecialized->currentText();
-    const QString path =
-        ShowFileDialogInitDir(FileDialogMode::Open, Translate(QStringLiteral("Select Input")),
-                              SpecializedFileFilter(SelectedItemData(cbSpecialProcesses)), index, start);
-    if (!path.isEmpty())
-        cbOriginalFileSpecialized->setCurrentText(path);
+    pickFileInto(cbOriginalFileSpecialized, FileDialogMode::Open, "Select Input",
+                 SpecializedFileFilter(SelectedItemData(cbSpecialProcesses)),
+                 SpecializedFileFilterIndex(SelectedItemData(cbFileTypeOriginalSpecialized)));
 }
 
 void TaskEditor::cmdSelectTargetFileSpecialized_Click()
 {
-    int index = SpecializedFileFilterIndex(SelectedItemData(cbFileTypeOriginalSpecialized));
-    QString start = cbTargetFileSpecialized->currentText();
-    const QString path =
-        ShowFileDialogInitDir(FileDialogMode::OpenOrNew, Translate(QStringLiteral("Select Output")),
-                              SpecializedFileFilter(SelectedItemData(cbSpecialProcesses)), index, start);
-    if (!path.isEmpty())
-        cbTargetFileSpecialized->setCurrentText(path);
+    pickFileInto(cbTargetFileSpecialized, FileDialogMode::OpenOrNew, "Select Output",
+                 SpecializedFileFilter(SelectedItemData(cbSpecialProcesses)),
+                 SpecializedFileFilterIndex(SelectedItemData(cbFileTypeOriginalSpecialized)));
 }
 
 void TaskEditor::cmdSelectSourceFolder_Click()
 {
-    QString start = cbOriginalFile->currentText();
-    const QString folder = BrowseForFolder(start);
+    const QString folder = pickFolderFor(cbOriginalFile);
     if (folder.isEmpty())
         return;
     if (const std::optional<QString> path =
@@ -411,24 +415,21 @@ void TaskEditor::cmdSelectSourceFolder_Click()
 
 void TaskEditor::cmdSelectTargetFolder_Click()
 {
-    QString start = cbTargetFile->currentText();
-    const QString folder = BrowseForFolder(start);
+    const QString folder = pickFolderFor(cbTargetFile);
     if (!folder.isEmpty())
         cbTargetFile->setCurrentText(TargetFolderPattern(folder, SelectedItemData(cbFileTypeTarget)));
 }
 
 void TaskEditor::cmdSelectSourceFolderSpecialized_Click()
 {
-    QString start = cbOriginalFileSpecialized->currentText();
-    const QString folder = BrowseForFolder(start);
+    const QString folder = pickFolderFor(cbOriginalFileSpecialized);
     if (!folder.isEmpty())
         cbOriginalFileSpecialized->setCurrentText(JoinFolder(folder, QString()));
 }
 
 void TaskEditor::cmdSelectTargetFolderSpecialized_Click()
 {
-    QString start = cbTargetFileSpecialized->currentText();
-    const QString folder = BrowseForFolder(start);
+    const QString folder = pickFolderFor(cbTargetFileSpecialized);
     if (!folder.isEmpty())
         cbTargetFileSpecialized->setCurrentText(JoinFolder(folder, QString()));
 }

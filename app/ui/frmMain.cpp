@@ -241,6 +241,10 @@ void frmMain::Form_Load()
         m_form.mruFileOpen->Setup(5, G_IniFilePath, QStringLiteral("mruFileOpen"), QStringLiteral("-1"));
     }
     FillMRUMenu(*m_mnuMRU, *m_form.mruFileOpen);
+    // A dialog that is not part of this window yet is not offered.
+    menuItem(QStringLiteral("mnuLanguage"))->setEnabled(bool(commands.ShowLanguageDialog));
+    menuItem(QStringLiteral("mnuFolioshiftOptions"))->setEnabled(bool(commands.ShowProgramOptions));
+    menuItem(QStringLiteral("mnuScheduleConversionJob"))->setEnabled(bool(commands.ShowScheduler));
     UpdateMenuToolbar();
 }
 

@@ -2,10 +2,7 @@
 // the way the program starts it, with a demo job, a run from the toolbar,
 // Pause, the exit question, the tab keys, the pickers and the settings it
 // keeps.
-#include "base/FileChooser.h"
-#include "base/MessageSink.h"
 #include "core/Globals.h"
-#include "help/HelpOpener.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/IniValues.h"
@@ -17,6 +14,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "TestUtil.h"
+#include "WindowTestDoubles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,49 +40,6 @@
 namespace {
 
 const QString kDemoJobs = QStringLiteral(TESSAVIEW_DEMO_JOBS);
-
-// Answers message boxes from a script and records them.
-class ScriptedSink : public MessageSink
-{
-public:
-    MessageAnswer showMessage(const QString& text, const QString& title, MessageButtons, MessageIcon) override
-    {
-        shown << title + QStringLiteral(": ") + text;
-        return answers.isEmpty() ? MessageAnswer::Ok : answers.takeFirst();
-    }
-    QStringList shown;
-    QList<MessageAnswer> answers;
-};
-
-class ScriptedChooser : public FileChooser
-{
-public:
-    FileDialogAnswer chooseFile(const FileDialogRequest& request) override
-    {
-        requests << request;
-        return {paths.isEmpty() ? QString() : paths.takeFirst(), request.filterIndex};
-    }
-    QString chooseFolder(const QString&, const QString& startFolder) override
-    {
-        folderStarts << startFolder;
-        return folders.isEmpty() ? QString() : folders.takeFirst();
-    }
-    QList<FileDialogRequest> requests;
-    QStringList paths;
-    QStringList folderStarts;
-    QStringList folders;
-};
-
-class QuietOpener : public HelpOpener
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        urls << url;
-        return true;
-    }
-    QList<QUrl> urls;
-};
 
 QString identify(const QString& path)
 {
@@ -128,7 +83,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_user;
-    QuietOpener m_opener;
+    RecordingOpener m_opener;
     ScriptedSink m_sink;
     ScriptedChooser m_chooser;
 
@@ -186,10 +141,7 @@ private slots:
     {
         m_sink.shown.clear();
         m_sink.answers.clear();
-        m_chooser.requests.clear();
-        m_chooser.paths.clear();
-        m_chooser.folders.clear();
-        m_chooser.folderStarts.clear();
+        m_chooser.clear();
     }
 
     void cleanupTestCase()

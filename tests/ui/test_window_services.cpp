@@ -3,7 +3,6 @@
 // and the About box.
 #include "core/FilePickers.h"
 #include "core/Globals.h"
-#include "help/HelpOpener.h"
 #include "jobs/clsMRU.h"
 #include "ui/EditorPickers.h"
 #include "ui/FormUtilities.h"
@@ -12,6 +11,7 @@
 #include "ui/frmAbout.h"
 #include "ui/frmPleaseWait.h"
 #include "TestUtil.h"
+#include "WindowTestDoubles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -30,40 +30,6 @@
 Q_DECLARE_METATYPE(std::optional<int>)
 
 namespace {
-
-// Answers every picker from a script and records what it was asked.
-class ScriptedChooser : public FileChooser
-{
-public:
-    FileDialogAnswer chooseFile(const FileDialogRequest& request) override
-    {
-        requests << request;
-        return {filePath, chosenIndex};
-    }
-    QString chooseFolder(const QString& title, const QString& startFolder) override
-    {
-        folderStarts << startFolder;
-        folderTitles << title;
-        return folder;
-    }
-    QList<FileDialogRequest> requests;
-    QStringList folderStarts;
-    QStringList folderTitles;
-    QString filePath;
-    int chosenIndex = 1;
-    QString folder;
-};
-
-class RecordingOpener : public HelpOpener
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        urls << url;
-        return true;
-    }
-    QList<QUrl> urls;
-};
 
 clsMRU listOf(const QString& file, const QStringList& entries)
 {
@@ -309,12 +275,12 @@ private slots:
         QCOMPARE(index, 3);   // a cancelled picker leaves the index
         QCOMPARE(chooser.requests.constLast().mode, FileDialogMode::Save);
 
-        chooser.filePath = m_dir.filePath(QStringLiteral("jobs/new.KRJ"));
+        chooser.paths = {m_dir.filePath(QStringLiteral("jobs/new.KRJ"))};
         chooser.chosenIndex = 2;
         QString start = m_dir.filePath(QStringLiteral("jobs/missing/deeper/x.KRJ"));
         QCOMPARE(ShowFileDialogInitDir(FileDialogMode::Open, QStringLiteral("Open"), QStringLiteral("a|*.a|b|*.b"),
                                        index, start),
-                 chooser.filePath);
+                 m_dir.filePath(QStringLiteral("jobs/new.KRJ")));
         QCOMPARE(index, 2);
         // Opens in the nearest folder that exists.
         QCOMPARE(chooser.requests.constLast().initialFolder, m_dir.filePath(QStringLiteral("jobs")) + u'/');
@@ -332,10 +298,9 @@ private slots:
         QCOMPARE(chooser.folderStarts.constLast(), start);
 
         start = QStringLiteral("/tmp/");
-        chooser.folder = QStringLiteral("/srv/data/");
+        chooser.folders = {QStringLiteral("/srv/data/"), QStringLiteral("/")};
         QCOMPARE(BrowseForFolder(start), QStringLiteral("/srv/data"));
         QCOMPARE(start, QStringLiteral("/tmp"));
-        chooser.folder = QStringLiteral("/");
         QCOMPARE(BrowseForFolder(start), QStringLiteral("/"));   // the root is never the empty text
     }
 
