@@ -91,9 +91,9 @@ public:
     // Ctrl+Tab (shift 2) and Ctrl+Shift+Tab (shift 3) released.
     void Form_KeyUp(int keyCode, int shift);
 
-    // Asks whether to save a changed job before it goes. False when the
-    // user chose to save and the job was not saved (failed or cancelled):
-    // the caller must not go on.
+    // Asks whether to save a changed job that holds a task or has a file
+    // before it goes. False when the user chose to save and the job was not
+    // saved (failed or cancelled): the caller must not go on.
     bool CheckToSaveFileBeforeErasing();
 
     // Job commands.

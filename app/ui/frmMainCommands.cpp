@@ -276,7 +276,8 @@ bool frmMain::CheckToSaveFileBeforeErasing()
         return true;
     const QString& name = m_form.sConversionJobFileName;
     const bool hasFile = !name.isEmpty() && name != QLatin1String("*");
-    if (m_form.fgToDo.Rows() - 2 <= 1 && !hasFile)
+    // A single task that was never saved is a job too: it is asked for.
+    if (m_form.fgToDo.Rows() - 2 < 1 && !hasFile)
         return true;
     const MessageAnswer answer = ShowMessage(Translate(QStringLiteral("Save Conversion Job")) + u'?',
                                              Translate(QStringLiteral("Save")), MessageButtons::YesNo,

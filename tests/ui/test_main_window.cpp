@@ -355,14 +355,20 @@ private slots:
         });
         QCOMPARE(status, 0);
 
-        // No: the window closes without saving.
+        // One task never saved is asked for as well; No: the window closes
+        // without saving.
         m_chooser.requests.clear();
+        m_sink.shown.clear();
+        const QString single = writeJob(QStringLiteral("single.KRJ"), pdfTaskLine(1, QStringLiteral("*"), 72, pdf,
+                                                                               QStringLiteral("/tmp/c.png")));
         const int second = withWindow({}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
-            main.ConversionJobOpen(job);
+            main.ConversionJobOpen(single);
+            main.form().sConversionJobFileName = QStringLiteral("*");
             main.form().bAskToSaveKRJFileBeforeExit = true;
             m_sink.answers = {MessageAnswer::No};
             QVERIFY(frame.close());
+            QCOMPARE(m_sink.shown.size(), 1);
             QVERIFY(m_chooser.requests.isEmpty());
         });
         QCOMPARE(second, 0);
