@@ -2,6 +2,7 @@
 
 #ifdef TESSAVIEW_HAS_UI
 #include "ui/MainWindowStart.h"
+#include "ui/WindowSystem.h"
 #endif
 
 #include <QCoreApplication>
@@ -15,11 +16,10 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Only a start that may open the window needs a display.
     const std::unique_ptr<QCoreApplication> app = StartApplication(argc, argv, arguments);
     return Main(QCoreApplication::arguments().mid(1), MainWindowStartupHooks());
 #else
-    QCoreApplication app(argc, argv);
+    const auto app = std::make_unique<QCoreApplication>(argc, argv);
     return Main(QCoreApplication::arguments().mid(1));
 #endif
 }

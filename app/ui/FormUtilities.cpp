@@ -4,6 +4,7 @@
 #include "core/SuppressControlEvents.h"
 #include "core/Translator.h"
 #include "jobs/clsMRU.h"
+#include "ui/FormTranslation.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -64,7 +65,7 @@ void FillMRUMenu(MRUMenu& menu, const clsMRU& list)
     for (int i = 0; i < captions.size(); ++i) {
         auto* item = new QAction(captions[i], menu.m_menu);
         item->setObjectName(QStringLiteral("mnuMRU%1").arg(i + 1));
-        item->setProperty("Tag", QStringLiteral("TranslateFalse"));
+        item->setProperty("Tag", QString::fromLatin1(kTranslateFalse));
         item->setEnabled(menu.m_enabled);
         const int index = i + 1;
         QObject::connect(item, &QAction::triggered, item, [&menu, index] {

@@ -1,14 +1,13 @@
 #include "MainWindowStart.h"
 
 #include "core/Translator.h"
-#include "startup/CommandLine.h"
 #include "jobs/MainFormState.h"
 #include "ui/QtDialogs.h"
 #include "ui/frmMainMDI.h"
+#include "ui/WindowSystem.h"
 #include "ui/frmPleaseWait.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLabel>
 
 #include <cstdio>
@@ -38,7 +37,7 @@ std::unique_ptr<MainWindowSession> g_session;
 
 void showMainWindow(MainFormState& form)
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    if (!MainWindowCanBeShown()) {
         std::fputs("qvim: there is no display to show the main window on\n", stderr);
         return;
     }
@@ -67,22 +66,6 @@ void showMainWindow(MainFormState& form)
 }
 
 } // namespace
-
-bool WindowPlatformAvailable()
-{
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
-           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv, const QStringList& arguments)
-{
-    if (!StartMayOpenWindow(arguments) || !WindowPlatformAvailable())
-        return std::make_unique<QCoreApplication>(argc, argv);
-    auto app = std::make_unique<QApplication>(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("tessaview"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tessaview/tessaview.png")));
-    return app;
-}
 
 StartupHooks MainWindowStartupHooks()
 {

@@ -7,6 +7,7 @@
 #include "jobs/EditorTypeLists.h"
 #include "jobs/MainFormState.h"
 #include "ui/EditorPickers.h"
+#include "ui/FormTranslation.h"
 #include "ui/FormUtilities.h"
 
 #include <QApplication>
@@ -243,6 +244,8 @@ QWidget* TaskEditor::buildSpecialPanel()
     launch->addWidget(cbCommandLineArguments, 1, 1, 1, 6);
     txtCommandLineWaitTimeInSeconds = named(new QLineEdit, "txtCommandLineWaitTimeInSeconds");
     txtCommandLineWaitTimeInSeconds->setMaximumWidth(80);
+    // A number, never a phrase.
+    txtCommandLineWaitTimeInSeconds->setProperty("Tag", QString::fromLatin1(kTranslateFalse));
     cbCommandLineWindowState = listCombo("cbCommandLineWindowState");
     cbCommandLineThreadPriority = listCombo("cbCommandLineThreadPriority");
     launch->addWidget(label(QStringLiteral("Wait (seconds):"), txtCommandLineWaitTimeInSeconds), 2, 0);

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "help/HelpOpener.h"
+#include "ui/FormTranslation.h"
 #include "ui/WebPages.h"
 
 #include <QApplication>
@@ -94,12 +95,15 @@ frmAbout::frmAbout(QWidget* parent)
     grid->addWidget(lblVersion, 1, 1);
     grid->addWidget(lblFileDescription, 2, 1);
 
-    cmdMailToProductName = new QPushButton(kSupportMailAddress);
+    cmdMailToProductName = new QPushButton;
     cmdMailToProductName->setObjectName(QStringLiteral("cmdMailToProductName"));
-    cmdMailToProductName->setProperty("Tag", QStringLiteral("TranslateFalse"));
     grid->addWidget(cmdMailToProductName, 3, 0, 1, 2, Qt::AlignCenter);
     connect(cmdMailToProductName, &QPushButton::clicked, this, &frmAbout::cmdMailToProductName_Click);
 
+    // The designed texts are translated first; what is set below is the
+    // program's own (its version, the address) or translated here.
+    TranslateForm(this);
+    cmdMailToProductName->setText(kSupportMailAddress);
     lblVersion->setText(AboutVersionText(TESSAVIEW_VERSION_MAJOR, TESSAVIEW_VERSION_MINOR, TESSAVIEW_VERSION_PATCH));
     lblProductName->setText(Translate(QStringLiteral("Tessaview")));
     lblFileDescription->setText(

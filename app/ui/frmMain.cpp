@@ -11,6 +11,7 @@
 #include "jobs/MainFormState.h"
 #include "ui/GridView.h"
 #include "ui/MainFormLayout.h"
+#include "ui/FormTranslation.h"
 #include "ui/TaskEditor.h"
 #include "ui/frmMainMDI.h"
 
@@ -220,6 +221,9 @@ void frmMain::Form_Load()
     // The grids were set up with the shared state, and the settings read at
     // start (a job opened with /O is in the grid already); here they come
     // into the controls.
+    // The texts as designed are translated before data goes into the
+    // controls, so that no file name or number is looked up as a phrase.
+    TranslateForm(this);
     editor->FillLists();
     ShowSettingsInWindow(m_form);
     {
@@ -242,7 +246,6 @@ void frmMain::Form_Load()
     }
     FillMRUMenu(*m_mnuMRU, *m_form.mruFileOpen);
     // A dialog that is not part of this window yet is not offered.
-    menuItem(QStringLiteral("mnuLanguage"))->setEnabled(bool(commands.ShowLanguageDialog));
     menuItem(QStringLiteral("mnuFolioshiftOptions"))->setEnabled(bool(commands.ShowProgramOptions));
     menuItem(QStringLiteral("mnuScheduleConversionJob"))->setEnabled(bool(commands.ShowScheduler));
     UpdateMenuToolbar();

@@ -19,6 +19,7 @@ class FlexGridView;
 class MainFormState;
 class QAction;
 class QMenu;
+class QMenuBar;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -37,7 +38,6 @@ struct MainFormCommands
     // Reloads the editor from the task row just entered.
     std::function<void()> LoadTaskRowIntoEditor;
     // The dialogs of the File and Conversion menus.
-    std::function<void()> ShowLanguageDialog;
     std::function<void()> ShowProgramOptions;
     std::function<void()> ShowScheduler;
 };
@@ -61,6 +61,9 @@ public:
     TaskEditor* editor = nullptr;
     FlexGridView* fgToDo = nullptr;
     FlexGridView* fgLog = nullptr;
+    // The form's menus, held in a menu bar of the form's own that the frame
+    // shows in its place.
+    QMenuBar* menus = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuConversion = nullptr;
     QMenu* mnuMoveConversionTask = nullptr;

@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -103,7 +104,10 @@ void frmMain::buildMenus()
         fgToDo->setFocus();
     };
 
-    mnuFile = new QMenu(QStringLiteral("&File"), this);
+    menus = new QMenuBar(this);
+    menus->setObjectName(QStringLiteral("frmMainMenus"));
+    menus->hide();
+    mnuFile = menus->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     addMenuItem(mnuFile, "mnuNewConversionJob", "&New Conversion Job", QKeySequence(Qt::CTRL | Qt::Key_N),
                 [this] { ConversionJobNew(); });
@@ -115,14 +119,17 @@ void frmMain::buildMenus()
     addMenuItem(mnuFile, "mnuSaveLogAsConversionJob", "Save &Log as a Conversion Job", {},
                 [this] { SaveLogAsConversionJob(); });
     separator(mnuFile, "languageSeparatorTop");
-    addMenuItem(mnuFile, "mnuLanguage", "Lan&guage", {}, command(commands.ShowLanguageDialog));
+    addMenuItem(mnuFile, "mnuLanguage", "Lan&guage", {}, [] {
+        bool tellUser = true;
+        ShowLanguageDialog(tellUser);
+    });
     addMenuItem(mnuFile, "mnuFolioshiftOptions", "Options", {}, command(commands.ShowProgramOptions));
     separator(mnuFile, "languageSeparatorBottom");
     QAction* mruBottom = separator(mnuFile, "MRUSeparatorBottom");
     m_mnuMRU = std::make_unique<MRUMenu>(mnuFile, mruBottom, [this](int index) { mnuMRU_Click(index); });
     addMenuItem(mnuFile, "mnuExit", "E&xit", {}, [this] { m_frame.mnuExit_Click(); });
 
-    mnuConversion = new QMenu(QStringLiteral("C&onversion"), this);
+    mnuConversion = menus->addMenu(QStringLiteral("C&onversion"));
     mnuConversion->setObjectName(QStringLiteral("mnuConversion"));
     addMenuItem(mnuConversion, "mnuAddConversionJob", "&Add Conversion Job", {}, cmdAdd);
     addMenuItem(mnuConversion, "mnuRemoveConversionJob", "&Delete Conversion Job", {}, cmdRemove);
@@ -148,7 +155,7 @@ void frmMain::buildMenus()
     separator(mnuConversion, "mnuDash33")->setVisible(false);
     addMenuItem(mnuConversion, "mnuConversionOptions", "Conversion &Options", {}, {})->setVisible(false);
 
-    mnuHelp = new QMenu(QStringLiteral("&Help"), this);
+    mnuHelp = menus->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     addMenuItem(mnuHelp, "mnuLaunchHelpFile", "&Help File", QKeySequence(Qt::Key_F1),
                 [] { ShowHelpTopic(helpcontext::HelpFile, QString()); });

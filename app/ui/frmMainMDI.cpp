@@ -5,6 +5,7 @@
 #include "jobs/IniValues.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TextNumbers.h"
+#include "ui/FormTranslation.h"
 #include "ui/MainFormLayout.h"
 #include "ui/frmMain.h"
 
@@ -69,8 +70,6 @@ frmMainMDI::frmMainMDI(MainFormState& form)
     buildStatusBar();
 
     m_main = new frmMain(m_form, *this);
-    for (QMenu* menu : {m_main->mnuFile, m_main->mnuConversion, m_main->mnuHelp})
-        menuBar()->addMenu(menu);
     connect(m_main, &frmMain::runEnded, this, &frmMainMDI::closeAfterRun, Qt::QueuedConnection);
 }
 
@@ -119,6 +118,11 @@ void frmMainMDI::buildStatusBar()
 
 void frmMainMDI::MDIForm_Load()
 {
+    TranslateForm(this);
+    // The main form's menus take the frame's menu bar; they are translated
+    // with the main form.
+    for (QMenu* menu : {m_main->mnuFile, m_main->mnuConversion, m_main->mnuHelp})
+        menuBar()->addMenu(menu);
     m_mainWindow = m_mdi->addSubWindow(m_main, Qt::FramelessWindowHint);
     m_mainWindow->setObjectName(QStringLiteral("frmMainWindow"));
     m_mainWindow->setWindowTitle(m_main->windowTitle());

@@ -1,5 +1,7 @@
 #include "frmPleaseWait.h"
 
+#include "ui/FormTranslation.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -26,4 +28,5 @@ frmPleaseWait::frmPleaseWait()
         column->addWidget(label);
     }
     setAutoFillBackground(true);
+    TranslateForm(this);
 }

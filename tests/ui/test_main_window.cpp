@@ -544,6 +544,36 @@ private slots:
                  QStringLiteral("2"));
     }
 
+    // In German the window shows German texts, and its language file
+    // already holds every text the window shows: opening and closing the
+    // window adds nothing to it.
+    void opensInTheChosenLanguage()
+    {
+        // The first run copies the language files; this one is not the first.
+        withWindow({}, [](frmMainMDI&) {});
+        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), QStringLiteral("German"),
+                             settingsFile()));
+        const QString german = userData() + QStringLiteral("/Languages/German-'Tessaview'.txt");
+        const QByteArray before = testutil::readFile(german);
+        QVERIFY(!before.isEmpty());
+        const int status = withWindow({}, [&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            QCOMPARE(main.menuItem(QStringLiteral("mnuNewConversionJob"))->text(),
+                     QStringLiteral("&Neuer Konvertierungsauftrag"));
+            QCOMPARE(main.mnuFile->title(), QStringLiteral("&Datei"));
+            QCOMPARE(main.ts->tabText(1), QStringLiteral("Protokoll"));
+            QCOMPARE(button(main, "keyConvert")->text(), QStringLiteral("Konvertieren"));
+            QCOMPARE(main.fgToDo->model()->headerData(todocol::Pass, Qt::Horizontal).toString(),
+                     QStringLiteral("OK"));
+            QCOMPARE(main.editor->cbCommandLineThreadPriority->itemText(0), QStringLiteral("Leerlauf"));
+            QVERIFY(frame.close());
+        });
+        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), QStringLiteral("English"),
+                             settingsFile()));
+        QCOMPARE(status, 0);
+        QCOMPARE(testutil::readFile(german), before);
+    }
+
 private:
     static int frame_dpi() { return int(QGuiApplication::primaryScreen()->logicalDotsPerInch()); }
 };
