@@ -65,17 +65,29 @@ QPushButton* launchButton(const char* name)
     return button;
 }
 
-// A path combo with its buttons right-aligned after it, as one row of grid.
-void addPathRow(QGridLayout* grid, int row, QComboBox* path, QPushButton* launch, QPushButton* folder,
-                QPushButton* file)
+struct PathRow
 {
+    QComboBox* path;
+    QPushButton* launch;
+    QPushButton* folder;
+    QPushButton* file;
+};
+
+// A path combo with its open, folder and file buttons right-aligned after
+// it, as one row of the grid; the controls get the names given.
+PathRow addPathRow(QGridLayout* grid, int row, const char* path, const char* launch, const char* folder,
+                   const char* file)
+{
+    const PathRow r{pathCombo(path), launchButton(launch), pickerButton(folder, "    Folder..", QStyle::SP_DirIcon),
+                    pickerButton(file, "   File..", QStyle::SP_FileIcon)};
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
-    buttons->addWidget(launch);
-    buttons->addWidget(folder);
-    buttons->addWidget(file);
-    grid->addWidget(path, row, 0, 1, 3);
+    buttons->addWidget(r.launch);
+    buttons->addWidget(r.folder);
+    buttons->addWidget(r.file);
+    grid->addWidget(r.path, row, 0, 1, 3);
     grid->addLayout(buttons, row, 3);
+    return r;
 }
 
 QLabel* label(const QString& text, QWidget* buddy)
@@ -147,11 +159,12 @@ QWidget* TaskEditor::buildConversionPanel()
 
     frameSelectOriginal = named(new QGroupBox(QStringLiteral(" Select Input File(s)")), "frameSelectOriginal");
     auto* in = new QGridLayout(frameSelectOriginal);
-    cbOriginalFile = pathCombo("cbOriginalFile");
-    cmdLaunchOriginal = launchButton("cmdLaunchOriginal");
-    cmdSelectSourceFolder = pickerButton("cmdSelectSourceFolder", "    Folder..", QStyle::SP_DirIcon);
-    cmdSelectSourceFile = pickerButton("cmdSelectSourceFile", "   File..", QStyle::SP_FileIcon);
-    addPathRow(in, 0, cbOriginalFile, cmdLaunchOriginal, cmdSelectSourceFolder, cmdSelectSourceFile);
+    const PathRow input = addPathRow(in, 0, "cbOriginalFile", "cmdLaunchOriginal", "cmdSelectSourceFolder",
+                                     "cmdSelectSourceFile");
+    cbOriginalFile = input.path;
+    cmdLaunchOriginal = input.launch;
+    cmdSelectSourceFolder = input.folder;
+    cmdSelectSourceFile = input.file;
     cbFileTypeOriginal = listCombo("cbFileTypeOriginal");
     cbDoSubfolders = named(new QCheckBox(QStringLiteral("Do Subfolders")), "cbDoSubfolders");
     in->addWidget(label(QStringLiteral("Type:"), cbFileTypeOriginal), 1, 0);
@@ -166,11 +179,12 @@ QWidget* TaskEditor::buildConversionPanel()
     frameTargetFile = named(new QWidget, "frameTargetFile");
     outer->addWidget(frameTargetFile);
     auto* out = new QGridLayout(frameTargetFile);
-    cbTargetFile = pathCombo("cbTargetFile");
-    cmdLaunchTarget = launchButton("cmdLaunchTarget");
-    cmdSelectTargetFolder = pickerButton("cmdSelectTargetFolder", "    Folder..", QStyle::SP_DirIcon);
-    cmdSelectTargetFile = pickerButton("cmdSelectTargetFile", "   File..", QStyle::SP_FileIcon);
-    addPathRow(out, 0, cbTargetFile, cmdLaunchTarget, cmdSelectTargetFolder, cmdSelectTargetFile);
+    const PathRow output = addPathRow(out, 0, "cbTargetFile", "cmdLaunchTarget", "cmdSelectTargetFolder",
+                                      "cmdSelectTargetFile");
+    cbTargetFile = output.path;
+    cmdLaunchTarget = output.launch;
+    cmdSelectTargetFolder = output.folder;
+    cmdSelectTargetFile = output.file;
     cbFileTypeTarget = listCombo("cbFileTypeTarget");
     cbSaveToOriginalFolder = named(new QCheckBox(QStringLiteral("Save to Input folder")), "cbSaveToOriginalFolder");
     cmdAdvancedOptions = named(new QPushButton(QStringLiteral("  Options")), "cmdAdvancedOptions");
@@ -198,13 +212,12 @@ QWidget* TaskEditor::buildSpecialPanel()
     frameSelectFilesForSpecialProcessing =
         named(new QGroupBox(QStringLiteral(" Select Input File(s)")), "frameSelectFilesForSpecialProcessing");
     auto* in = new QGridLayout(frameSelectFilesForSpecialProcessing);
-    cbOriginalFileSpecialized = pathCombo("cbOriginalFileSpecialized");
-    cmdLaunchOriginalSpecialized = launchButton("cmdLaunchOriginalSpecialized");
-    cmdSelectSourceFolderSpecialized =
-        pickerButton("cmdSelectSourceFolderSpecialized", "    Folder..", QStyle::SP_DirIcon);
-    cmdSelectSourceFileSpecialized = pickerButton("cmdSelectSourceFileSpecialized", "   File..", QStyle::SP_FileIcon);
-    addPathRow(in, 0, cbOriginalFileSpecialized, cmdLaunchOriginalSpecialized, cmdSelectSourceFolderSpecialized,
-               cmdSelectSourceFileSpecialized);
+    const PathRow input = addPathRow(in, 0, "cbOriginalFileSpecialized", "cmdLaunchOriginalSpecialized",
+                                     "cmdSelectSourceFolderSpecialized", "cmdSelectSourceFileSpecialized");
+    cbOriginalFileSpecialized = input.path;
+    cmdLaunchOriginalSpecialized = input.launch;
+    cmdSelectSourceFolderSpecialized = input.folder;
+    cmdSelectSourceFileSpecialized = input.file;
     cbFileTypeOriginalSpecialized = listCombo("cbFileTypeOriginalSpecialized");
     cbDoSubfoldersSpecialized = named(new QCheckBox(QStringLiteral("Do Subfolders")), "cbDoSubfoldersSpecialized");
     in->addWidget(label(QStringLiteral("Type:"), cbFileTypeOriginalSpecialized), 1, 0);
@@ -216,13 +229,12 @@ QWidget* TaskEditor::buildSpecialPanel()
     frameTargetFileSpecialized =
         named(new QGroupBox(QStringLiteral(" Select Target File(s)")), "frameTargetFileSpecialized");
     auto* out = new QGridLayout(frameTargetFileSpecialized);
-    cbTargetFileSpecialized = pathCombo("cbTargetFileSpecialized");
-    cmdLaunchTargetSpecialized = launchButton("cmdLaunchTargetSpecialized");
-    cmdSelectTargetFolderSpecialized =
-        pickerButton("cmdSelectTargetFolderSpecialized", "    Folder..", QStyle::SP_DirIcon);
-    cmdSelectTargetFileSpecialized = pickerButton("cmdSelectTargetFileSpecialized", "   File..", QStyle::SP_FileIcon);
-    addPathRow(out, 0, cbTargetFileSpecialized, cmdLaunchTargetSpecialized, cmdSelectTargetFolderSpecialized,
-               cmdSelectTargetFileSpecialized);
+    const PathRow output = addPathRow(out, 0, "cbTargetFileSpecialized", "cmdLaunchTargetSpecialized",
+                                      "cmdSelectTargetFolderSpecialized", "cmdSelectTargetFileSpecialized");
+    cbTargetFileSpecialized = output.path;
+    cmdLaunchTargetSpecialized = output.launch;
+    cmdSelectTargetFolderSpecialized = output.folder;
+    cmdSelectTargetFileSpecialized = output.file;
     cbSaveToOriginalFolderSpecialized =
         named(new QCheckBox(QStringLiteral("Save to Input folder")), "cbSaveToOriginalFolderSpecialized");
     out->addWidget(cbSaveToOriginalFolderSpecialized, 1, 0, 1, 3, Qt::AlignLeft);
