@@ -4,7 +4,7 @@
 #include "core/Globals.h"
 #include "core/SuppressControlEvents.h"
 #include "core/Translator.h"
-#include "engine/ConversionItem.h"
+#include "engine/WordRoute.h"
 #include "engine/JobLoop.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormSettings.h"
@@ -263,8 +263,7 @@ bool frmMain::Form_Unload()
 void frmMain::releaseWordControl()
 {
     // The office the Word-conversion control keeps between conversions goes.
-    if (m_engine.routes)
-        m_engine.routes->ReleaseWordInstance();
+    ReleaseWordInstance(m_engine);
 }
 
 bool frmMain::bPauseEnabled() const
