@@ -161,7 +161,10 @@ ScheduledRunResult RunScheduledJob(JobEngine& engine, const QString& strTimerFil
         return ScheduledRunResult::Stopped;
 
     ConversionJobRewind(engine);
-    ConversionJobBegin(engine);
+    if (window.ConversionJobBegin)
+        window.ConversionJobBegin();
+    else
+        ConversionJobBegin(engine);
     // The note again, unless the run's own failure is in its place.
     if (!recovery.isEmpty() && engine.lRunErr == 0 && engine.sRunAbortError.isEmpty())
         form.SetStatusPanelText(statuspanel::Status, recoveryNote(recovery));
@@ -177,7 +180,9 @@ void ConnectScheduler(SchedulerModel& frmSched, JobEngine& engine, const Schedul
         if (window.SetFrameCaption)
             window.SetFrameCaption(kProductName);
     };
-    frmSched.hooks.bJobBusy = [&engine] { return engine.form.bRunning || engine.bJobLoopActive; };
+    frmSched.hooks.bJobBusy = [&engine] {
+        return engine.form.bRunning || engine.form.bLoadingJobFile || engine.bJobLoopActive;
+    };
     frmSched.hooks.RunTheJobEvent = [&engine, &frmSched, window](const QString& strTimerFile) {
         RunScheduledJob(engine, strTimerFile, window, [&frmSched] { return frmSched.Timer1Enabled(); });
     };

@@ -25,6 +25,9 @@ struct SchedulerWindow
     // the recently-used files, the caption). Empty: ConversionJobOpen of
     // engine/JobLoop.h.
     std::function<JobLoadResult(QString& sPath)> ConversionJobOpen;
+    // The window's Convert command (it keeps the window from closing under
+    // the run). Empty: ConversionJobBegin of engine/JobLoop.h.
+    std::function<void()> ConversionJobBegin;
 };
 
 // The caption while a schedule runs: "1 days : 3 minutes : 0 seconds before

@@ -4,7 +4,6 @@
 #include "core/Translator.h"
 #include "jobs/MainFormState.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -441,18 +440,4 @@ void ShowScheduler(frmScheduler& frmSched, MainFormState& form, const SchedulerW
     frmSched.model().SetUpScheduler(G_IniFilePath);
     frmSched.exec();
     SchedulerFormClosed(frmSched.model(), form, window);
-}
-
-QAction* CreateScheduleConversionJobAction(QObject* parent, const std::function<void()>& showScheduler)
-{
-    // English, as the menus are designed; the main form's translation
-    // translates it with the rest of its menu.
-    auto* action = new QAction(QStringLiteral("Schedule a Conversion Job"), parent);
-    action->setObjectName(QStringLiteral("mnuScheduleConversionJob"));
-    action->setShortcut(QKeySequence(Qt::Key_F8));
-    QObject::connect(action, &QAction::triggered, action, [showScheduler] {
-        if (showScheduler)
-            showScheduler();
-    });
-    return action;
 }

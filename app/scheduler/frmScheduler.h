@@ -15,7 +15,6 @@
 #include <functional>
 
 class QAbstractButton;
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -103,7 +102,3 @@ private:
 // the form shown modally, then the command state and, with no schedule
 // running, the product name back in the caption.
 void ShowScheduler(frmScheduler& frmSched, MainFormState& form, const SchedulerWindow& window);
-
-// The menu item "Schedule a Conversion Job" (F8), named
-// mnuScheduleConversionJob, that runs `showScheduler`.
-QAction* CreateScheduleConversionJobAction(QObject* parent, const std::function<void()>& showScheduler);

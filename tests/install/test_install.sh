@@ -6,6 +6,7 @@
 set -euo pipefail
 cmake_command=$1
 build=$2
+gui=${3:-OFF}
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -17,6 +18,23 @@ qvim=$tmp/inst/bin/qvim
 [ -f "$tmp/inst/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
 control=$(find "$tmp/inst" -name libquaystone.so)
 [ -n "$control" ] || fail "libquaystone.so was not installed"
+
+# A program with windows can be started from the desktop's menu: its entry
+# starts qvim without arguments and names an icon the theme holds.
+if [ "$gui" = ON ]; then
+  entry=$tmp/inst/share/applications/tessaview.desktop
+  [ -f "$entry" ] || fail "no desktop entry in share/applications"
+  grep -qx 'Exec=qvim' "$entry" || fail "the desktop entry does not start qvim"
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -f "$tmp/inst/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
+  for size in 48 128 256; do
+    png=$tmp/inst/share/icons/hicolor/${size}x${size}/apps/$icon.png
+    [ "$(identify -format '%wx%h' "$png")" = "${size}x${size}" ] || fail "the ${size}x${size} icon is missing or wrong"
+  done
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$entry" || fail "the desktop entry is not valid"
+  fi
+fi
 
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/run" "$tmp/nothing"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run

@@ -8,7 +8,6 @@
 #include "jobs/MainFormState.h"
 #include "scheduler/frmScheduler.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -217,18 +216,6 @@ private slots:
         QVERIFY(!h.form.isVisible());
         QCOMPARE(updates, 1);
         QCOMPARE(captions, QStringList{kProductName});
-    }
-
-    void theMenuItemOpensTheScheduler()
-    {
-        QObject owner;
-        int opened = 0;
-        QAction* item = CreateScheduleConversionJobAction(&owner, [&opened] { ++opened; });
-        QCOMPARE(item->objectName(), QStringLiteral("mnuScheduleConversionJob"));
-        QCOMPARE(item->text(), QStringLiteral("Schedule a Conversion Job"));
-        QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F8));
-        item->trigger();
-        QCOMPARE(opened, 1);
     }
 };
 
