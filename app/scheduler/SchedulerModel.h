@@ -137,6 +137,9 @@ public:
     // failed.
     void ReadIniFileScheduler();
     QStringList SaveIniFileScheduler();
+    // The job-file picker (through the current FileChooser), then
+    // JobFilePicked with its answer.
+    void cmdSelectScheduledJobFile_Click();
     // After the job-file picker: an empty path (cancelled) or a missing
     // file is refused with a message; an existing one goes into the combo
     // and the list.

@@ -2,6 +2,7 @@
 
 #include "base/MessageSink.h"
 #include "core/DateRoutines.h"
+#include "core/FilePickers.h"
 #include "core/FileTimes.h"
 #include "core/Globals.h"
 #include "core/Translator.h"
@@ -203,6 +204,13 @@ QStringList SchedulerModel::SaveIniFileScheduler()
         }
     }
     return failed;
+}
+
+void SchedulerModel::cmdSelectScheduledJobFile_Click()
+{
+    int index = 1;
+    JobFilePicked(ShowFileDialog(FileDialogMode::Open, Translate(QStringLiteral("Select .KRJ Job File")),
+                                 QStringLiteral("KRJ Job File (*.krj)|*.krj"), index));
 }
 
 void SchedulerModel::JobFilePicked(const QString& path)

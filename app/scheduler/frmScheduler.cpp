@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,12 +74,6 @@ frmScheduler::frmScheduler(SchedulerModel::Environment environment, QWidget* par
     connectEdits();
     m_model.hooks.FieldsChanged = [this] { ShowFields(); };
     m_model.hooks.FocusInputError = [this](int code) { FocusInputError(code); };
-    ShowJobFileDialog = [this] {
-        // Both cases: names are case-sensitive here and job files often end
-        // in ".KRJ".
-        return QFileDialog::getOpenFileName(this, Translate(QStringLiteral("Select .KRJ Job File")), QString(),
-                                            Translate(QStringLiteral("KRJ Job File")) + QStringLiteral(" (*.krj *.KRJ)"));
-    };
     ShowFields();
 }
 
@@ -318,8 +311,8 @@ void frmScheduler::connectEdits()
     connect(cmdStartTimer, &QPushButton::clicked, this, [this] { m_model.cmdStartTimer_Click(); });
     connect(cmdEndTimer, &QPushButton::clicked, this, [this] { cmdEndTimer_Click(); });
     connect(cmdDone, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdSelectScheduledJobFile, &QPushButton::clicked, this, [this] { cmdSelectScheduledJobFile_Click(); });
-    connect(picScheduledJobFile, &QToolButton::clicked, this, [this] { cmdSelectScheduledJobFile_Click(); });
+    connect(cmdSelectScheduledJobFile, &QPushButton::clicked, this, [this] { m_model.cmdSelectScheduledJobFile_Click(); });
+    connect(picScheduledJobFile, &QToolButton::clicked, this, [this] { m_model.cmdSelectScheduledJobFile_Click(); });
 }
 
 void frmScheduler::ShowFields()
@@ -422,11 +415,6 @@ void frmScheduler::FocusInputError(int code)
     case InvalidMonths: focus(txtNumMonths); break;
     default: break;
     }
-}
-
-void frmScheduler::cmdSelectScheduledJobFile_Click()
-{
-    m_model.JobFilePicked(ShowJobFileDialog ? ShowJobFileDialog() : QString());
 }
 
 void frmScheduler::cmdEndTimer_Click()

@@ -38,10 +38,6 @@ public:
 
     SchedulerModel& model() { return m_model; }
 
-    // The job-file picker's dialog; replaceable (tests). Gives the chosen
-    // path, or "" when cancelled.
-    std::function<QString()> ShowJobFileDialog;
-
     // Controls, by the program's names.
     QComboBox* cbScheduledJobFile = nullptr;
     QToolButton* picScheduledJobFile = nullptr;
@@ -91,7 +87,6 @@ private:
     // The fields and the running state into the controls.
     void ShowFields();
     void FocusInputError(int code);
-    void cmdSelectScheduledJobFile_Click();
     void cmdEndTimer_Click();
 
     SchedulerModel m_model;

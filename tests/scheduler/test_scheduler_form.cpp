@@ -1,6 +1,7 @@
 // The scheduler form over its model: the controls show the fields and
 // write edits back, Begin and End lock and free the set-up, the picker,
 // the focus after a refused start, the keys, and the schedule command.
+#include "../ui/WindowTestDoubles.h"
 #include "SchedulerTestSupport.h"
 #include "TestUtil.h"
 
@@ -135,15 +136,21 @@ private slots:
     {
         FormHarness h;
         frmScheduler& f = h.form;
-        QString answer = h.jobFile;
-        f.ShowJobFileDialog = [&answer] { return answer; };
+        ScriptedChooser chooser;
+        SetFileChooser(&chooser);
+        chooser.paths = QStringList{h.jobFile, QString()};
         f.cmdSelectScheduledJobFile->click();
         QCOMPARE(f.cbScheduledJobFile->currentText(), h.jobFile);
         QCOMPARE(f.cbScheduledJobFile->itemText(0), h.jobFile);
-        answer.clear();
+        // Cancelled: the box keeps the first pick.
         f.picScheduledJobFile->click();
+        SetFileChooser(nullptr);
         QCOMPARE(f.cbScheduledJobFile->currentText(), h.jobFile);
         QCOMPARE(h.sink.texts, QStringList{"Please select a job file"});
+        QCOMPARE(chooser.requests.size(), 2);
+        QCOMPARE(chooser.requests[0].mode, FileDialogMode::Open);
+        QCOMPARE(chooser.requests[0].title, QStringLiteral("Select .KRJ Job File"));
+        QCOMPARE(chooser.requests[0].filter, QStringLiteral("KRJ Job File (*.krj)|*.krj"));
     }
 
     void aRefusedStartMovesTheFocusToTheFault()
