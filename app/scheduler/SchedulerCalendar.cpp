@@ -55,8 +55,17 @@ WallTime FirstExistingWallTime(const WallTime& wall, const QTimeZone& zone)
 QDateTime InstantOf(const WallTime& wall, const QTimeZone& zone)
 {
     const QDateTime local(wall.date(), wall.time(), zone);
-    if (local.isValid())
-        return local.toUTC();
+    if (local.isValid()) {
+        // A time the clocks show twice: its first instant. Clocks go back
+        // by at most two hours anywhere.
+        const QDateTime found = local.toUTC();
+        for (const qint64 back : {7200, 5400, 3600, 2700, 1800}) {
+            const QDateTime earlier = found.addSecs(-back);
+            if (WallTimeOf(earlier, zone) == wall)
+                return earlier;
+        }
+        return found;
+    }
     // Not shown by the zone's clocks: read it at the offset before the gap.
     const QDateTime before = QDateTime(wall.date(), wall.time(), QTimeZone::utc()).addSecs(-86400);
     return wall.addSecs(-zone.offsetFromUtc(before)).toUTC();

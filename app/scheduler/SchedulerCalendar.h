@@ -4,7 +4,7 @@
 // schedules count real seconds between instants.
 //
 // A wall time is a local date and time of day without a zone. It is held in
-// a QDateTime of spec UTC only so that adding days, months or seconds is
+// a QDateTime set to UTC only so that adding days, months or seconds is
 // plain calendar arithmetic that never meets a daylight-saving change.
 #include <QDate>
 #include <QDateTime>
@@ -25,8 +25,8 @@ WallTime WallTimeOf(const QDateTime& instant, const QTimeZone& zone);
 // daylight-saving change skips, the first minute after the gap.
 WallTime FirstExistingWallTime(const WallTime& wall, const QTimeZone& zone);
 
-// The instant at which the zone's clocks show the wall time (an existing
-// one; a repeated time gives one of its two instants).
+// The instant at which the zone's clocks show the wall time; the first of
+// the two for a time they show twice.
 QDateTime InstantOf(const WallTime& wall, const QTimeZone& zone);
 
 // Whole minute boundaries from `from` to `to`: 0 within the same minute,

@@ -77,7 +77,7 @@ struct SchedulerHooks
 class SchedulerModel
 {
 public:
-    // The current instant (any time spec); read to the whole second.
+    // The current instant (in any zone); read to the whole second.
     using Clock = std::function<QDateTime()>;
 
     struct Environment

@@ -44,9 +44,7 @@ inline WallTime wall(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 // first instant).
 inline QDateTime instant(const WallTime& w)
 {
-    const QDateTime later = InstantOf(w, testZone());
-    const QDateTime earlier = later.addSecs(-3600);
-    return WallTimeOf(earlier, testZone()) == w ? earlier : later;
+    return InstantOf(w, testZone());
 }
 
 struct TimeLeft

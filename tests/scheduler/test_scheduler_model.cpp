@@ -363,6 +363,17 @@ private slots:
         QCOMPARE(h.runs.size(), runs);
     }
 
+    void theTimeLeftToARepeatedTimeCountsToItsFirstOccurrence()
+    {
+        // 02:30 on 2024-10-27 comes twice; at the first 02:00 it is half an
+        // hour away.
+        SchedulerHarness h;
+        h.begin(wall(2024, 10, 26, 12, 0), {kCalendar, "cbHours=2", "cbMinutes=30", "cbAmPm=AM"});
+        h.tickAt({wall(2024, 10, 27, 2, 0)});
+        const QList<TimeLeft> halfAnHour{TimeLeft{0, 0, 30, 0}};
+        QCOMPARE(h.shown, halfAnHour);
+    }
+
     void ticksDuringARunOrALoadOnlyShowTheTime()
     {
         SchedulerHarness h;
