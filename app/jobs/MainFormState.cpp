@@ -1,5 +1,6 @@
 #include "MainFormState.h"
 
+#include "base/StopSignals.h"
 #include "core/Globals.h"
 #include "jobs/GridSetup.h"
 
@@ -26,6 +27,9 @@ void MainFormState::DoEvents()
         hooks.DoEvents();
     else if (QCoreApplication::instance())
         QCoreApplication::processEvents();
+    // A stop signal pauses the run as the Pause command does.
+    if (StopSignalNumber() != 0)
+        bRunning = false;
 }
 
 void MainFormState::SetStatusPanelText(int panel, const QString& text)

@@ -1,5 +1,6 @@
 #include "startup/CommandLineRun.h"
 
+#include "base/StopSignals.h"
 #include "core/FileTimes.h"
 #include "core/Globals.h"
 #include "core/LogFile.h"
@@ -104,12 +105,18 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
     }
     form.bRunning = false;
     const double seconds = double(engine.tickCount() - form.lTotalTimeStart) / 1000.0;
+    // A run a signal stopped did not do all it was asked.
+    const int stopSignal = StopSignalNumber();
+    failed = failed || stopSignal != 0;
 
     const FlexGrid& grid = form.fgLog;
     for (int r = 1; r <= grid.Rows() - 2; ++r)
         log.write(Translate(QStringLiteral("Job # ")) + grid.TextMatrix(r, todocol::Number) + QStringLiteral("  ")
                   + grid.TextMatrix(r, todocol::Status) + QStringLiteral(" - ")
                   + grid.TextMatrix(r, todocol::Input));
+    if (stopSignal != 0)
+        log.write(Translate(QStringLiteral("The run was stopped by a signal before the job was complete:")) + u' '
+                  + QLatin1String(StopSignalName(stopSignal)));
     if (!failed)
         log.write(Translate(QStringLiteral("Conversion Successful")));
     log.write(Translate(QStringLiteral("Time to complete job: ")) + FormatSeconds(seconds));

@@ -12,6 +12,11 @@
 #include "jobs/MainFormSettings.h"
 #include "jobs/MainFormState.h"
 
+#include "base/StopSignals.h"
+#include "office/OfficeProfiles.h"
+
+#include <QCoreApplication>
+
 #include <cstdio>
 
 void ShowMainWindow(MainFormState& form, const StartupHooks& hooks)
@@ -44,8 +49,35 @@ int ExitStatusForRunCode(int code, const StartupHooks& hooks)
     }
 }
 
+namespace {
+
+// SIGTERM, SIGINT and SIGHUP stop a run as Pause does (the run tests for
+// it where it yields) and end an event loop; the run's engine then quits
+// its office and removes its profile, and the process ends with 128 + the
+// signal's number.
+void WatchStopSignals()
+{
+    InstallStopSignals();
+    static StopAction endEventLoop([](int signal) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, [signal] { QCoreApplication::exit(StopExitStatus(signal)); },
+                                      Qt::QueuedConnection);
+    });
+}
+
+int StatusUnlessStopped(int status)
+{
+    const int signal = StopSignalNumber();
+    return signal != 0 ? StopExitStatus(signal) : status;
+}
+
+} // namespace
+
 int Main(const QStringList& arguments, const StartupHooks& hooks)
 {
+    WatchStopSignals();
+    // Offices of earlier runs that were killed left their profiles behind.
+    SweepStaleOfficeProfiles();
     if (IsAutomationStart(arguments)) {
         std::fputs("qvim: automation is not available in this program yet\n", stderr);
         return kExitAutomationUnavailable;
@@ -64,5 +96,5 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     G_bCommandLineMode = !arguments.isEmpty();
     MainFormState form;
     ReloadMainFormSettings(form, hooks);
-    return ExitStatusForRunCode(RunCommandLine(form, arguments, hooks), hooks);
+    return StatusUnlessStopped(ExitStatusForRunCode(RunCommandLine(form, arguments, hooks), hooks));
 }

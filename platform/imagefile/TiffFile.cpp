@@ -144,6 +144,10 @@ struct TiffPageWriter::State {
     int pages = 0;
     QString lastError;
 
+    // Every way a writer ends, a failed page or an empty commit included,
+    // closes the handle before the temporary file goes.
+    ~State() { close(); }
+
     void close()
     {
         if (tif) {
@@ -155,11 +159,7 @@ struct TiffPageWriter::State {
 
 TiffPageWriter::TiffPageWriter() = default;
 
-TiffPageWriter::~TiffPageWriter()
-{
-    if (d)
-        d->close(); // the temporary file goes with d->file
-}
+TiffPageWriter::~TiffPageWriter() = default;
 
 bool TiffPageWriter::open(const QString& path, int compression, QString* error, bool bigTiff)
 {

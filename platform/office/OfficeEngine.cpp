@@ -1,5 +1,6 @@
 #include "office/OfficeEngine.h"
 
+#include "base/StopSignals.h"
 #include "office/OfficeFilters.h"
 #include "office/OfficeInteraction.h"
 #include "office/OfficeLoader.h"
@@ -168,6 +169,9 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                 how = QStringLiteral(" (ended by signal %1)").arg(WTERMSIG(exitStatus));
             else if (exitStatus >= 0 && WIFEXITED(exitStatus))
                 how = QStringLiteral(" (exit code %1)").arg(WEXITSTATUS(exitStatus));
+            if (const int signal = StopSignalNumber())
+                return {OfficeFailure::OfficeDied,
+                        QStringLiteral("The run was stopped (%1) while %2.").arg(QLatin1String(StopSignalName(signal)), what)};
             return {OfficeFailure::OfficeDied,
                     QStringLiteral("The office process ended while %1%2.").arg(what, how)};
         }

@@ -1,7 +1,8 @@
 #include "office/OfficeProcess.h"
 
+#include "office/OfficeProfiles.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QStringList>
 #include <QDir>
 #include <QFile>
@@ -65,13 +66,13 @@ bool OfficeProcess::ensureProfileFolder(QString& error)
 {
     if (!m_profileDir.isEmpty() && QDir(m_profileDir).exists())
         return true;
-    QByteArray tmpl = QDir(QDir::tempPath()).filePath(QStringLiteral("tessaview-office-XXXXXX")).toLocal8Bit();
+    QByteArray tmpl = QFile::encodeName(OfficeProfilePattern());
     if (!::mkdtemp(tmpl.data())) {
         error = QStringLiteral("Cannot create a profile folder for the office: %1")
                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    m_profileDir = QString::fromLocal8Bit(tmpl);
+    m_profileDir = QFile::decodeName(tmpl);
     QDir(m_profileDir).mkpath(QStringLiteral("user"));
     QFile settings(QDir(m_profileDir).filePath(QStringLiteral("user/registrymodifications.xcu")));
     if (!settings.open(QIODevice::WriteOnly) || settings.write(kProfileSettings) < 0) {
@@ -179,30 +180,9 @@ bool OfficeProcess::reapLocked(bool block)
 
 void OfficeProcess::removeLeftSockets() const
 {
-    // An office that was killed leaves its pipe sockets behind: the one we
-    // named, and the one it names after its profile folder (hex digits of
-    // the MD5 of the profile's URL in UTF-16, bytes not padded). Both names
+    // An office that was killed leaves its pipe sockets behind. Both names
     // are unique to this process, and only sockets of our own user go.
-    const char* dir = ::access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp";
-    const QString prefix = QStringLiteral("%1/OSL_PIPE_%2_").arg(QLatin1String(dir)).arg(::geteuid());
-    QStringList names;
-    if (!m_pipeName.isEmpty())
-        names << prefix + m_pipeName;
-    if (!m_profileUrl.isEmpty()) {
-        const QByteArray digest = QCryptographicHash::hash(
-            QByteArray(reinterpret_cast<const char*>(m_profileUrl.utf16()), m_profileUrl.size() * 2),
-            QCryptographicHash::Md5);
-        QString hex;
-        for (char byte : digest)
-            hex += QString::number(static_cast<unsigned char>(byte), 16);
-        names << prefix + QStringLiteral("SingleOfficeIPC_") + hex;
-    }
-    for (const QString& name : names) {
-        const QByteArray path = QFile::encodeName(name);
-        struct stat st {};
-        if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::geteuid())
-            ::unlink(path.constData());
-    }
+    RemoveOwnSockets(OfficePipeSockets(m_pipeName, m_profileUrl));
 }
 
 bool OfficeProcess::isRunning()

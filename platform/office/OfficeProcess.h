@@ -2,10 +2,16 @@
 // One office process that we started ourselves: its pid, a private profile
 // folder and a unique pipe name. The process is only ever signalled by its
 // pid (and its own process group), never looked up by name.
+#include "base/StopSignals.h"
+
 #include <QString>
 
 #include <mutex>
 #include <sys/types.h>
+
+// How long a stop request (base/StopSignals.h) lets the office finish the
+// call in flight before the process is killed.
+constexpr int kOfficeStopGraceMs = 2000;
 
 class OfficeProcess
 {
@@ -55,4 +61,6 @@ private:
     QString m_profileDir;
     QString m_profileUrl;
     QString m_pipeName;
+    // Declared last: it goes first, while the rest is still there for it.
+    StopAction m_cutOff{[this](int) { kill(); }, kOfficeStopGraceMs};
 };

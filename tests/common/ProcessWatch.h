@@ -4,6 +4,7 @@
 #include "TestUtil.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -51,11 +52,23 @@ inline QList<qint64> runningChildren(qint64 parent, const QByteArray& name)
     return found;
 }
 
+inline QString programOf(qint64 pid)
+{
+    return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+}
+
 // Every process below `root` seen while it runs, with its start time.
+// Copies of the root's own program are not counted: a fork that has not
+// started its program yet is counted once it has, and the leak checker of
+// a sanitizer build runs as such a copy while the program ends.
 class Descendants
 {
 public:
-    explicit Descendants(qint64 root) { m_parents.insert(root); }
+    explicit Descendants(qint64 root)
+        : m_rootProgram(programOf(root))
+    {
+        m_parents.insert(root);
+    }
 
     void scan()
     {
@@ -65,6 +78,8 @@ public:
             const qint64 pid = id.toLongLong(&number);
             ProcessEntry entry;
             if (!number || m_seen.contains(pid) || !readProcess(pid, entry) || !m_parents.contains(entry.parent))
+                continue;
+            if (!m_rootProgram.isEmpty() && programOf(pid) == m_rootProgram)
                 continue;
             m_seen.insert(pid, entry.started);
             m_parents.insert(pid);
@@ -86,6 +101,7 @@ public:
     }
 
 private:
+    QString m_rootProgram;
     QSet<qint64> m_parents;
     QHash<qint64, QByteArray> m_seen;
 };

@@ -292,7 +292,7 @@ private slots:
         QFETCH(int, resumeAt);
         BlockRig rig({"@/in/1.pdf", "@/in/2.pdf", "@/in/3.pdf", "@/in/4.pdf", "@/in/5.pdf"});
         auto& [tree, h, items] = rig;
-        items.behaviours["3.pdf"] = [&](clsConversionOptions&) {
+        items.behaviours["3.pdf"] = [&h = h, cutShort](clsConversionOptions&) {
             h.form.bRunning = false;
             h.engine.bItemInterrupted = cutShort;
             return 0;
