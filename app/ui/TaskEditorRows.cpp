@@ -327,7 +327,7 @@ void TaskEditor::UpdateGUI_SpecializedToDOItemViaCellContents(FlexGrid& grid)
 
     const QString flags = grid.TextMatrix(r, todocol::Flags);
     QString process = grid.TextMatrix(r, todocol::Do);
-    process.remove(u'S', Qt::CaseInsensitive);
+    process.remove(QChar(u'S'), Qt::CaseInsensitive);
     int p = 0;
     TextToWholeNumber(process, p);
     // A launch row's column 1 holds its settings, whose letters are no flags.

@@ -14,6 +14,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "TestUtil.h"
+#include "MainWindowRun.h"
 #include "WindowTestDoubles.h"
 
 #include <QAction>
@@ -95,22 +96,7 @@ class TestMainWindow : public QObject
     // `body` on its window instead of serving it; the window goes after.
     int withWindow(const QStringList& arguments, const std::function<void(frmMainMDI&)>& body)
     {
-        StartupHooks hooks = MainWindowStartupHooks();
-        bool shown = false;
-        hooks.RunWindowLoop = [&] {
-            frmMainMDI* frame = CurrentMainWindow();
-            if (!frame)
-                return 1;
-            shown = true;
-            // The window's own dialogs would wait for a person.
-            SetMessageSink(&m_sink);
-            SetFileChooser(&m_chooser);
-            body(*frame);
-            DestroyMainWindow();
-            return 0;
-        };
-        const int status = Main(arguments, hooks);
-        return shown ? status : -1;
+        return RunWithMainWindow(arguments, m_sink, m_chooser, body);
     }
 
     // A job file of the given lines in the user's folder.
