@@ -322,12 +322,12 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
     }
     // A cancelled dialog, or a file that is not there, changes nothing.
     if (sPath.isEmpty())
-        return;
+        return JobLoadResult::NotFound;
     if (!QFileInfo(ExpandPathMacros(sPath)).isFile()) {
         ShowMessage(Translate(QStringLiteral("File does not exist:")) + QStringLiteral("\r\n\r\n")
                         + ExpandPathMacros(sPath),
                     Translate(QStringLiteral("Error")), MessageButtons::Ok, MessageIcon::Information);
-        return;
+        return JobLoadResult::NotFound;
     }
     ++m_runDepth;
     const JobLoadResult loaded = ::ConversionJobOpen(m_engine, sPath);
