@@ -27,17 +27,9 @@
 
 namespace {
 
-const QString kFindMarker = QStringLiteral("Find{{");
-const QString kSplitMarker = QStringLiteral("}}Replace{{");
-const QString kReplaceMarker = QStringLiteral("Replace{{");
-const QString kCloseMarker = QStringLiteral("}}");
-// Flag letters count only within the first nine characters of column 1.
-constexpr int kFlagWindow = 9;
-
 bool hasFlag(const QString& cell, QChar letter)
 {
-    const qsizetype at = cell.indexOf(letter);
-    return at >= 0 && at < kFlagWindow;
+    return HasFlagLetter(cell, letter);
 }
 
 // Selects the first entry whose item data is the number in the text; no
@@ -248,7 +240,7 @@ void TaskEditor::UpdateGridFromGUI_SpecializedItem(FlexGrid& grid, const clsConv
         input = cbOriginalFileSpecialized->currentText().trimmed();
         type = SelectedItemData(cbFileTypeOriginalSpecialized);
         output = cbTargetFileSpecialized->currentText().trimmed();
-        const std::pair<bool, QChar> letters[] = {
+        flags = JoinFlagLetters({
             {cbDoSubfoldersSpecialized->isChecked(), u'R'},
             {cbSaveToOriginalFolderSpecialized->isChecked(), u'G'},
             {m_form.bRXHDCaseSensitive, u'D'},
@@ -258,13 +250,9 @@ void TaskEditor::UpdateGridFromGUI_SpecializedItem(FlexGrid& grid, const clsConv
             {m_form.bRXHDEndOfLine, u'L'},
             {m_form.bRXHDMultiLine, u'Z'},
             {m_form.bRXHDGenerateReportWhenDone, u'J'},
-        };
-        for (const auto& [set, letter] : letters)
-            if (set)
-                flags += letter;
+        });
         if (process == specialprocess::SearchAndReplace)
-            flags += QString(10, u' ') + kFindMarker + cbFindString->currentText() + kCloseMarker + kReplaceMarker
-                     + cbReplacementString->currentText() + kCloseMarker;
+            flags = FindReplaceCellText(flags, cbFindString->currentText(), cbReplacementString->currentText());
         typeName = GetFileTypeExtension(type, false, extensiontable::TXInput);
     }
 
@@ -345,17 +333,12 @@ void TaskEditor::UpdateGUI_SpecializedToDOItemViaCellContents(FlexGrid& grid)
     ShowControlsInContainer(frameTargetFileSpecialized, !inputFolder);
     cbSaveToOriginalFolderSpecialized->show();
 
-    const qsizetype find = flags.indexOf(kFindMarker);
-    if (find >= kFlagWindow) {
-        const qsizetype findStart = find + kFindMarker.size();
-        const qsizetype split = flags.indexOf(kSplitMarker, findStart);
-        cbFindString->setEditText(split < 0 ? flags.mid(findStart) : flags.mid(findStart, split - findStart));
-        const qsizetype replace = split < 0 ? -1 : flags.indexOf(kReplaceMarker, split);
-        if (replace >= 0) {
-            const qsizetype start = replace + kReplaceMarker.size();
-            const qsizetype close = flags.lastIndexOf(kCloseMarker);
-            cbReplacementString->setEditText(flags.mid(start, close >= start ? close - start : -1));
-        }
+    QString find;
+    std::optional<QString> replacement;
+    if (ReadFindReplaceCell(flags, find, replacement)) {
+        cbFindString->setEditText(find);
+        if (replacement)
+            cbReplacementString->setEditText(*replacement);
     }
 
     selectItemData(cbFileTypeOriginalSpecialized, grid.TextMatrix(r, todocol::InputType));

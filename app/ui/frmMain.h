@@ -20,6 +20,7 @@
 class FlexGridView;
 class MainFormState;
 class Prompter;
+class clsConversionOptions;
 class QTimer;
 class QAction;
 class QMenu;
@@ -175,6 +176,8 @@ private:
     void rbActionToDo_Click(int index);
     void fgToDo_EnterCell();
     bool fgToDo_LeaveCell();
+    // The editor's task, validated; False when it was refused.
+    bool collectValidatedTask(clsConversionOptions& options);
     void fgToDo_DblClick();
     void showRowInEditor();
     void applyCommandState(const CommandState& state);

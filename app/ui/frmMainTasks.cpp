@@ -40,16 +40,22 @@ void showFailure(const char* text, const std::exception& e)
 
 } // namespace
 
+bool frmMain::collectValidatedTask(clsConversionOptions& options)
+{
+    GetOptionsFromGUI(m_form, options);
+    ValidateConversionOptions(m_form, options, &editor->fields());
+    // The reporter may fix the task, or the user may choose to go on.
+    return options.lErr == 0 || bConfirmConversionItemGUI(m_form, options, prompter(), &editor->fields())
+           || options.lErr == 0;
+}
+
 bool frmMain::AddFileToConvertGUI()
 {
     // Marked changed first, so also when the task is then refused.
     m_form.bAskToSaveKRJFileBeforeExit = true;
     try {
         clsConversionOptions options;
-        GetOptionsFromGUI(m_form, options);
-        ValidateConversionOptions(m_form, options, &editor->fields());
-        if (options.lErr != 0 && !bConfirmConversionItemGUI(m_form, options, prompter(), &editor->fields())
-            && options.lErr != 0)
+        if (!collectValidatedTask(options))
             return false;
         m_form.bCurrentActionItemDirty = false;
         if (!AddOptionsToGrid(options, m_form.fgToDo)) {
@@ -78,10 +84,7 @@ bool frmMain::ConversionJobUpdate()
     m_form.bAskToSaveKRJFileBeforeExit = true;
     try {
         clsConversionOptions options;
-        GetOptionsFromGUI(m_form, options);
-        ValidateConversionOptions(m_form, options, &editor->fields());
-        if (options.lErr != 0 && !bConfirmConversionItemGUI(m_form, options, prompter(), &editor->fields())
-            && options.lErr != 0)
+        if (!collectValidatedTask(options))
             return false;
         {
             SuppressControlEvents suppress;

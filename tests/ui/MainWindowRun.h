@@ -6,7 +6,25 @@
 #include "ui/frmMainMDI.h"
 #include "WindowTestDoubles.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <functional>
+
+// A user of the window's own below the folder: home, settings, runtime and
+// the given extra folders, and the program's data from the source tree.
+inline void SetUpWindowUser(const QTemporaryDir& user, const QStringList& extraFolders)
+{
+    for (const QString& sub : QStringList{"home", "config", "runtime"} + extraFolders)
+        QDir().mkpath(user.filePath(sub));
+    QFile::setPermissions(user.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", user.filePath(QStringLiteral("home")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", user.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", user.filePath(QStringLiteral("runtime")).toUtf8());
+    qputenv("TESSAVIEW_DATA_DIR", QByteArray(TESSAVIEW_SOURCE_DIR "/data"));
+}
 
 // The program's status, or -1 when no window was shown. The window goes
 // once the body has run.

@@ -115,14 +115,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase()
     {
-        for (const char* sub : {"home", "config", "runtime", "out"})
-            QDir().mkpath(userPath(QString::fromLatin1(sub)));
-        QFile::setPermissions(userPath(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                        | QFileDevice::ExeOwner);
-        qputenv("HOME", userPath(QStringLiteral("home")).toUtf8());
-        qputenv("XDG_CONFIG_HOME", userPath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_RUNTIME_DIR", userPath(QStringLiteral("runtime")).toUtf8());
-        qputenv("TESSAVIEW_DATA_DIR", QByteArray(TESSAVIEW_SOURCE_DIR "/data"));
+        SetUpWindowUser(m_user, {QStringLiteral("out")});
         SetHelpOpener(&m_opener);
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/minimal-document.pdf"), QStringLiteral("pdf/GeoTopo-komprimiert.pdf"));
     }
