@@ -526,6 +526,32 @@ private slots:
         QCOMPARE(status, 0);
     }
 
+    // Saving a job without a task saves the editor's task, and nothing
+    // when the editor's task is refused.
+    void savingAnEmptyJobTakesTheEditorsTask()
+    {
+        const QString refused = userPath(QStringLiteral("home/refused.KRJ"));
+        const QString taken = userPath(QStringLiteral("home/taken.KRJ"));
+        const int status = withWindow([&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            editPdfTask(*main.editor, userPath(QStringLiteral("in/none.pdf")), userPath(QStringLiteral("out/n.png")));
+            m_chooser.paths = {refused};
+            main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
+            QVERIFY(!QFileInfo::exists(refused));
+            QCOMPARE(main.form().fgToDo.Rows(), 2);
+
+            editPdfTask(*main.editor, userPath(QStringLiteral("in/a.pdf")), userPath(QStringLiteral("out/n.png")));
+            m_chooser.paths = {taken};
+            main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
+            QCOMPARE(main.form().fgToDo.Rows(), 3);
+            const QList<QByteArray> lines = testutil::readFile(taken).split('\n');
+            QCOMPARE(lines.size(), 3);   // the task, the "*" line, and the end
+            QVERIFY(lines.at(0).contains(QByteArray(QByteArray("\tC\t") + userPath(QStringLiteral("in/a.pdf")).toUtf8())));
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+    }
+
     // A job whose load was paused is named "*": Save asks for a new name.
     void partlyLoadedJobHasNoFile()
     {
