@@ -125,17 +125,19 @@ int FindStartPoint(FlexGrid& grid)
     return grid.Rows() - 1;
 }
 
-void ConversionJobBegin(JobEngine& engine)
+bool ConversionJobBegin(JobEngine& engine)
 {
     MainFormState& form = engine.form;
+    if (engine.bRunInProgress())
+        return false;
     setEndOfJobTimer(engine, false);
     setRunStatePicture(engine, 0);
     form.SetStatusPanelText(statuspanel::RunState, QString());
 
     if (!hookOr(engine.hooks.bCheckToUpdateDirtyConversionItem, true))
-        return;
+        return false;
     if (hookOr(engine.hooks.bCheckToZeroConversionItems, false))
-        return;
+        return false;
 
     form.bRunning = true;
     G_bSuppressControlEvents = true;
@@ -199,6 +201,7 @@ void ConversionJobBegin(JobEngine& engine)
     form.bRunning = false;
     G_bSuppressControlEvents = false;
     form.UpdateMenuToolbar();
+    return completed;
 }
 
 void ConversionJobPause(JobEngine& engine)

@@ -270,6 +270,139 @@ private slots:
         QVERIFY(!h.form.bRunning);
     }
 
+    void aRunInProgressRefusesAnother_data()
+    {
+        QTest::addColumn<bool>("jobFile");        // the run in progress runs a job file, else a single task
+        QTest::addColumn<bool>("askTheJobLoop");  // the second asks the job loop, else the command line
+        QTest::newRow("a job; the job loop asked") << true << true;
+        QTest::newRow("a job; a command line asked") << true << false;
+        QTest::newRow("a single task; the job loop asked") << false << true;
+        QTest::newRow("a single task; a command line asked") << false << false;
+    }
+
+    void aRunInProgressRefusesAnother()
+    {
+        QFETCH(bool, jobFile);
+        QFETCH(bool, askTheJobLoop);
+        QTemporaryDir dir;
+        const QString job = dir.filePath("job.krj");
+        writeJob(job, {"/in/a", "/in/b"});
+        EngineHarness h;
+        G_bCommandLineMode = true;
+        QStringList ran;
+        bool loopRefused = false;
+        int secondCode = 0;
+        h.engine.performBlock = [&](int, clsConversionOptions& task) {
+            ran << task.sOriginalFile;
+            if (ran.size() == 1) {
+                // As when the run yields and something asks for another run.
+                if (askTheJobLoop) {
+                    loopRefused = !ConversionJobBegin(h.engine);
+                } else {
+                    clsConversionOptions second = jobLine(job, dir.filePath("second.log"));
+                    secondCode = RunParsedCommandLine(h.engine, second);
+                }
+            }
+            return 0;
+        };
+        clsConversionOptions first = jobLine(job, dir.filePath("run.log"));
+        if (!jobFile) {
+            first = clsConversionOptions();
+            first.sOriginalFile = QStringLiteral("/in/single.pdf");
+            first.sTargetFile = QStringLiteral("/out/single.png");
+            first.sLogFile = dir.filePath("run.log");
+        }
+
+        QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::Success);
+
+        // Nothing ran nested, and the run in progress went on to its end.
+        QCOMPARE(ran, (jobFile ? QStringList{"/in/a", "/in/b"} : QStringList{"/in/single.pdf"}));
+        QCOMPARE(logLines(dir.filePath("run.log")).first(), QStringLiteral("Conversion Successful"));
+        if (jobFile)
+            QCOMPARE(h.passMarks(), (QStringList{"+", "+"}));
+        if (askTheJobLoop) {
+            QVERIFY(loopRefused);
+        } else {
+            QCOMPARE(secondCode, runcode::RunFailed);
+            QCOMPARE(logLines(dir.filePath("second.log")), QStringList{"A conversion job is already running."});
+        }
+        QVERIFY(!h.engine.bRunInProgress());
+    }
+
+    void aRunStoppedBeforeItsEndIsNoSuccess_data()
+    {
+        QTest::addColumn<bool>("jobFile");
+        QTest::newRow("a job") << true;
+        QTest::newRow("a single task") << false;
+    }
+
+    void aRunStoppedBeforeItsEndIsNoSuccess()
+    {
+        QFETCH(bool, jobFile);
+        QTemporaryDir dir;
+        const QString job = dir.filePath("job.krj");
+        writeJob(job, {"/in/a", "/in/b"});
+        EngineHarness h;
+        G_bCommandLineMode = true;
+        int blocks = 0;
+        h.engine.performBlock = [&](int, clsConversionOptions&) {
+            ++blocks;
+            h.form.bRunning = false; // as the automation object's release stops a run
+            return 0;
+        };
+        clsConversionOptions o = jobLine(job, dir.filePath("run.log"));
+        if (!jobFile) {
+            o = clsConversionOptions();
+            o.sOriginalFile = QStringLiteral("/in/*.pdf");
+            o.sTargetFile = QStringLiteral("/out/*.png");
+            o.sLogFile = dir.filePath("run.log");
+        }
+
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
+
+        QCOMPARE(blocks, 1);
+        const QStringList lines = logLines(dir.filePath("run.log"));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.first(), QStringLiteral("Conversion Process paused."));
+        QVERIFY(lines.last().startsWith(QStringLiteral("Time to complete job: ")));
+        QCOMPARE(G_sLastRunError, QStringLiteral("Conversion Process paused."));
+    }
+
+    void aSecondSingleTaskOnTheSameEngineStartsAfresh()
+    {
+        QTemporaryDir dir;
+        EngineHarness h;
+        G_bCommandLineMode = true;
+        int calls = 0;
+        int resumeIndexSeen = -1;
+        h.engine.performBlock = [&](int row, clsConversionOptions& task) {
+            resumeIndexSeen = h.engine.lResumeFileIndex;
+            if (++calls > 1)
+                return 0;
+            task.lErr = -10;
+            task.sErr = QStringLiteral("open failed");
+            LogConversionError(h.form, row, task);
+            h.engine.lResumeFileIndex = 3; // as a Pause would leave it
+            return task.lErr;
+        };
+        auto line = [&](const QString& log) {
+            clsConversionOptions o;
+            o.sOriginalFile = QStringLiteral("/in/*.pdf");
+            o.sTargetFile = QStringLiteral("/out/*.png");
+            o.sLogFile = dir.filePath(log);
+            return o;
+        };
+        clsConversionOptions first = line("first.log");
+        QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::RunFailed);
+        QCOMPARE(logLines(dir.filePath("first.log")).first(), QStringLiteral("Job # 1  open failed - /in/*.pdf"));
+
+        clsConversionOptions second = line("second.log");
+        QCOMPARE(RunParsedCommandLine(h.engine, second), runcode::Success);
+        // Its own items only, from its first file.
+        QCOMPARE(logLines(dir.filePath("second.log")).first(), QStringLiteral("Conversion Successful"));
+        QCOMPARE(resumeIndexSeen, 0);
+    }
+
     void openWithoutRunningShowsTheWindow()
     {
         QTemporaryDir dir;
