@@ -78,7 +78,13 @@ void clsTessaview::runCall(const QString& sCommand)
         m_bus.send(m_call.createErrorReply(kAutomationReleasedError,
                                            QStringLiteral("The automation object was released before the command ran.")));
     } else {
-        const int code = RunAutomationCommand(m_engine, sCommand, m_sIniFilePath, m_processArguments, m_hooks);
+        int code = runcode::RunFailed;
+        try {
+            code = RunAutomationCommand(m_engine, sCommand, m_sIniFilePath, m_processArguments, m_hooks);
+        } catch (...) {
+            // The client gets its code whatever broke.
+            G_sLastRunError = Translate(QStringLiteral("Unexpected error"));
+        }
         if (bRaisesOnError(code))
             sendOnError(client, code, AutomationErrorText(code));
         m_bus.send(m_call.createReply(code));
