@@ -93,14 +93,12 @@ public:
 
     // True while ConversionJobBegin runs its rows.
     bool bJobLoopActive = false;
-    // True while a single task runs outside the job loop (the command
-    // line's /S and /T).
-    bool bTaskRunActive = false;
-    // A run is in progress on this engine, whoever began it. Another run is
-    // refused meanwhile rather than run nested, since the run yields to the
-    // event loop (a second automation call, a scheduler tick, the window's
-    // Run).
-    bool bRunInProgress() const { return bJobLoopActive || bTaskRunActive; }
+    // A run is in progress on the engine's form, begun by this engine or by
+    // another one on the same form (the window's, the automation object's).
+    // Another run is refused meanwhile rather than run nested, since the run
+    // yields to the event loop (a second automation call, a scheduler tick,
+    // the window's Run).
+    bool bRunInProgress() const;
     // Set by an item runner when a Pause cut the item short: its outputs
     // may be incomplete, so the item has not finished.
     bool bItemInterrupted = false;

@@ -143,6 +143,7 @@ bool ConversionJobBegin(JobEngine& engine)
     G_bSuppressControlEvents = true;
     form.UpdateMenuToolbar();
     engine.bJobLoopActive = true;
+    form.bRunInProgress = true;
     engine.lRunErr = 0;
     engine.sRunErr.clear();
     engine.sRunAbortError.clear();
@@ -198,6 +199,7 @@ bool ConversionJobBegin(JobEngine& engine)
         form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral("Pause")));
 
     engine.bJobLoopActive = false;
+    form.bRunInProgress = false;
     form.bRunning = false;
     G_bSuppressControlEvents = false;
     form.UpdateMenuToolbar();

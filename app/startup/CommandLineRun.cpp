@@ -42,17 +42,17 @@ bool saveFailedItems(const QString& path, const FlexGrid& log)
     return SaveLogGridToFile(path, failed) && FileExists(path);
 }
 
-// Marks the single task's run on the engine, however it ends.
+// Marks the single task's run on the form, however it ends.
 class TaskRunScope
 {
 public:
-    explicit TaskRunScope(JobEngine& engine) : m_engine(engine) { m_engine.bTaskRunActive = true; }
-    ~TaskRunScope() { m_engine.bTaskRunActive = false; }
+    explicit TaskRunScope(MainFormState& form) : m_form(form) { m_form.bRunInProgress = true; }
+    ~TaskRunScope() { m_form.bRunInProgress = false; }
     TaskRunScope(const TaskRunScope&) = delete;
     TaskRunScope& operator=(const TaskRunScope&) = delete;
 
 private:
-    JobEngine& m_engine;
+    MainFormState& m_form;
 };
 
 class RunLog
@@ -130,7 +130,7 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
         engine.lResumeFileIndex = 0;
         int result = 0;
         {
-            const TaskRunScope scope(engine);
+            const TaskRunScope scope(form);
             result = engine.performBlock(1, options);
         }
         failed = result != 0;

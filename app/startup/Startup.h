@@ -35,6 +35,10 @@ struct StartupHooks
     // Reads the main form's settings from G_IniFilePath. Empty: ReadIniFile
     // of jobs/MainFormSettings.h, whose window steps are the form's hooks.
     std::function<void(MainFormState&)> ReadIniFile;
+    // Destroys the main window, when one is shown, without its close
+    // handlers; the automation server calls it as the process ends, before
+    // the form the window shows goes. Empty: there is none to destroy.
+    std::function<void()> CloseMainWindow;
     // Runs a parsed, valid command line (a job file or the single task),
     // logs the outcome and returns the run code. Empty: RunParsedCommandLine.
     std::function<int(MainFormState&, clsConversionOptions&, const StartupHooks&)> RunParsedCommandLine;

@@ -162,5 +162,8 @@ int ServeAutomation(const QStringList& processArguments, const StartupHooks& hoo
     });
     QCoreApplication::exec();
     bus.unregisterObject(kAutomationObjectPath);
+    // A window that a call opened shows the object's form.
+    if (hooks.CloseMainWindow)
+        hooks.CloseMainWindow();
     return 0;
 }

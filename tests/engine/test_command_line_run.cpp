@@ -272,22 +272,26 @@ private slots:
 
     void aRunInProgressRefusesAnother_data()
     {
-        QTest::addColumn<bool>("jobFile");        // the run in progress runs a job file, else a single task
-        QTest::addColumn<bool>("askTheJobLoop");  // the second asks the job loop, else the command line
-        QTest::newRow("a job; the job loop asked") << true << true;
-        QTest::newRow("a job; a command line asked") << true << false;
-        QTest::newRow("a single task; the job loop asked") << false << true;
-        QTest::newRow("a single task; a command line asked") << false << false;
+        QTest::addColumn<bool>("jobFile"); // the run in progress runs a job file, else a single task
+        QTest::addColumn<QString>("asker"); // who asks for a second run meanwhile
+        for (bool jobFile : {true, false}) {
+            const char* run = jobFile ? "a job" : "a single task";
+            for (const char* asker : {"the job loop", "a command line", "another engine's job loop"})
+                QTest::addRow("%s; %s asked", run, asker) << jobFile << QString::fromLatin1(asker);
+        }
     }
 
     void aRunInProgressRefusesAnother()
     {
         QFETCH(bool, jobFile);
-        QFETCH(bool, askTheJobLoop);
+        QFETCH(QString, asker);
         QTemporaryDir dir;
         const QString job = dir.filePath("job.krj");
         writeJob(job, {"/in/a", "/in/b"});
         EngineHarness h;
+        // The window's engine works on the same form.
+        JobEngine windowEngine(h.form);
+        windowEngine.performBlock = [](int, clsConversionOptions&) { return 0; };
         G_bCommandLineMode = true;
         QStringList ran;
         bool loopRefused = false;
@@ -296,8 +300,10 @@ private slots:
             ran << task.sOriginalFile;
             if (ran.size() == 1) {
                 // As when the run yields and something asks for another run.
-                if (askTheJobLoop) {
+                if (asker == "the job loop") {
                     loopRefused = !ConversionJobBegin(h.engine);
+                } else if (asker == "another engine's job loop") {
+                    loopRefused = !ConversionJobBegin(windowEngine);
                 } else {
                     clsConversionOptions second = jobLine(job, dir.filePath("second.log"));
                     secondCode = RunParsedCommandLine(h.engine, second);
@@ -320,7 +326,7 @@ private slots:
         QCOMPARE(logLines(dir.filePath("run.log")).first(), QStringLiteral("Conversion Successful"));
         if (jobFile)
             QCOMPARE(h.passMarks(), (QStringList{"+", "+"}));
-        if (askTheJobLoop) {
+        if (asker != "a command line") {
             QVERIFY(loopRefused);
         } else {
             QCOMPARE(secondCode, runcode::RunFailed);
