@@ -109,6 +109,21 @@ bool processEnded(pid_t pid)
     return close < 0 || stat.mid(close + 2, 1) == "Z";
 }
 
+// A call of the automation object's `member`.
+QDBusMessage objectCall(const QString& member, const QVariantList& arguments = {})
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath, kAutomationInterface, member);
+    call.setArguments(arguments);
+    return call;
+}
+
+// Releases the object and waits for the reply.
+QDBusMessage release(int timeoutMs = 30000)
+{
+    return QDBusConnection::sessionBus().call(objectCall(QStringLiteral("Release")), QDBus::Block, timeoutMs);
+}
+
 bool serviceServed(const QDBusConnection& bus)
 {
     return bus.interface()->isServiceRegistered(kAutomationService).value();
@@ -156,10 +171,8 @@ public:
     PendingCall(QDBusConnection bus, OnErrorListener& listener, const QString& command)
         : m_listener(listener)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath,
-                                                           kAutomationInterface, QStringLiteral("DoCommandLine"));
-        call << command;
-        m_watcher = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(call, kReplyTimeoutMs));
+        m_watcher = std::make_unique<QDBusPendingCallWatcher>(
+            bus.asyncCall(objectCall(QStringLiteral("DoCommandLine"), {command}), kReplyTimeoutMs));
         m_listener.events = &m_result.events;
         QObject::connect(m_watcher.get(), &QDBusPendingCallWatcher::finished, m_watcher.get(), [this] {
             m_result.events << QStringLiteral("reply");
@@ -208,10 +221,7 @@ public:
         // Ended as a client ends it when it serves; else, or when that
         // fails, by its pid, its children first.
         if (servesTheName())
-            QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath,
-                                                                              kAutomationInterface,
-                                                                              QStringLiteral("Release")),
-                                               QDBus::Block, 5000);
+            release(5000);
         if (!m_process.waitForFinished(30000)) {
             for (pid_t child : descendantsOf(pid_t(m_process.processId())))
                 ::kill(child, SIGKILL);
@@ -509,9 +519,8 @@ private slots:
 
         // Answered while the first still runs: the bus stays served.
         const QDBusMessage second = QDBusConnection::sessionBus().call(
-            QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath, kAutomationInterface,
-                                           QStringLiteral("DoCommandLine"))
-                << QStringLiteral("/S %1 /T %2").arg(quoted(in + "/doc001.pdf"), quoted(server.path("out/nested.png"))),
+            objectCall(QStringLiteral("DoCommandLine"),
+                       {QStringLiteral("/S %1 /T %2").arg(quoted(in + "/doc001.pdf"), quoted(server.path("out/nested.png")))}),
             QDBus::Block, 30000);
         QCOMPARE(second.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(second.errorName(), kAutomationBusyError);
@@ -535,11 +544,7 @@ private slots:
                         QStringLiteral("/S %1 /T %2 /1 1-4 /5 100 /L %3")
                             .arg(quoted(in + "/*.pdf"), quoted(out + "/*.png"), quoted(log)));
         QTRY_VERIFY_WITH_TIMEOUT(outputsIn(out) > 0, 60000);
-        const QDBusMessage release = QDBusConnection::sessionBus().call(
-            QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath, kAutomationInterface,
-                                           QStringLiteral("Release")),
-            QDBus::Block, 30000);
-        QCOMPARE(release.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(release().type(), QDBusMessage::ReplyMessage);
 
         // The run stops before its next file and says so; it is no success.
         const CallResult r = run.wait();
@@ -564,11 +569,7 @@ private slots:
         const QList<pid_t> office = descendantsOf(server.pid());
         QVERIFY2(!office.isEmpty(), "no office process below the server");
 
-        const QDBusMessage release = QDBusConnection::sessionBus().call(
-            QDBusMessage::createMethodCall(kAutomationService, kAutomationObjectPath, kAutomationInterface,
-                                           QStringLiteral("Release")),
-            QDBus::Block, 30000);
-        QCOMPARE(release.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(release().type(), QDBusMessage::ReplyMessage);
         QCOMPARE(server.waitForEnd(), 0);
         for (pid_t pid : office)
             QTRY_VERIFY2_WITH_TIMEOUT(processEnded(pid), qPrintable(QStringLiteral("office %1 left running").arg(pid)),

@@ -45,6 +45,16 @@ clsConversionOptions pdfToPngLine(const QString& in, const QString& out, const Q
     return o;
 }
 
+// What the parser makes of /S <input> /T <output> /L <log>.
+clsConversionOptions singleTaskLine(const QString& input, const QString& output, const QString& log)
+{
+    clsConversionOptions o;
+    o.sOriginalFile = input;
+    o.sTargetFile = output;
+    o.sLogFile = log;
+    return o;
+}
+
 clsConversionOptions jobLine(const QString& job, const QString& log)
 {
     clsConversionOptions o;
@@ -230,10 +240,7 @@ private slots:
             LogConversionError(h.form, row, task);
             return task.lErr;
         };
-        clsConversionOptions o;
-        o.sOriginalFile = QStringLiteral("/in/a.pdf");
-        o.sTargetFile = QStringLiteral("/out/a.png");
-        o.sLogFile = dir.filePath("run.log");
+        clsConversionOptions o = singleTaskLine("/in/a.pdf", "/out/a.png", dir.filePath("run.log"));
         o.sLogAsConversionJobFile = dir.filePath("no/such/folder/failed.krj");
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
@@ -260,10 +267,7 @@ private slots:
         EngineHarness h;
         G_bCommandLineMode = true;
         h.engine.performBlock = [](int, clsConversionOptions&) -> int { throw std::runtime_error("lost"); };
-        clsConversionOptions o;
-        o.sOriginalFile = QStringLiteral("/in/a.pdf");
-        o.sTargetFile = QStringLiteral("/out/a.png");
-        o.sLogFile = dir.filePath("run.log");
+        clsConversionOptions o = singleTaskLine("/in/a.pdf", "/out/a.png", dir.filePath("run.log"));
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(G_sLastRunError, QStringLiteral("lost"));
@@ -311,13 +315,8 @@ private slots:
             }
             return 0;
         };
-        clsConversionOptions first = jobLine(job, dir.filePath("run.log"));
-        if (!jobFile) {
-            first = clsConversionOptions();
-            first.sOriginalFile = QStringLiteral("/in/single.pdf");
-            first.sTargetFile = QStringLiteral("/out/single.png");
-            first.sLogFile = dir.filePath("run.log");
-        }
+        clsConversionOptions first = jobFile ? jobLine(job, dir.filePath("run.log"))
+                                             : singleTaskLine("/in/single.pdf", "/out/single.png", dir.filePath("run.log"));
 
         QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::Success);
 
@@ -356,13 +355,8 @@ private slots:
             h.form.bRunning = false; // as the automation object's release stops a run
             return 0;
         };
-        clsConversionOptions o = jobLine(job, dir.filePath("run.log"));
-        if (!jobFile) {
-            o = clsConversionOptions();
-            o.sOriginalFile = QStringLiteral("/in/*.pdf");
-            o.sTargetFile = QStringLiteral("/out/*.png");
-            o.sLogFile = dir.filePath("run.log");
-        }
+        clsConversionOptions o = jobFile ? jobLine(job, dir.filePath("run.log"))
+                                         : singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("run.log"));
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
 
@@ -391,18 +385,11 @@ private slots:
             h.engine.lResumeFileIndex = 3; // as a Pause would leave it
             return task.lErr;
         };
-        auto line = [&](const QString& log) {
-            clsConversionOptions o;
-            o.sOriginalFile = QStringLiteral("/in/*.pdf");
-            o.sTargetFile = QStringLiteral("/out/*.png");
-            o.sLogFile = dir.filePath(log);
-            return o;
-        };
-        clsConversionOptions first = line("first.log");
+        clsConversionOptions first = singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("first.log"));
         QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::RunFailed);
         QCOMPARE(logLines(dir.filePath("first.log")).first(), QStringLiteral("Job # 1  open failed - /in/*.pdf"));
 
-        clsConversionOptions second = line("second.log");
+        clsConversionOptions second = singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("second.log"));
         QCOMPARE(RunParsedCommandLine(h.engine, second), runcode::Success);
         // Its own items only, from its first file.
         QCOMPARE(logLines(dir.filePath("second.log")).first(), QStringLiteral("Conversion Successful"));
