@@ -28,7 +28,8 @@ struct JobWindowHooks
     // True: the job has no task and none could be added; the run does not
     // start. Empty: False.
     std::function<bool()> bCheckToZeroConversionItems;
-    // True while a schedule is active. Empty: False.
+    // True while a schedule is active. Empty: False. This and StopSchedule
+    // are the scheduler's (ConnectScheduler, scheduler/SchedulerWindowHooks.h).
     std::function<bool()> bSchedularEnabled;
     // Ends an active schedule: the scheduler's timer off, its set-up
     // controls back, the frame's caption back to the product name.

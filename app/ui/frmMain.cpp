@@ -9,6 +9,7 @@
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormSettings.h"
 #include "jobs/MainFormState.h"
+#include "scheduler/frmScheduler.h"
 #include "ui/GridView.h"
 #include "ui/MainFormLayout.h"
 #include "ui/FormTranslation.h"
@@ -76,6 +77,10 @@ frmMain::frmMain(MainFormState& form, frmMainMDI& frame)
 
 frmMain::~frmMain()
 {
+    // The engine's hooks reach the scheduler form, which goes first.
+    m_engine.hooks.bSchedularEnabled = {};
+    m_engine.hooks.StopSchedule = {};
+    m_frmSched.reset();
     removeHooks();
 }
 
@@ -245,6 +250,7 @@ void frmMain::Form_Load()
         m_form.mruFileOpen->Setup(5, G_IniFilePath, QStringLiteral("mruFileOpen"), QStringLiteral("-1"));
     }
     FillMRUMenu(*m_mnuMRU, *m_form.mruFileOpen);
+    LoadSchedulerForm();
     // A dialog that is not part of this window yet is not offered.
     menuItem(QStringLiteral("mnuFolioshiftOptions"))->setEnabled(bool(commands.ShowProgramOptions));
     menuItem(QStringLiteral("mnuScheduleConversionJob"))->setEnabled(bool(commands.ShowScheduler));
@@ -257,7 +263,35 @@ bool frmMain::Form_Unload()
         return false;
     releaseWordControl();
     SaveIniFile(m_form);
+    if (m_frmSched)
+        m_frmSched->model().Form_Unload();
     return true;
+}
+
+void frmMain::LoadSchedulerForm()
+{
+    // The scheduler form lives as long as this form. It is translated
+    // before its settings come in; a schedule saved to restart at load
+    // begins here.
+    m_frmSched = std::make_unique<frmScheduler>();
+    TranslateForm(m_frmSched.get());
+    const SchedulerWindow window = schedulerWindow();
+    ConnectScheduler(m_frmSched->model(), m_engine, window);
+    if (!commands.ShowScheduler)
+        commands.ShowScheduler = [this, window] { ShowScheduler(*m_frmSched, m_form, window); };
+    LoadScheduler(m_frmSched->model(), m_form);
+}
+
+SchedulerWindow frmMain::schedulerWindow()
+{
+    SchedulerWindow window;
+    window.SetFrameCaption = [this](const QString& caption) { m_frame.setCaption(caption); };
+    // Through this form's own commands, so that its recent files, its
+    // caption and its guard against closing during a run hold for a
+    // scheduled run too.
+    window.ConversionJobOpen = [this](QString& sPath) { return ConversionJobOpen(sPath); };
+    window.ConversionJobBegin = [this] { ConversionJobBegin(); };
+    return window;
 }
 
 void frmMain::releaseWordControl()

@@ -5,6 +5,8 @@
 // and edits the shared MainFormState and runs jobs on its own JobEngine,
 // filling the hooks both define.
 #include "engine/JobEngine.h"
+#include "jobs/JobFiles.h"
+#include "scheduler/SchedulerWindowHooks.h"
 #include "ui/CommandState.h"
 #include "ui/FormUtilities.h"
 
@@ -25,6 +27,7 @@ class QToolBar;
 class QToolButton;
 class TaskEditor;
 class frmMainMDI;
+class frmScheduler;
 
 // What later parts of the window plug into the main form. Each may be
 // left empty; the command then does nothing.
@@ -101,7 +104,8 @@ public:
 
     // Job commands.
     void ConversionJobNew();
-    void ConversionJobOpen(QString sPath = QString());
+    // What the open did; NotFound also when the user kept the job on screen.
+    JobLoadResult ConversionJobOpen(QString sPath = QString());
     bool ConversionJobSave();
     bool ConversionJobSaveAs();
     void SaveLogAsConversionJob();
@@ -118,6 +122,10 @@ public:
 
     // True while the Convert command is running the job.
     bool isRunningJob() const { return m_runDepth > 0; }
+
+    // The scheduler form, made when the form loads; its schedule runs the
+    // job files through this form's Open and Convert.
+    frmScheduler* frmSched() const { return m_frmSched.get(); }
 
 signals:
     // A run started from the window has ended.
@@ -140,6 +148,8 @@ private:
     void addToRecentJobs(const QString& path);
     void openWebPage(const QString& address);
     void releaseWordControl();
+    void LoadSchedulerForm();
+    SchedulerWindow schedulerWindow();
 
     QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut,
                          std::function<void()> command);
@@ -154,4 +164,5 @@ private:
     std::unique_ptr<MRUMenu> m_mnuMRU;
     bool m_firstOpenDialog = true;
     int m_runDepth = 0;
+    std::unique_ptr<frmScheduler> m_frmSched;
 };

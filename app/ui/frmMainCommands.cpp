@@ -308,10 +308,10 @@ void frmMain::ConversionJobNew()
     UpdateMenuToolbar();
 }
 
-void frmMain::ConversionJobOpen(QString sPath)
+JobLoadResult frmMain::ConversionJobOpen(QString sPath)
 {
     if (!CheckToSaveFileBeforeErasing())
-        return;
+        return JobLoadResult::NotFound;
     if (sPath.isEmpty()) {
         int index = 1;
         const QString title = Translate(QStringLiteral("Open Conversion Job"));
@@ -336,6 +336,7 @@ void frmMain::ConversionJobOpen(QString sPath)
     }
     UpdateMenuToolbar();
     emit runEnded();
+    return loaded;
 }
 
 bool frmMain::ConversionJobSave()

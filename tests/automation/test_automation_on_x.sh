@@ -8,7 +8,7 @@ set -euo pipefail
 qvim=$1
 pdf=$2
 fail() { echo "test_automation_on_x: $*" >&2; exit 1; }
-for tool in xvfb-run dbus-run-session xdotool identify /usr/bin/python3; do
+for tool in Xvfb dbus-run-session xdotool identify /usr/bin/python3; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
@@ -20,7 +20,7 @@ printf '*^0^FALSE^75^72^0^0^0^\t\t1\tC\t%s\t12\tPDF\t%s\t8\tpng\t\t\r\n' "$pdf" 
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime QVIM=$qvim WORK=$tmp PDF=$pdf
 unset QT_QPA_PLATFORM
-xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash -c '
+"$(dirname "$0")/../../scripts/with-xvfb" dbus-run-session -- bash -c '
   set -euo pipefail
   fail() { echo "test_automation_on_x: $*" >&2; exit 1; }
   "$QVIM" -Embedding 2>"$WORK/server.err" &
@@ -44,7 +44,7 @@ code = int(qvim.DoCommandLine(f"/J {work}/job.KRJ /O", timeout=120))
 assert code == 1, f"/O returned {code}"
 windows = []
 for _ in range(100):
-    windows = subprocess.run(["xdotool", "search", "--pid", server, "--name", "Tessaview"],
+    windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", server, "--name", "Tessaview"],
                              capture_output=True, text=True).stdout.split()
     if windows:
         break

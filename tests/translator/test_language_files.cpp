@@ -45,6 +45,12 @@ QStringList phrasePatterns()
         QStringLiteral(R"re(\bsetWindowTitle\(QStringLiteral\(LIT)re"),
         QStringLiteral(R"re(\bnew QLabel\(QStringLiteral\(LIT)re"),
         QStringLiteral(R"re(\baddButton\(\w+,\s*QStringLiteral\("\w+"\),\s*QStringLiteral\(LIT)re"),
+        // the scheduler's messages and countdown units, and its form
+        QStringLiteral(R"re(\bshowMessage\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bunitText\(\w+,LIT)re"),
+        QStringLiteral(R"re(\b(?:label|option)\(LIT)re"),
+        QStringLiteral(R"re(\bnew Q(?:CheckBox|PushButton|RadioButton|Action)\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\baddTab\(\w+,\s*QStringLiteral\(LIT)re"),
     };
     QStringList patterns;
     for (QString form : forms)

@@ -3,10 +3,12 @@
 // Pause, the exit question, the tab keys, the pickers and the settings it
 // keeps.
 #include "core/Globals.h"
+#include "core/Translator.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/IniValues.h"
 #include "jobs/MainFormState.h"
+#include "scheduler/frmScheduler.h"
 #include "ui/GridView.h"
 #include "ui/MainFormLayout.h"
 #include "ui/MainWindowStart.h"
@@ -18,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +31,7 @@
 #include <QPushButton>
 #include <QMenuBar>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -566,12 +570,108 @@ private slots:
             QCOMPARE(main.fgToDo->model()->headerData(todocol::Pass, Qt::Horizontal).toString(),
                      QStringLiteral("OK"));
             QCOMPARE(main.editor->cbCommandLineThreadPriority->itemText(0), QStringLiteral("Leerlauf"));
+            QCOMPARE(main.frmSched()->windowTitle(), QStringLiteral("Auftrag planen"));
             QVERIFY(frame.close());
         });
         QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), QStringLiteral("English"),
                              settingsFile()));
         QCOMPARE(status, 0);
         QCOMPARE(testutil::readFile(german), before);
+    }
+
+
+    // F8 shows the scheduler; a schedule begun there runs its job file
+    // through the window when its target has come (brought forward here
+    // rather than waited for), counts down in the frame's caption, holds
+    // the job commands back, and ends with Pause.
+    void aScheduledJobRunsThroughTheWindow()
+    {
+        const QString out = userPath(QStringLiteral("out/scheduled"));
+        QDir().mkpath(out);
+        const QString job = writeJob(QStringLiteral("scheduled.KRJ"),
+                                     pdfTaskLine(1, QStringLiteral("*"), 72,
+                                                 testutil::corpusFile(QStringLiteral("pdf/minimal-document.pdf")),
+                                                 out + QStringLiteral("/minimal.png")));
+        const int status = withWindow({}, [&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            frmScheduler& scheduler = *main.frmSched();
+            SchedulerModel& schedule = scheduler.model();
+            QAction* item = main.menuItem(QStringLiteral("mnuScheduleConversionJob"));
+            QVERIFY(item->isEnabled());
+            QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F8));
+            bool modal = false;
+            QTimer::singleShot(0, &scheduler, [&] {
+                modal = scheduler.isVisible() && scheduler.isModal();
+                scheduler.optTimeBased->click();
+                scheduler.txtHours->setText(QStringLiteral("1"));
+                scheduler.cbScheduledJobFile->setEditText(job);
+                scheduler.cmdStartTimer->click();
+                scheduler.cmdDone->click();
+            });
+            item->trigger();
+            QVERIFY(modal);
+            QVERIFY(m_sink.shown.isEmpty());
+            QVERIFY(schedule.Timer1Enabled());
+            QVERIFY(!button(main, "keyConvert")->isEnabled());
+            QVERIFY(button(main, "keyPause")->isEnabled());
+
+            schedule.dtTimeTarget = schedule.Now();
+            schedule.Timer1_Timer();
+            QCOMPARE(identify(out + QStringLiteral("/minimal.png")), QStringLiteral("PNG"));
+            QCOMPARE(main.form().fgToDo.TextMatrix(1, todocol::Pass), QStringLiteral("+"));
+            QCOMPARE(main.form().sConversionJobFileName, job);
+            QCOMPARE(main.form().mruFileOpen->clnMRU.last(), job);
+            QVERIFY(!main.isRunningJob());
+            QVERIFY(schedule.Timer1Enabled());
+            schedule.Timer1_Timer();
+            // Some hour or less ahead, in the window's language.
+            QVERIFY2(frame.caption().endsWith(Translate(QStringLiteral("before next run")) + u'.')
+                         && frame.caption().contains(Translate(QStringLiteral("seconds"))),
+                     qPrintable(frame.caption()));
+
+            main.ConversionJobPause();
+            QVERIFY(!schedule.Timer1Enabled());
+            QCOMPARE(frame.caption(), kProductName);
+            QVERIFY(button(main, "keyConvert")->isEnabled());
+            QVERIFY(scheduler.cmdStartTimer->isEnabled());
+        });
+        QCOMPARE(status, 0);
+    }
+
+    // A schedule saved to restart at load is running again as soon as the
+    // next window is up.
+    void aScheduleSavedToRestartBeginsWithTheWindow()
+    {
+        const QString job = writeJob(QStringLiteral("restart.KRJ"), QByteArray());
+        const int first = withWindow({}, [&](frmMainMDI& frame) {
+            frmScheduler& scheduler = *frame.mainForm()->frmSched();
+            scheduler.optTimeBased->click();
+            scheduler.txtHours->setText(QStringLiteral("2"));
+            scheduler.cbScheduledJobFile->setEditText(job);
+            scheduler.chkPersistRunning->setChecked(true);
+            scheduler.cmdStartTimer->click();
+            QVERIFY(scheduler.model().Timer1Enabled());
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(first, 0);
+        QCOMPARE(ReadIniText(QStringLiteral("frmScheduler"), QStringLiteral("chkPersistRunning"), QString(),
+                             settingsFile()),
+                 QStringLiteral("1"));
+
+        const int second = withWindow({}, [&](frmMainMDI& frame) {
+            frmScheduler& scheduler = *frame.mainForm()->frmSched();
+            QVERIFY(scheduler.model().Timer1Enabled());
+            QCOMPARE(scheduler.model().strTimerFile, job);
+            QVERIFY(!scheduler.cmdStartTimer->isEnabled());
+            QVERIFY(!button(*frame.mainForm(), "keyConvert")->isEnabled());
+            // Not again for the next window.
+            scheduler.chkPersistRunning->setChecked(false);
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(second, 0);
+        QCOMPARE(ReadIniText(QStringLiteral("frmScheduler"), QStringLiteral("chkPersistRunning"), QString(),
+                             settingsFile()),
+                 QStringLiteral("0"));
     }
 
 private:

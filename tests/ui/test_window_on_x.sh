@@ -7,7 +7,7 @@ set -euo pipefail
 qvim=$1
 pdf=$2
 fail() { echo "test_window_on_x: $*" >&2; exit 1; }
-for tool in xvfb-run xdotool identify; do
+for tool in Xvfb xdotool identify; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
@@ -20,22 +20,24 @@ printf '*^0^FALSE^75^72^0^0^0^\t\t1\tC\t%s\t12\tPDF\t%s\t8\tpng\t\t\r\n\t\t*\t\t
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime QVIM=$qvim WORK=$tmp
 unset QT_QPA_PLATFORM
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$(dirname "$0")/../../scripts/with-xvfb" -s "-screen 0 1024x768x24" bash -c '
   set -euo pipefail
   fail() { echo "test_window_on_x: $*" >&2; exit 1; }
 
   # Waits for the main window of process $1 and gives it the keyboard.
+  # The wait splash shows first and goes away: a window that vanishes
+  # before it takes the focus is looked for again.
   window_of() {
     local id=""
     for _ in $(seq 1 100); do
-      id=$(xdotool search --pid "$1" --name "Tessaview" 2>/dev/null | head -1 || true)
-      [ -n "$id" ] && break
+      id=$(xdotool search --onlyvisible --pid "$1" --name "Tessaview" 2>/dev/null | tail -1 || true)
+      if [ -n "$id" ]; then
+        sleep 0.5
+        xdotool windowfocus --sync "$id" 2>/dev/null && { echo "$id"; return 0; }
+      fi
       sleep 0.1
     done
-    [ -n "$id" ] || fail "no window appeared"
-    sleep 0.5
-    xdotool windowfocus --sync "$id"
-    echo "$id"
+    fail "no window appeared"
   }
   # File > Exit from the keyboard; the program must end with status 0.
   exit_from_menu() {
