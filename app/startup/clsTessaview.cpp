@@ -124,12 +124,13 @@ void clsTessaview::endProcess()
     if (m_bEnding)
         return;
     m_bEnding = true;
-    if (m_bCallInProgress) {
-        // The run stops before its next file and is reported as stopped;
-        // the process ends once its reply is out.
+    // A run in progress on the form (a call's, or one begun in a window a
+    // call opened) stops before its next file and is reported as stopped.
+    if (m_form.bRunInProgress)
         m_form.bRunning = false;
+    // A call's run ends the process once its reply is out.
+    if (m_bCallInProgress)
         return;
-    }
     QMetaObject::invokeMethod(this, &clsTessaview::endRequested, Qt::QueuedConnection);
 }
 
