@@ -52,6 +52,11 @@ void JobEngine::SetQuaystone1(std::unique_ptr<DispatchClient> control)
     m_quaystone1 = std::move(control);
 }
 
+bool JobEngine::bRunInProgress() const
+{
+    return form.bRunInProgress;
+}
+
 TextControlHost& JobEngine::TextControls()
 {
     if (!m_textControls)

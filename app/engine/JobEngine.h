@@ -94,6 +94,12 @@ public:
 
     // True while ConversionJobBegin runs its rows.
     bool bJobLoopActive = false;
+    // A run is in progress on the engine's form, begun by this engine or by
+    // another one on the same form (the window's, the automation object's).
+    // Another run is refused meanwhile rather than run nested, since the run
+    // yields to the event loop (a second automation call, a scheduler tick,
+    // the window's Run).
+    bool bRunInProgress() const;
     // Set by an item runner when a Pause cut the item short: its outputs
     // may be incomplete, so the item has not finished.
     bool bItemInterrupted = false;

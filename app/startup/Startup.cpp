@@ -2,6 +2,7 @@
 
 #include "startup/CommandLine.h"
 #include "startup/CommandLineRunner.h"
+#include "startup/clsTessaview.h"
 #include "core/DataFolder.h"
 #include "startup/DemoData.h"
 #include "core/FileSystem.h"
@@ -46,10 +47,8 @@ int ExitStatusForRunCode(int code, const StartupHooks& hooks)
 
 int Main(const QStringList& arguments, const StartupHooks& hooks)
 {
-    if (IsAutomationStart(arguments)) {
-        std::fputs("qvim: automation is not available in this program yet\n", stderr);
-        return kExitAutomationUnavailable;
-    }
+    if (IsAutomationStart(arguments))
+        return ServeAutomation(arguments, hooks);
 
     AcquireGlobalMutex();
     G_IniFilePath = GetIniFilePath(kProductCode);
