@@ -58,11 +58,6 @@ int waitTimeOf(const QLineEdit* box)
     return seconds;
 }
 
-QString taskNumberCell(const FlexGrid& grid)
-{
-    return grid.TextMatrix(grid.Row(), todocol::Number);
-}
-
 } // namespace
 
 // The editor's fields as validation sees them.
