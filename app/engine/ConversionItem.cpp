@@ -59,19 +59,12 @@ public:
         pdf.sSourceFile = sRenderedFrom;
         pdf.sTargetFile = item.sTargetFile;
         pdf.lTargetFileType = item.lTargetFileType;
-        int compression = 0;
-        bool append = false;
-        ParseConversionOptionString(item.sExtraParams, pdf.sPages, compression, append, pdf.lQuality,
+        ParseConversionOptionString(item.sExtraParams, pdf.sPages, pdf.lCompression, pdf.bAppend, pdf.lQuality,
                                     pdf.lResolution, pdf.lWidth, pdf.lHeight, pdf.lSingleFile);
 
         PdfToImageHooks hooks;
         hooks.imageSaver = &m_saver;
-        hooks.stillRunning = [&engine] {
-            if (engine.bStillRunning())
-                return true;
-            engine.bItemInterrupted = true;
-            return false;
-        };
+        hooks.stillRunning = [&engine] { return engine.bStillRunning(); };
         // Called after each page file is complete, with sTargetFile naming it.
         hooks.progress = [&](const QString& status) {
             written << pdf.sTargetFile;
@@ -80,6 +73,8 @@ public:
             engine.form.DoEvents();
         };
         const int result = ::PerformConversionItemPDFtoImageDLL(pdf, hooks);
+        if (pdf.bPaused)
+            engine.bItemInterrupted = true;
         // A multi-page TIFF is written in one call, without page progress.
         if (result == 0 && written.isEmpty() && !engine.bItemInterrupted)
             written << pdf.sTargetFile;
