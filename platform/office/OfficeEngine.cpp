@@ -89,6 +89,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     unsigned generation = 1;
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
+    Reference<css::document::XTypeDetection> detection; // made on the first load of each office
     std::set<OfficeDocument::Private*> documents;
     std::function<void(const QString&)> saveHook;
 
@@ -112,6 +113,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     {
         process.stop(0);
         desktop.clear();
+        detection.clear();
         context.clear();
         for (OfficeDocument::Private* doc : documents) {
             doc->component.clear();
@@ -205,7 +207,9 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                 return {OfficeFailure::StartFailed, QString()}; // the caller looks at the exit status
             if (std::chrono::steady_clock::now() >= deadline)
                 return {OfficeFailure::StartFailed, QStringLiteral("The office did not accept a connection within %1 seconds.").arg(Seconds(kConnectTimeoutMs))};
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            // The office is ready the moment it listens; a short wait finds
+            // that moment closely.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 
@@ -276,17 +280,20 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             guarded(Phase::Quit, QStringLiteral("quitting"), [&] { d->terminate(); });
         }
         desktop.clear();
+        detection.clear();
         context.clear();
         process.stop(kQuitGraceMs);
         ++generation;
     }
 
-    std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName)
+    std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName,
+                                          bool withFields = true)
     {
         auto p = std::make_unique<OfficeDocument::Private>();
         p->engine = weak_from_this();
         p->generation = generation;
         p->component = component;
+        p->withFields = withFields;
         documents.insert(p.get());
         return std::unique_ptr<OfficeDocument>(new OfficeDocument(std::move(p), filterName));
     }
@@ -380,10 +387,13 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     QString filterName = plan.filterName;
     bool unknownType = false;
     Reference<css::lang::XComponent> model;
+    bool withFields = true;
     const QString what = QStringLiteral("loading %1").arg(path);
     status = d->guarded(Phase::Load, what, [&] {
         if (filterName.isEmpty()) {
-            filterName = DetectFilter(d->context, descriptor);
+            if (!d->detection.is())
+                d->detection = NewTypeDetection(d->context);
+            filterName = DetectFilter(d->detection, descriptor);
             // HTML given as a document is read by the word processor, as
             // HTML inputs are.
             if (filterName == QLatin1String("HTML"))
@@ -396,7 +406,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         }
         model = LoadTextModel(d->context, descriptor);
         try {
-            RemoveComments(model);
+            RemoveComments(model, &withFields);
             AttachHiddenView(d->desktop, model, handler.get());
         } catch (...) {
             try {
@@ -408,7 +418,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         }
     });
     if (status.ok() && !unknownType && model.is())
-        return d->adopt(model, filterName);
+        return d->adopt(model, filterName, withFields);
     if (status.officeStopped())
         return nullptr;
 
@@ -478,6 +488,11 @@ OfficeDocument::~OfficeDocument()
 {
     if (auto engine = d->engine.lock())
         engine->closeDocument(*d);
+}
+
+bool OfficeDocument::loadedWithFields() const
+{
+    return d->withFields;
 }
 
 bool OfficeDocument::isOpen() const
