@@ -346,7 +346,7 @@ int CheckOutputFolderSafety(const QString& folder, QString& recommended, QString
     recommended = result;
     switch (code) {
     case outputfolder::UnknownStatus:
-        message = QStringLiteral("Output folder has an unknown status. Error: ") + failure;
+        message = QString::fromLatin1(kOutputFolderUnknownStatus) + failure;
         break;
     case outputfolder::SystemFolder:
         message = QStringLiteral("Output folder is a system folder and should not be used.");

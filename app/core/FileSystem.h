@@ -72,6 +72,9 @@ constexpr int SystemRoot = 4;
 constexpr int NotWriteable = 5;
 }
 
+// The English reason for code 1, which the failure's own text follows.
+inline constexpr char kOutputFolderUnknownStatus[] = "Output folder has an unknown status. Error: ";
+
 // Judges whether output may go to `folder` (macros expanded; a relative
 // path is taken from the current folder; a folder that does not exist yet
 // is judged by its deepest existing ancestor). Returns a verdict code;

@@ -11,6 +11,7 @@
 #include "engine/JobEngine.h"
 #include "engine/PdfToImage.h"
 #include "engine/TextControlRoute.h"
+#include "engine/WordRoute.h"
 #include "imagefile/ImageFile.h"
 #include "jobs/MainFormState.h"
 #include "jobs/OptionString.h"
@@ -31,19 +32,17 @@ public:
     }
 };
 
-void setNotAvailable(clsConversionOptions& item, const char* message)
-{
-    item.lErr = kRouteNotAvailable;
-    item.sErr = Translate(QString::fromLatin1(message));
-}
-
 class ProgramRoutes : public ConversionRoutes
 {
 public:
-    int ConvertViaWordControl(JobEngine&, clsConversionOptions& item) override
+    int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item) override
     {
-        setNotAvailable(item, "Documents cannot be converted through the office engine in this build.");
-        return item.lErr;
+        return ::ConvertViaWordControl(engine, item);
+    }
+
+    void ReleaseWordInstance(JobEngine& engine) override
+    {
+        ::ReleaseWordInstance(engine);
     }
 
     int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item) override

@@ -19,8 +19,6 @@ constexpr int TextControl = 2;
 constexpr int SpecialProcess = 4;
 } // namespace conversionmethod
 
-// Result of a route that this build does not have yet.
-inline constexpr int kRouteNotAvailable = -21;
 // Result of an item whose output would replace its own input.
 inline constexpr int kConversionOntoInput = -22;
 
@@ -38,8 +36,8 @@ class ConversionRoutes
 {
 public:
     virtual ~ConversionRoutes() = default;
-    // Renders sOriginalFile into sTargetFile through the office engine;
-    // lTargetFileType is the office's save format (17 for PDF).
+    // Renders sOriginalFile into sTargetFile through the Word-conversion
+    // control; lTargetFileType is the Word save format (17 for PDF).
     virtual int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item) = 0;
     // Renders sOriginalFile into sTargetFile as PDF (12) or PDF/A (14).
     virtual int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item) = 0;
@@ -51,7 +49,7 @@ public:
                                                    QStringList& written) = 0;
     // Called at the end of every run: an office instance kept open between
     // conversions may go.
-    virtual void ReleaseWordInstance() {}
+    virtual void ReleaseWordInstance(JobEngine& engine) { (void)engine; }
 
     // While the rasteriser reads a rendered PDF: the document it was
     // rendered from, which no page file may replace. "" for a PDF input.
@@ -59,8 +57,8 @@ public:
     QString sRenderedFrom;
 };
 
-// The program's routes: the rasteriser and the text-control route are live;
-// the office route answers kRouteNotAvailable with a message saying so.
+// The program's routes: the Word-conversion control, the text control and
+// the rasteriser.
 ConversionRoutes& DefaultConversionRoutes();
 
 // Runs one item (the record is the item's own, filled by the task runner)

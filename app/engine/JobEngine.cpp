@@ -5,6 +5,8 @@
 #include "engine/TaskRunners.h"
 #include "engine/clsRexhound.h"
 #include "engine/TextControlRoute.h"
+#include "engine/WordRoute.h"
+#include "dispatch/Dispatch.h"
 #include "jobs/MainFormState.h"
 
 #include <QLocale>
@@ -32,7 +34,23 @@ JobEngine::JobEngine(MainFormState& mainForm)
 {
 }
 
-JobEngine::~JobEngine() = default;
+JobEngine::~JobEngine()
+{
+    ReleaseWordInstance(*this);
+    m_quaystone1.reset();
+}
+
+DispatchClient& JobEngine::Quaystone1()
+{
+    if (!m_quaystone1)
+        m_quaystone1 = CreateQuaystone1();
+    return *m_quaystone1;
+}
+
+void JobEngine::SetQuaystone1(std::unique_ptr<DispatchClient> control)
+{
+    m_quaystone1 = std::move(control);
+}
 
 TextControlHost& JobEngine::TextControls()
 {

@@ -1,9 +1,9 @@
 #pragma once
 // The engine's side of the main form: what one run needs beyond the shared
 // state (the resume point, the run's latest failure, the replaceable steps,
-// the window's hooks) and the office it starts on the first document. The
-// task and item runners work on it; the job loop (engine/JobLoop.h) drives
-// it.
+// the window's hooks), the office it starts on the first document and the
+// Word-conversion control. The task and item runners work on it; the job
+// loop (engine/JobLoop.h) drives it.
 #include <QString>
 #include <QtGlobal>
 
@@ -12,6 +12,7 @@
 
 class clsConversionOptions;
 class ConversionRoutes;
+class DispatchClient;
 class FlexGrid;
 class MainFormState;
 class TextControlHost;
@@ -65,6 +66,9 @@ class JobEngine
 {
 public:
     explicit JobEngine(MainFormState& form);
+    // As the main form unloads: the Word-conversion control is told to let
+    // go of the office it keeps (OptimizeForSpeed False), then goes, and
+    // with it every office it started.
     ~JobEngine();
     JobEngine(const JobEngine&) = delete;
     JobEngine& operator=(const JobEngine&) = delete;
@@ -126,9 +130,18 @@ public:
     // priority that could not be raised). Cleared before each item.
     QString sProcessNote;
 
+    // The main form's Word-conversion control, reached only by dispatch id:
+    // loaded with its library when a document first needs it (throws
+    // DispatchError when it cannot be), and kept while the engine lives.
+    DispatchClient& Quaystone1();
+    bool HasQuaystone1() const { return bool(m_quaystone1); }
+    // Puts another control in its place (tests).
+    void SetQuaystone1(std::unique_ptr<DispatchClient> control);
+
 private:
     std::unique_ptr<TextControlHost> m_textControls;
     std::unique_ptr<clsRexhound> m_rexhound;
+    std::unique_ptr<DispatchClient> m_quaystone1;
 };
 
 // Seconds as the status bar shows them: "##0.0".

@@ -170,7 +170,7 @@ void ConversionJobBegin(JobEngine& engine)
     }
 
     if (engine.routes)
-        engine.routes->ReleaseWordInstance();
+        engine.routes->ReleaseWordInstance(engine);
     form.SetStatusPanelText(statuspanel::TaskRow, QStringLiteral("-"));
     if (!engine.sRunAbortError.isEmpty()) {
         form.SetStatusPanelText(statuspanel::Status, QStringLiteral("!!! ") + Translate(QStringLiteral("Error"))

@@ -1,5 +1,7 @@
 #include "JobFileText.h"
 
+#include "base/Windows1252.h"
+
 #include <QIODevice>
 
 #include <cstring>
@@ -7,15 +9,6 @@
 namespace {
 
 constexpr qsizetype kChunkSize = 64 * 1024;
-
-// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unused
-// bytes there keep their C1 code points.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 const char* findByte(const char* from, const char* to, char byte)
 {
@@ -32,7 +25,7 @@ void AppendCp1252AsUtf8(QByteArrayView cp1252, QByteArray& out)
             out.append(b);
             continue;
         }
-        const char16_t code = u < 0xA0 ? kCp1252High[u - 0x80] : char16_t(u);
+        const char16_t code = Windows1252Char(u).unicode();
         if (code < 0x800) {
             out.append(char(0xC0 | (code >> 6))).append(char(0x80 | (code & 0x3F)));
         } else {

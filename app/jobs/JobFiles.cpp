@@ -10,6 +10,7 @@
 #include "jobs/TaskRowTexts.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -237,7 +238,11 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     lStartTask = std::max(1, lStartTask);
 
     const bool wasRunning = form.bRunning;
+    const bool wasLoading = form.bLoadingJobFile;
     form.bRunning = true;
+    form.bLoadingJobFile = true;
+    // Cleared however the load ends.
+    const auto loadEnds = qScopeGuard([&] { form.bLoadingJobFile = wasLoading; });
     form.UpdateMenuToolbar();
     SetUpToDoGrid(grid);
     form.SetStatusPanelText(kJobLoadStatusPanel,
@@ -254,6 +259,7 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
 
     // A Pause during the load stays in force for the run that asked for it.
     form.bRunning = wasRunning && form.bRunning;
+    form.bLoadingJobFile = wasLoading;
     form.UpdateMenuToolbar();
     G_bSuppressControlEvents = true;
     grid.setRow(grid.Rows() - 1);

@@ -382,6 +382,35 @@ void ReadIniFile(MainFormState& form)
         hooks.MaximiseMainForm();
 }
 
+void ShowSettingsInWindow(MainFormState& form)
+{
+    const MainFormHooks& hooks = form.hooks;
+    const MainFormControlSettings& c = form.controls;
+    if (hooks.ApplyGridColumnWidths)
+        hooks.ApplyGridColumnWidths(c);
+    auto showList = [&](const ListOfForm& list) {
+        std::optional<clsMRU>& slot = form.*list.member;
+        if (!slot)
+            createList(form, list, G_IniFilePath);
+        else if (hooks.FillComboFromMRU)
+            hooks.FillComboFromMRU(*slot);
+    };
+    for (const ListOfForm& list : kEditorLists)
+        if (list.member != &MainFormState::mruTarget)
+            showList(list);
+    if (hooks.ApplyEditorChoices)
+        hooks.ApplyEditorChoices(c);
+    if (hooks.RefreshConvertOptionsGUI)
+        hooks.RefreshConvertOptionsGUI();
+    G_bSuppressControlEvents = true;
+    if (hooks.ApplyTypeChoices)
+        hooks.ApplyTypeChoices(c);
+    showList(kEditorLists[std::size(kEditorLists) - 1]);
+    G_bSuppressControlEvents = false;
+    if (hooks.MaximiseMainForm)
+        hooks.MaximiseMainForm();
+}
+
 QStringList SaveIniFile(MainFormState& form)
 {
     if (G_bCommandLineMode)

@@ -22,6 +22,13 @@ inline const QString kMainFormSection = QStringLiteral("frmMain");
 // maximises the window.
 void ReadIniFile(MainFormState& form);
 
+// Shows settings already read in a window that was made afterwards: the
+// window steps of ReadIniFile (column widths, the editor's lists and
+// choices, the types, maximising) from the form's current values, so that
+// what the command line changed after reading (the passwords of /Z and
+// /W) stays. A list not created yet is read now.
+void ShowSettingsInWindow(MainFormState& form);
+
 // Writes the section back and closes the nine recently-used lists; does
 // nothing in command-line mode. An override group that is off writes only
 // its flag, keeping its members' stored values. A value that would not

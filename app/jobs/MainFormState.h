@@ -98,6 +98,9 @@ public:
     // Run state.
     bool bRunning = false;
     qint64 lTotalTimeStart = 0;   // millisecond tick when the run began
+    // True while a job file is read into a grid (bRunning is True then
+    // too), so that nothing writes the half-read grid over the file.
+    bool bLoadingJobFile = false;
 
     // Job state.
     QString sConversionJobFileName = QStringLiteral("*");   // "*": no file yet

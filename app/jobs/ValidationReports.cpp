@@ -45,6 +45,17 @@ FolderVerdict judgeOutputFolder(const clsConversionOptions& o)
     return verdict;
 }
 
+// The reason in the user's language. The failure text that follows an
+// unknown status is the system's own: as part of the phrase it would make
+// a new phrase for the language file each time.
+QString translatedReason(const QString& reason)
+{
+    const QString unknown = QString::fromLatin1(kOutputFolderUnknownStatus);
+    if (reason.startsWith(unknown))
+        return Translate(unknown) + reason.mid(unknown.size());
+    return Translate(reason);
+}
+
 // Message pieces both reporters share; `sep` joins the pieces.
 QString outputFolderMissingText(const QString& folder, const QString& sep)
 {
@@ -125,7 +136,7 @@ private:
 bool WindowReport::outputFolderNotWritable(bool offerRecommendation)
 {
     const FolderVerdict verdict = judgeOutputFolder(m_o);
-    const QString message = Translate(verdict.reason) + kTwoBreaks + OutputFolderTested(m_o) + kTwoBreaks;
+    const QString message = translatedReason(verdict.reason) + kTwoBreaks + OutputFolderTested(m_o) + kTwoBreaks;
     // Another output folder cannot help an output that goes beside its input.
     const bool offer = offerRecommendation && verdict.code != outputfolder::NotWriteable
                        && !m_o.bSaveInOriginalFolder && !verdict.recommended.isEmpty();
@@ -302,7 +313,7 @@ QString commandLineText(const clsConversionOptions& o)
 {
     switch (o.lErr) {
     case taskerror::OutputFolderNotWritable:
-        return tr("Output Folder") + QStringLiteral(": ") + Translate(judgeOutputFolder(o).reason) + kCrLf
+        return tr("Output Folder") + QStringLiteral(": ") + translatedReason(judgeOutputFolder(o).reason) + kCrLf
                + OutputFolderTested(o);
     case kErrTaskTextNotStorable:
         return TaskRowTextsMessage(o, kCrLf);

@@ -200,6 +200,16 @@ bool IsAutomationStart(const QStringList& arguments)
     return arguments.size() == 1 && arguments.first().compare(QLatin1String("-Embedding"), Qt::CaseInsensitive) == 0;
 }
 
+bool StartMayOpenWindow(const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return true;
+    for (const CommandLineSwitch& s : ReadCommandLineSwitches(arguments))
+        if (s.letter == u'O' || (s.letter == u'J' && s.value.contains(kOpenMarker, Qt::CaseSensitive)))
+            return true;
+    return false;
+}
+
 int SourceTypeFromExtension(const QString& path)
 {
     const QString ext = lowerExtension(path);

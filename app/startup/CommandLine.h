@@ -33,6 +33,12 @@ QList<CommandLineSwitch> ReadCommandLineSwitches(const QStringList& arguments);
 // "-Embedding", letter case ignored.
 bool IsAutomationStart(const QStringList& arguments);
 
+// True when a start with these arguments may open the main window: no
+// arguments, /O, or a job of /J whose name holds "#OPEN.KRJ". A program
+// with a window needs its widget application only then; every other run
+// needs no display.
+bool StartMayOpenWindow(const QStringList& arguments);
+
 // Input type of a path from its extension (letter case ignored): doc 9,
 // htm/html 4, rtf 5, pdf 12, docx 13, xml 10, css 11, txt/log/dat 6 when the
 // file is UTF-16 text with a byte-order mark, else 1; anything else unset.

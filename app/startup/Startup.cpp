@@ -8,6 +8,7 @@
 #include "core/Globals.h"
 #include "core/Help.h"
 #include "core/StartupLock.h"
+#include "core/Translator.h"
 #include "jobs/MainFormSettings.h"
 #include "jobs/MainFormState.h"
 
@@ -54,7 +55,8 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     G_IniFilePath = GetIniFilePath(kProductCode);
     G_UserDataFolder = ExpandPathMacros(QStringLiteral("%appdata%/Kestrova, Inc/Tessaview/"));
     InstallDemoDataOnFirstRun();
-    InitHelpFile(QStringLiteral("English")); // the built-in language
+    InitializeTranslator();
+    InitHelpFile(G_sLanguage);
     ReleaseGlobalMutex();
 
     // The form reads its settings before any switch is read; a start with

@@ -51,6 +51,7 @@ int ExitStatusForRunCode(int code, const StartupHooks& hooks);
 // The program: `arguments` are the process's arguments without the
 // program's path. An automation start ("-Embedding" alone) returns at once
 // without the lock. Otherwise, under the start-up lock: the settings-file
-// path, the user-data folder, the first-run demo data and help; then, with
-// the lock released, the command line runs. Returns the exit status.
+// path, the user-data folder, the first-run demo data, the translator and
+// help; then, with the lock released, the command line runs. Returns the
+// exit status.
 int Main(const QStringList& arguments, const StartupHooks& hooks = {});

@@ -382,65 +382,81 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         return nullptr;
 
     const QString url = FileUrl(path);
-    rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
-    std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, options, handler.get());
-    QString filterName = plan.filterName;
-    bool unknownType = false;
-    Reference<css::lang::XComponent> model;
-    bool withFields = true;
     const QString what = QStringLiteral("loading %1").arg(path);
-    status = d->guarded(Phase::Load, what, [&] {
-        if (filterName.isEmpty()) {
-            if (!d->detection.is())
-                d->detection = NewTypeDetection(d->context);
-            filterName = DetectFilter(d->detection, descriptor);
-            // HTML given as a document is read by the word processor, as
-            // HTML inputs are.
-            if (filterName == QLatin1String("HTML"))
-                filterName = QStringLiteral("HTML (StarWriter)");
-            if (filterName.isEmpty() || !FilterFitsFormat(options.format, filterName)) {
-                unknownType = true;
-                return;
+    struct Attempt
+    {
+        OfficeStatus status;
+        Reference<css::lang::XComponent> model;
+        QString filterName;
+        bool unknownType = false;
+        bool withFields = true;
+        OfficeInteractionLog log;
+    };
+    auto attempt = [&](const OfficeLoadOptions& attemptOptions) {
+        Attempt a;
+        rtl::Reference<OfficeInteractionHandler> handler(new OfficeInteractionHandler);
+        std::vector<css::beans::PropertyValue> descriptor = LoadDescriptor(url, plan, attemptOptions, handler.get());
+        a.filterName = plan.filterName;
+        a.status = d->guarded(Phase::Load, what, [&] {
+            if (a.filterName.isEmpty()) {
+                if (!d->detection.is())
+                    d->detection = NewTypeDetection(d->context);
+                a.filterName = DetectFilter(d->detection, descriptor);
+                // HTML given as a document is read by the word processor, as
+                // HTML inputs are.
+                if (a.filterName == QLatin1String("HTML"))
+                    a.filterName = QStringLiteral("HTML (StarWriter)");
+                if (a.filterName.isEmpty() || !FilterFitsFormat(options.format, a.filterName)) {
+                    a.unknownType = true;
+                    return;
+                }
+                SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(a.filterName)));
             }
-            SetDescriptorValue(descriptor, "FilterName", css::uno::Any(toOUString(filterName)));
-        }
-        model = LoadTextModel(d->context, descriptor);
-        try {
-            RemoveComments(model, &withFields);
-            AttachHiddenView(d->desktop, model, handler.get());
-        } catch (...) {
+            a.model = LoadTextModel(d->context, descriptor);
             try {
-                model->dispose();
-            } catch (const css::uno::Exception&) {
+                RemoveComments(a.model, &a.withFields);
+                AttachHiddenView(d->desktop, a.model, handler.get());
+            } catch (...) {
+                try {
+                    a.model->dispose();
+                } catch (const css::uno::Exception&) {
+                }
+                a.model.clear();
+                throw;
             }
-            model.clear();
-            throw;
-        }
-    });
-    if (status.ok() && !unknownType && model.is())
-        return d->adopt(model, filterName, withFields);
-    if (status.officeStopped())
-        return nullptr;
-
-    OfficeInteractionLog log = handler->log();
-    if (!options.password.isEmpty() && !log.passwordRequested && !filterName.isEmpty()) {
-        // Some filters turn a wrong password down without asking for
-        // another: find out whether the file wants a password at all.
-        rtl::Reference<OfficeInteractionHandler> probe(new OfficeInteractionHandler);
-        OfficeLoadOptions withoutPassword = options;
-        withoutPassword.password.clear();
-        std::vector<css::beans::PropertyValue> probeDescriptor = LoadDescriptor(url, plan, withoutPassword, probe.get());
-        SetDescriptorValue(probeDescriptor, "FilterName", css::uno::Any(toOUString(filterName)));
-        const OfficeStatus probed = d->guarded(Phase::Load, what, [&] {
-            LoadTextModel(d->context, probeDescriptor)->dispose();
         });
-        if (probed.officeStopped()) {
-            status = probed;
+        a.log = handler->log();
+        return a;
+    };
+    auto loaded = [](const Attempt& a) { return a.status.ok() && !a.unknownType && a.model.is(); };
+
+    // The password goes only to a file that asks for one: a document keeps
+    // the password it was loaded with, and the office would protect DOC and
+    // ODT outputs of an unprotected document with it.
+    OfficeLoadOptions withoutPassword = options;
+    withoutPassword.password.clear();
+    Attempt first = attempt(withoutPassword);
+    if (loaded(first))
+        return d->adopt(first.model, first.filterName, first.withFields);
+    if (first.status.officeStopped()) {
+        status = first.status;
+        return nullptr;
+    }
+    if (!options.password.isEmpty() && first.log.passwordRequested) {
+        Attempt second = attempt(options);
+        if (loaded(second))
+            return d->adopt(second.model, second.filterName, second.withFields);
+        if (second.status.officeStopped()) {
+            status = second.status;
             return nullptr;
         }
-        log.passwordRequested = probe->log().passwordRequested;
+        // The file wants a password, and this one does not open it (some
+        // filters turn it down without asking for another).
+        second.log.passwordRequested = true;
+        status = LoadFailure(path, options, second.log, second.status, second.unknownType);
+    } else {
+        status = LoadFailure(path, options, first.log, first.status, first.unknownType);
     }
-    status = LoadFailure(path, options, log, status, unknownType);
     // Without keep-alive the office lives only while documents are open.
     if (d->documents.empty() && !d->keepAlive)
         d->quit();

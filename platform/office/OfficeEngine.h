@@ -78,6 +78,8 @@ enum class OfficeOutputFormat {
     Pdf,         // PDF, or PDF/A when OfficePdfOptions::pdfA
     Doc,         // Word 97-2003
     Docx,        // Word 2007 and later
+    Docm,        // Word 2007 and later, macro-enabled (the document's macros are kept)
+    Odt,         // OpenDocument text
     Rtf,
     Html,
     Text,        // UTF-8, LF line ends
@@ -107,8 +109,8 @@ struct OfficeSaveOptions
 {
     OfficeOutputFormat format = OfficeOutputFormat::Pdf;
     OfficePdfOptions pdf;
-    // Open password of a DOC or DOCX output; other formats cannot carry one
-    // and are refused with it.
+    // Open password of a DOC, DOCX or DOCM output; other formats cannot
+    // carry one and are refused with it.
     QString documentPassword;
     // HTML: images go into the file itself instead of files beside it.
     bool embedImages = false;

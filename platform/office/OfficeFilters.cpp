@@ -109,6 +109,8 @@ QString OutputFormatName(const OfficeSaveOptions& options)
     case OfficeOutputFormat::Pdf: return options.pdf.pdfA ? QStringLiteral("PDF/A") : QStringLiteral("PDF");
     case OfficeOutputFormat::Doc: return QStringLiteral("DOC");
     case OfficeOutputFormat::Docx: return QStringLiteral("DOCX");
+    case OfficeOutputFormat::Docm: return QStringLiteral("DOCM");
+    case OfficeOutputFormat::Odt: return QStringLiteral("ODT");
     case OfficeOutputFormat::Rtf: return QStringLiteral("RTF");
     case OfficeOutputFormat::Html: return QStringLiteral("HTML");
     case OfficeOutputFormat::Text: return QStringLiteral("text");
@@ -200,9 +202,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
     const OfficePdfOptions& pdf = options.pdf;
 
     if (!options.documentPassword.isEmpty() && options.format != OfficeOutputFormat::Doc
-        && options.format != OfficeOutputFormat::Docx) {
+        && options.format != OfficeOutputFormat::Docx && options.format != OfficeOutputFormat::Docm) {
         status = {OfficeFailure::Refused,
-                  QStringLiteral("A %1 file cannot be protected with a password; choose DOC or DOCX.")
+                  QStringLiteral("A %1 file cannot be protected with a password; choose DOC, DOCX or DOCM.")
                       .arg(OutputFormatName(options))};
         return false;
     }
@@ -243,11 +245,14 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
     }
     case OfficeOutputFormat::Doc:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("MS Word 97"))));
-        if (!options.documentPassword.isEmpty())
-            descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
+        // Given even when empty: a document opened with a password would
+        // otherwise pass it on to its DOC output.
+        descriptor.push_back(makeProperty("Password", makeAny(toOUString(options.documentPassword))));
         return true;
     case OfficeOutputFormat::Docx:
-        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("MS Word 2007 XML"))));
+    case OfficeOutputFormat::Docm:
+        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString::createFromAscii(
+            options.format == OfficeOutputFormat::Docx ? "MS Word 2007 XML" : "MS Word 2007 XML VBA"))));
         if (!options.documentPassword.isEmpty()) {
             // The plain Password property is ignored by the OOXML export;
             // it encrypts only with this pair.
@@ -259,6 +264,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
         return true;
     case OfficeOutputFormat::Rtf:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("Rich Text Format"))));
+        return true;
+    case OfficeOutputFormat::Odt:
+        descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("writer8"))));
         return true;
     case OfficeOutputFormat::Html:
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("HTML (StarWriter)"))));

@@ -435,17 +435,6 @@ private slots:
         QVERIFY2(log().contains(QStringLiteral("PDF/A does not allow encryption")), qPrintable(log()));
     }
 
-    void documentConversionIsRefusedUntilItsEngineIsBuiltIn()
-    {
-        MainFormState form;
-        const QStringList arguments = d(QStringList{"/S", "in/a.doc", "/T", "out/a.jpg", "/M", "1", "/L", "run.log"});
-        QCOMPARE(RunCommandLine(form, arguments), -4);
-        const QString refusal = QStringLiteral("Documents cannot be converted through the office engine in this build.");
-        QVERIFY(log().contains(QStringLiteral("\nJob # 1  ") + refusal + QStringLiteral(" - ") + d("{d}/in/a.doc")
-                               + QStringLiteral("\n")));
-        QCOMPARE(G_sLastRunError, refusal);
-    }
-
     void openingAJobShowsTheWindow()
     {
         int shown = 0;

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,13 @@ public:
 
     QString path(const QString& sub) const { return m_dir.filePath(sub); }
     QString userData() const { return path("config/Kestrova, Inc/Tessaview"); }
+    QString settingsFile() const { return userData() + "/QVIM_SearchHistory.INI"; }
+
+    // Settings written before the first run, as a user who chose them.
+    bool writeSettings(const QByteArray& lines) const
+    {
+        return QDir().mkpath(userData()) && testutil::writeFile(settingsFile(), lines);
+    }
 
     QProcessEnvironment environment() const
     {
@@ -48,10 +56,13 @@ public:
         env.insert("TESSAVIEW_HELP_SITE", "http://127.0.0.1:9");
         if (!m_dataFolder.isEmpty())
             env.insert("TESSAVIEW_DATA_DIR", m_dataFolder);
+        for (auto it = m_extra.cbegin(); it != m_extra.cend(); ++it)
+            env.insert(it.key(), it.value());
         return env;
     }
 
     void useDataFolder(const QString& folder) { m_dataFolder = folder; }
+    void setEnvironment(const QString& name, const QString& value) { m_extra.insert(name, value); }
 
     void start(QProcess& process, const QStringList& arguments) const
     {
@@ -77,6 +88,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_dataFolder;
+    QHash<QString, QString> m_extra;
 };
 
 bool copyTree(const QString& from, const QString& to)
@@ -204,10 +216,24 @@ private slots:
         QVERIFY2(run.err.contains("Invalid Output File type specified (/C# switch)"), run.err.constData());
     }
 
-    // With no program to open the help page, its path is printed instead.
+    // With no program to open the help page, its path is printed instead;
+    // Japanese has help pages of its own.
+    void helpWithoutAnOpenerNamesThePage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no language chosen") << "" << "The help page could not be opened. It is here: ";
+        QTest::newRow("German") << "German" << "Die Hilfeseite konnte nicht geöffnet werden. Sie liegt hier: ";
+        QTest::newRow("Japanese") << "Japanese" << "ヘルプページを開けませんでした。ページの場所: ";
+    }
+
     void helpWithoutAnOpenerNamesThePage()
     {
+        QFETCH(QString, language);
+        QFETCH(QString, said);
         User user;
+        if (!language.isEmpty())
+            QVERIFY(user.writeSettings("[Language]\r\nLanguage_Code=" + language.toUtf8() + "\r\n"));
         QTemporaryDir emptyPath;
         QProcess process;
         QProcessEnvironment env = user.environment();
@@ -216,9 +242,119 @@ private slots:
         process.setWorkingDirectory(user.path("work"));
         process.start(kQvim, {"/?"});
         const Run run = User::finish(process);
-        QVERIFY2(run.err.contains("help/command-line.html"), run.err.constData());
+        const QString page = language == QLatin1String("Japanese") ? "/help-jp/command-line.html" : "/help/command-line.html";
+        QVERIFY2(QString::fromUtf8(run.err).contains(said + kSourceData + page), run.err.constData());
     }
 
+    // The language chosen in the settings file: the log speaks it, and the
+    // language file the first run installed holds every text the run
+    // showed, so nothing was added to it.
+    void refusedLineInTheChosenLanguage_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("missingInput");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("German") << "German" << "Datum: " << "Eingabedatei  existiert nicht."
+                                << "Erforderliche Befehlszeilenargumente fehlen oder sind ungültig";
+        QTest::newRow("French") << "French" << "Date: " << "Fichier d'entrée  n'existe pas."
+                                << "Argument(s) de ligne de commande manquant(s) ou non valide(s)";
+        QTest::newRow("Japanese") << "Japanese" << "日付: " << "入力ファイル  は存在しません。"
+                                  << "必須のコマンドライン引数がないか、無効です";
+    }
+
+    void refusedLineInTheChosenLanguage()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, date);
+        QFETCH(QString, missingInput);
+        QFETCH(QString, refused);
+        User user;
+        QVERIFY(user.writeSettings("[Language]\r\nLanguage_Code=" + language.toUtf8() + "\r\n"));
+        const Run run = user.run({"/L", "run.log", "/P"});
+        QCOMPARE(run.status, 253);
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        const QStringList lines = QString::fromUtf8(testutil::readFile(user.path("work/run.log"))).split(u'\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY2(lines.at(1).startsWith(date), qPrintable(lines.at(1)));
+        QCOMPARE(lines.mid(2), (QStringList{missingInput, refused, ""}));
+
+        const QString file = u'/' + language + QStringLiteral("-'Tessaview'.txt");
+        const QByteArray installed = testutil::readFile(user.userData() + "/Languages" + file);
+        QVERIFY(!installed.isEmpty());
+        QCOMPARE(installed, testutil::readFile(kSourceData + "/Languages" + file));
+    }
+
+    // A run that converts: its log lines are in the language too.
+    void conversionLogInGerman()
+    {
+        TESSAVIEW_REQUIRE_CORPUS("pdf/minimal-document.pdf");
+        User user;
+        QVERIFY(user.writeSettings("[Language]\r\nLanguage_Code=German\r\n"));
+        const Run run = user.run({"/S", testutil::corpusFile("pdf/minimal-document.pdf"), "/T", user.path("out/page.png"),
+                                  "/L", "run.log", "/P"});
+        QCOMPARE(run.status, 0);
+        const QString log = QString::fromUtf8(testutil::readFile(user.path("work/run.log")));
+        QVERIFY2(log.contains("\nKonvertierung erfolgreich\nDauer des Auftrags: "), qPrintable(log));
+        QCOMPARE(testutil::readFile(user.userData() + "/Languages/German-'Tessaview'.txt"),
+                 testutil::readFile(kSourceData + "/Languages/German-'Tessaview'.txt"));
+    }
+
+    // With no language chosen yet on a locale that is not English, a run
+    // that cannot ask (no display, or a program without windows) speaks
+    // English and saves no choice, so the first run with a window asks.
+    void firstRunWithoutADisplayStaysInEnglish()
+    {
+        User user;
+        user.setEnvironment("LC_ALL", "de_DE.UTF-8");
+        user.setEnvironment("QT_QPA_PLATFORM", "offscreen");
+        const Run run = user.run({"/L", "run.log", "/P"});
+        QCOMPARE(run.status, 253);
+        QVERIFY(testutil::readFile(user.path("work/run.log")).endsWith("Missing required or invalid command line argument(s)\n"));
+        QVERIFY(!testutil::readFile(user.settingsFile()).contains("Language_Code"));
+
+        // An English locale needs no question: English is saved.
+        user.setEnvironment("LC_ALL", "C.UTF-8");
+        QCOMPARE(user.run({"/P"}).status, 253);
+        QVERIFY(testutil::readFile(user.settingsFile()).contains("Language_Code=English"));
+    }
+
+#ifdef TESSAVIEW_HAS_UI
+    // A start without arguments opens the window and stays until it is
+    // closed (closing it from the menu is tested on a real display, in
+    // tests/ui); here the test ends it.
+    void windowedStartStaysOpen()
+    {
+        User user;
+        QProcess process;
+        QProcessEnvironment env = user.environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(user.path("work"));
+        process.start(kQvim, {});
+        QVERIFY(process.waitForStarted());
+        QVERIFY(!process.waitForFinished(3000));
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY2(!process.readAllStandardError().contains("not available"), "the window did not open");
+    }
+
+    // Without a display, a windowed start says so and ends.
+    void windowedStartWithoutADisplay()
+    {
+        User user;
+        QProcess process;
+        QProcessEnvironment env = user.environment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(env);
+        process.start(kQvim, {});
+        const Run run = User::finish(process);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("no display"), run.err.constData());
+    }
+#else
     void windowedStartSaysThereIsNoWindow()
     {
         User user;
@@ -226,6 +362,7 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("main window is not available"), run.err.constData());
     }
+#endif
 
     void automationStartTakesNoLock()
     {

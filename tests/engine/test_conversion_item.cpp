@@ -366,28 +366,6 @@ private slots:
         }
     }
 
-    void routesNotInThisBuildSaySo_data()
-    {
-        QTest::addColumn<int>("method");
-        QTest::newRow("office") << 1;
-    }
-
-    void routesNotInThisBuildSaySo()
-    {
-        QFETCH(int, method);
-        QTemporaryDir dir;
-        EngineHarness h;
-        clsConversionOptions item =
-            makeItem(dir.filePath("in.docx"), filetype::Docx, dir.filePath("out.png"), filetype::Png, method);
-        QVERIFY(testutil::writeFile(item.sOriginalFile, "PK"));
-        h.form.bDeleteOriginalFileAfterProcessing = true;
-
-        QCOMPARE(PerformConversionItem(h.engine, item), kRouteNotAvailable);
-        QVERIFY(item.sErr.contains(QStringLiteral("in this build")));
-        QVERIFY(QFileInfo::exists(item.sOriginalFile));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"in.docx"});
-    }
-
     void pdfPagesBecomeImagesWithTheInputsTimes()
     {
         QTemporaryDir dir;

@@ -20,13 +20,6 @@ const QString kOnePage = QStringLiteral(TESSAVIEW_CORPUS "/pdf/minimal-document.
 class User : public QvimUser
 {
 public:
-    void copy(const QString& from, const QString& to) const
-    {
-        QDir().mkpath(QFileInfo(path(to)).path());
-        QFile::remove(path(to));
-        QVERIFY2(QFile::copy(from, path(to)), qPrintable(from));
-    }
-
     QStringList pdfToPng(const QString& log) const
     {
         return {"/S", path("in") + "/*.pdf", "/R", "/T", path("out") + "/*.png", "/1", "1-2", "/L", path(log), "/P"};

@@ -34,10 +34,10 @@ class TestHelp : public QObject
 private:
     RecordingOpener opener;
 
-    void useDataFolder(const QString& folder)
+    void useDataFolder(const QString& folder, const QString& language = QStringLiteral("English"))
     {
         qputenv("TESSAVIEW_DATA_DIR", folder.toUtf8());
-        InitHelpFile(QStringLiteral("English"));
+        InitHelpFile(language);
     }
 
 private slots:
@@ -54,25 +54,34 @@ private slots:
         qunsetenv("TESSAVIEW_HELP_SITE");
     }
 
+    // Japanese has pages of its own, one for each topic.
     void opensTheLocalPageOfTheContext_data()
     {
+        QTest::addColumn<QString>("language");
         QTest::addColumn<int>("context");
         QTest::addColumn<QString>("page");
-        QTest::newRow("program options") << helpcontext::ProgramOptions << "program-options.html";
-        QTest::newRow("/? switch") << helpcontext::CommandLine << "command-line.html";
-        QTest::newRow("command-line button") << helpcontext::UsingTheCommandLine << "command-line.html";
-        QTest::newRow("search and replace") << helpcontext::SearchAndReplace << "search-and-replace.html";
-        QTest::newRow("help menu") << helpcontext::HelpFile << "index.html";
+        for (const char* language : {"English", "Japanese"}) {
+            const QString folder = QString::fromLatin1(language) == QLatin1String("Japanese") ? "/help-jp/" : "/help/";
+            QTest::addRow("%s, program options", language) << language << helpcontext::ProgramOptions
+                                                           << folder + "program-options.html";
+            QTest::addRow("%s, /? switch", language) << language << helpcontext::CommandLine << folder + "command-line.html";
+            QTest::addRow("%s, command-line button", language) << language << helpcontext::UsingTheCommandLine
+                                                               << folder + "command-line.html";
+            QTest::addRow("%s, search and replace", language) << language << helpcontext::SearchAndReplace
+                                                              << folder + "search-and-replace.html";
+            QTest::addRow("%s, help menu", language) << language << helpcontext::HelpFile << folder + "index.html";
+        }
     }
 
     void opensTheLocalPageOfTheContext()
     {
+        QFETCH(QString, language);
         QFETCH(int, context);
         QFETCH(QString, page);
-        useDataFolder(kSourceData);
+        useDataFolder(kSourceData, language);
         ShowHelpTopic(context, QStringLiteral("https://help.example.org/topic.htm"));
 
-        const QString expected = kSourceData + QStringLiteral("/help/") + page;
+        const QString expected = kSourceData + page;
         QVERIFY2(QFile::exists(expected), qPrintable(expected));
         QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(expected)});
     }
@@ -163,9 +172,17 @@ private slots:
         QCOMPARE(InstalledDataFolder(), QDir::cleanPath(kSourceData));
     }
 
+    void helpPagesLinkOnlyToPagesThatExist_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("English") << "/help";
+        QTest::newRow("Japanese") << "/help-jp";
+    }
+
     void helpPagesLinkOnlyToPagesThatExist()
     {
-        const QDir help(kSourceData + QStringLiteral("/help"));
+        QFETCH(QString, folder);
+        const QDir help(kSourceData + folder);
         const QStringList pages = help.entryList({QStringLiteral("*.html")}, QDir::Files);
         QVERIFY(pages.size() >= 4);
         const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]+)\""));

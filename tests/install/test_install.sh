@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and runs the installed qvim as
 # a new user would: it must find its own data folder (not the source tree's)
-# and turn the demo PDF into PNG pages.
+# and turn the demo PDF into PNG pages, and load the installed Word-conversion
+# control (not the build tree's) to turn a document into a PDF.
 set -euo pipefail
 cmake_command=$1
 build=$2
+gui=${3:-OFF}
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -14,6 +16,25 @@ fail() { echo "test_install: $*" >&2; exit 1; }
 qvim=$tmp/inst/bin/qvim
 [ -x "$qvim" ] || fail "no qvim in $tmp/inst/bin"
 [ -f "$tmp/inst/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
+control=$(find "$tmp/inst" -name libquaystone.so)
+[ -n "$control" ] || fail "libquaystone.so was not installed"
+
+# A program with windows can be started from the desktop's menu: its entry
+# starts qvim without arguments and names an icon the theme holds.
+if [ "$gui" = ON ]; then
+  entry=$tmp/inst/share/applications/tessaview.desktop
+  [ -f "$entry" ] || fail "no desktop entry in share/applications"
+  grep -qx 'Exec=qvim' "$entry" || fail "the desktop entry does not start qvim"
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -f "$tmp/inst/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
+  for size in 48 128 256; do
+    png=$tmp/inst/share/icons/hicolor/${size}x${size}/apps/$icon.png
+    [ "$(identify -format '%wx%h' "$png")" = "${size}x${size}" ] || fail "the ${size}x${size} icon is missing or wrong"
+  done
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$entry" || fail "the desktop entry is not valid"
+  fi
+fi
 
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/run" "$tmp/nothing"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run
@@ -31,6 +52,14 @@ for page in 00001 00002; do
 done
 grep -q 'Conversion Successful$' "$out/qvim.log" || fail "the log does not say the conversion succeeded"
 
+# The Word route runs on the installed control, as the dynamic loader says.
+status=0
+LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/rich.pdf" /C 12 /M 1 /L "$out/word.log" /P \
+  2>"$out/loader.txt" || status=$?
+[ "$status" -eq 0 ] || { cat "$out/word.log" >&2 || true; fail "the installed qvim converted no document ($status)"; }
+grep -q "file=$control " "$out/loader.txt" || fail "the installed qvim did not load $control"
+pdftotext "$out/rich.pdf" - | grep -q "A copper kettle" || fail "the document's PDF lacks its text"
+
 # The help page it names is the installed one: with no program to open it,
 # its path is printed.
 err=$(PATH=$tmp/nothing "$qvim" /? 2>&1 >/dev/null || true)
@@ -38,4 +67,4 @@ case $err in
   *"$tmp/inst/share/tessaview/help/command-line.html"*) ;;
   *) fail "help did not name the installed page: $err" ;;
 esac
-echo "test_install: the installed qvim converted the demo PDF and found its data in $tmp/inst/share/tessaview"
+echo "test_install: the installed qvim converted the demo PDF and a document, with its data in $tmp/inst/share/tessaview and its control in $control"

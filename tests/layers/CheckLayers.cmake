@@ -1,7 +1,10 @@
 # Fails when an include runs upward between the program's layers. From the
 # bottom up: platform, core, jobs, engine, startup, scheduler, ui; the
 # control sits on platform alone. A file may include its own layer and any
-# layer below it.
+# layer below it. The control also carries a few shared services of core,
+# built from the same sources (cmake/ControlServices.cmake): it may include
+# those headers and no other, and they in turn include only each other and
+# platform.
 # Run as: cmake -DSOURCE_DIR=<repository> -P CheckLayers.cmake
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -9,6 +12,11 @@ endif()
 
 set(app_layers core jobs engine startup scheduler ui)
 set(violations "")
+include(${SOURCE_DIR}/cmake/ControlServices.cmake)
+set(carried_headers "")
+foreach(service IN LISTS TESSAVIEW_CONTROL_SERVICES)
+  list(APPEND carried_headers "core/${service}.h" "${service}.h")
+endforeach()
 
 # Writes into `allowed` the layer folders that files of `layer` may name.
 function(allowed_below layer out)
@@ -20,6 +28,44 @@ function(allowed_below layer out)
     endif()
   endforeach()
   set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Files of `folder` (or the `only` files given) may name app layers only
+# through the carried service headers.
+function(check_carried folder)
+  set(files ${ARGN})
+  if(NOT files)
+    file(GLOB_RECURSE files LIST_DIRECTORIES false "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")
+  endif()
+  foreach(f IN LISTS files)
+    file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX MATCH "\"([^\"]+)\"" m "${line}")
+      set(header "${CMAKE_MATCH_1}")
+      string(REGEX MATCH "^([A-Za-z0-9_]+)/" layer "${header}")
+      set(layer "${CMAKE_MATCH_1}")
+      if(NOT layer)
+        # Beside the file: in core that must be a carried service as well.
+        if(folder STREQUAL "app/core")
+          set(layer core)
+          set(header "core/${header}")
+        else()
+          continue()
+        endif()
+      endif()
+      list(FIND app_layers "${layer}" is_layer)
+      if(is_layer EQUAL -1)
+        continue()
+      endif()
+      list(FIND carried_headers "${header}" ok)
+      if(ok EQUAL -1)
+        file(RELATIVE_PATH rel "${SOURCE_DIR}" "${f}")
+        string(STRIP "${line}" line)
+        set(violations "${violations}\n  ${rel}: ${line} (the control carries only ${TESSAVIEW_CONTROL_SERVICES})" PARENT_SCOPE)
+        set(violations "${violations}\n  ${rel}: ${line} (the control carries only ${TESSAVIEW_CONTROL_SERVICES})")
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
 
 function(check_folder folder allowed)
@@ -48,7 +94,12 @@ function(check_folder folder allowed)
 endfunction()
 
 check_folder(platform "")
-check_folder(control "")
+check_carried(control)
+set(carried_sources "")
+foreach(service IN LISTS TESSAVIEW_CONTROL_SERVICES)
+  list(APPEND carried_sources "${SOURCE_DIR}/app/core/${service}.h" "${SOURCE_DIR}/app/core/${service}.cpp")
+endforeach()
+check_carried(app/core ${carried_sources})
 foreach(layer IN LISTS app_layers)
   allowed_below(${layer} allowed)
   check_folder(app/${layer} "${allowed}")

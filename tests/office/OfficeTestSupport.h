@@ -62,6 +62,16 @@ inline QByteArray rtfDocument(const QByteArray& body)
     return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Liberation Serif;}}\\f0\\fs24 " + body + "}";
 }
 
+// An HTML document of many paragraphs, long enough to keep the office busy
+// for a while.
+inline QByteArray bigHtml(int paragraphs)
+{
+    QByteArray html("<html><body>");
+    for (int i = 0; i < paragraphs; ++i)
+        html += "<p>Paragraph " + QByteArray::number(i) + " of a long document that keeps the office busy</p>\n";
+    return html + "</body></html>";
+}
+
 struct ToolResult
 {
     int exitCode = -1;

@@ -41,13 +41,6 @@ QByteArray Utf16WithBom(const QString& text)
     return bytes;
 }
 
-QByteArray BigHtml(int paragraphs)
-{
-    QByteArray html("<html><body>");
-    for (int i = 0; i < paragraphs; ++i)
-        html += "<p>Paragraph " + QByteArray::number(i) + " of a long document that keeps the office busy</p>\n";
-    return html + "</body></html>";
-}
 
 bool ProcessExists(pid_t pid)
 {
@@ -193,6 +186,8 @@ private slots:
 
         QTest::newRow("DOC") << OfficeOutputFormat::Doc << "out.doc" << QByteArray("\xD0\xCF\x11\xE0", 4) << OfficeInputFormat::WordProcessing;
         QTest::newRow("DOCX") << OfficeOutputFormat::Docx << "out.docx" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
+        QTest::newRow("DOCM") << OfficeOutputFormat::Docm << "out.docm" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
+        QTest::newRow("ODT") << OfficeOutputFormat::Odt << "out.odt" << QByteArray("PK\x03\x04") << OfficeInputFormat::WordProcessing;
         QTest::newRow("RTF") << OfficeOutputFormat::Rtf << "out.rtf" << QByteArray("{\\rtf") << OfficeInputFormat::WordProcessing;
         QTest::newRow("HTML") << OfficeOutputFormat::Html << "out.html" << QByteArray("<!DOCTYPE") << OfficeInputFormat::Html;
         QTest::newRow("text") << OfficeOutputFormat::Text << "out.txt" << QByteArray("Output caf\xC3\xA9") << OfficeInputFormat::Text;
@@ -344,14 +339,46 @@ private slots:
     {
         QFETCH(OfficeOutputFormat, format);
         QFETCH(QString, file);
-        // Callers may always pass a password, protected document or not.
+        // Callers may always pass a password, protected document or not,
+        // and no output of an unprotected one is protected by it.
         const QString input = makeDocument(QStringLiteral("open-") + file, format, "Open words");
         OfficeLoadOptions load;
         load.password = QStringLiteral("!%blotched&~");
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, load, status);
+        QVERIFY2(doc, qPrintable(status.message));
         const QString pdf = path(QStringLiteral("open-") + file + QStringLiteral(".pdf"));
-        const OfficeStatus status = m_engine->convert(input, load, pdf, OfficeSaveOptions{});
+        status = doc->save(pdf, OfficeSaveOptions{});
         QVERIFY2(status.ok(), qPrintable(status.message));
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Open words")));
+        for (OfficeOutputFormat output : {OfficeOutputFormat::Doc, OfficeOutputFormat::Odt}) {
+            OfficeSaveOptions save;
+            save.format = output;
+            const QString out = path(QStringLiteral("open-again-") + file);
+            QVERIFY(doc->save(out, save).ok());
+            QVERIFY(m_engine->convert(out, OfficeLoadOptions{}, pdf, OfficeSaveOptions{}).ok());
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("Open words")));
+        }
+    }
+
+    void aProtectedDocumentsDocOutputIsNotProtectedUnlessAsked()
+    {
+        const QString input = makeDocument(QStringLiteral("secret.doc"), OfficeOutputFormat::Doc, "Secret words",
+                                           QStringLiteral("pw"));
+        OfficeLoadOptions load;
+        load.password = QStringLiteral("pw");
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, load, status);
+        QVERIFY2(doc, qPrintable(status.message));
+        OfficeSaveOptions save;
+        save.format = OfficeOutputFormat::Doc;
+        const QString out = path(QStringLiteral("secret-copy.doc"));
+        QVERIFY(doc->save(out, save).ok());
+        doc.reset();
+        const QString pdf = path(QStringLiteral("secret-copy.pdf"));
+        status = m_engine->convert(out, OfficeLoadOptions{}, pdf, OfficeSaveOptions{});
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("Secret words")));
     }
 
     void unreadableInputs_data()
@@ -440,7 +467,7 @@ private slots:
 
     void officeKilledDuringLoad()
     {
-        const QString big = write(QStringLiteral("big.html"), BigHtml(20000));
+        const QString big = write(QStringLiteral("big.html"), bigHtml(20000));
         QVERIFY(m_engine->start().ok());
         const pid_t pid = m_engine->processId();
         std::thread killer([pid] {
@@ -469,7 +496,7 @@ private slots:
     // a save of this document takes.
     void officeKilledDuringSaveLeavesNothingInTheOutputFolder()
     {
-        const QString big = write(QStringLiteral("kill-save.html"), BigHtml(3000));
+        const QString big = write(QStringLiteral("kill-save.html"), bigHtml(3000));
         OfficeLoadOptions load;
         load.format = OfficeInputFormat::Html;
         ScratchFolder output;
@@ -571,7 +598,7 @@ private slots:
         QFETCH(bool, whileSaving);
         // A document large enough that the office cannot finish within the
         // tiny limit stands in for one that hangs it.
-        const QString big = write(QStringLiteral("slow.html"), BigHtml(3000));
+        const QString big = write(QStringLiteral("slow.html"), bigHtml(3000));
         const QString pdf = write(QStringLiteral("slow.pdf"), "previous output");
         QVERIFY(m_engine->start().ok());
         const pid_t pid = m_engine->processId();

@@ -5,7 +5,7 @@
 // program's text, " - " and the system's reason; nothing of the program's
 // is left in the output folder or the temporary folder.
 #include "../engine/EngineHarness.h"
-#include "../engine/QvimUser.h"
+#include "QvimUser.h"
 #include "../office/OfficeTestSupport.h"
 #include "TestPdf.h"
 

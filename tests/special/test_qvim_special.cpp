@@ -1,6 +1,6 @@
 // The real program running a hand-made job of one task of each special
 // process from its command line, as a user with folders of its own.
-#include "../engine/QvimUser.h"
+#include "QvimUser.h"
 #include "TestUtil.h"
 
 #include <QDir>

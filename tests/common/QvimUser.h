@@ -1,0 +1,96 @@
+#pragma once
+// A user of their own for runs of the real program (QVIM_BINARY): home,
+// config and runtime folders below one temporary folder, and the processes
+// the program starts.
+#include "ProcessWatch.h"
+#include "TestUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+// What one run of the program gave.
+struct QvimRun
+{
+    int status = -1000; // as the shell sees it; -1000 when it did not end normally
+    QString err;        // its standard error
+};
+
+class QvimUser
+{
+public:
+    QString path(const QString& sub) const { return m_dir.filePath(sub); }
+    // The settings file the program finds for this user.
+    QString settingsFile() const { return path("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"); }
+
+    // Runs qvim from the home folder and gives its exit status as the shell
+    // sees it; -1000 when it did not end normally. With `watched`, the
+    // processes it started are watched while it runs and handed out.
+    int qvim(const QStringList& arguments, testutil::Descendants** watched = nullptr) const
+    {
+        return run(arguments, {}, watched).status;
+    }
+
+    // The same, with the program's standard error. `beforeStart` runs in
+    // the program's own process just before it starts (to set a limit on
+    // it, say). The user's temporary folder is path("tmp").
+    QvimRun run(const QStringList& arguments, const std::function<void()>& beforeStart = {},
+                testutil::Descendants** watched = nullptr) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* sub : {"home", "config", "runtime", "tmp"})
+            QDir().mkpath(path(QString::fromLatin1(sub)));
+        env.insert("HOME", path("home"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_RUNTIME_DIR", path("runtime"));
+        env.insert("TMPDIR", path("tmp"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(path("home"));
+        if (beforeStart)
+            process.setChildProcessModifier(beforeStart);
+        process.start(QStringLiteral(QVIM_BINARY), arguments);
+        QvimRun result;
+        if (!process.waitForStarted())
+            return result;
+        m_watch = std::make_unique<testutil::Descendants>(process.processId());
+        QDeadlineTimer deadline(120000);
+        while (!process.waitForFinished(20) && !deadline.hasExpired())
+            m_watch->scan();
+        m_stderr = process.readAllStandardError();
+        result.err = QString::fromUtf8(m_stderr);
+        if (watched)
+            *watched = m_watch.get();
+        if (process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit)
+            result.status = process.exitCode();
+        return result;
+    }
+
+    // What the last run wrote on standard error.
+    QByteArray lastStderr() const { return m_stderr; }
+
+    void copy(const QString& from, const QString& to) const
+    {
+        QDir().mkpath(QFileInfo(path(to)).path());
+        QFile::remove(path(to));
+        QVERIFY2(QFile::copy(from, path(to)), qPrintable(from));
+    }
+
+    QString log(const QString& name) const { return QString::fromUtf8(testutil::readFile(path(name))); }
+
+    QStringList logLines(const QString& log) const
+    {
+        return QString::fromUtf8(testutil::readFile(path(log))).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    mutable std::unique_ptr<testutil::Descendants> m_watch;
+    mutable QByteArray m_stderr;
+};

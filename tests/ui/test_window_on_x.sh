@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The real program on a real X display (Xvfb), used from the keyboard: a
+# start without arguments stays open until File > Exit closes it; a job
+# opened with /O runs from F5, and its PDF page becomes a PNG image.
+#   test_window_on_x.sh <qvim> <a one-page PDF>
+set -euo pipefail
+qvim=$1
+pdf=$2
+fail() { echo "test_window_on_x: $*" >&2; exit 1; }
+for tool in Xvfb xdotool identify; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
+done
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp/home" "$tmp/config" "$tmp/runtime" "$tmp/out"
+chmod 700 "$tmp/runtime"
+printf '*^0^FALSE^75^72^0^0^0^\t\t1\tC\t%s\t12\tPDF\t%s\t8\tpng\t\t\r\n\t\t*\t\t\t\t\t\t\t\t\t\r\n' \
+  "$pdf" "$tmp/out/page.png" > "$tmp/job.KRJ"
+
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime QVIM=$qvim WORK=$tmp
+unset QT_QPA_PLATFORM
+"$(dirname "$0")/../../scripts/with-xvfb" -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  fail() { echo "test_window_on_x: $*" >&2; exit 1; }
+
+  # Waits for the main window of process $1 and gives it the keyboard.
+  # The wait splash shows first and goes away: a window that vanishes
+  # before it takes the focus is looked for again.
+  window_of() {
+    local id=""
+    for _ in $(seq 1 100); do
+      id=$(xdotool search --onlyvisible --pid "$1" --name "Tessaview" 2>/dev/null | tail -1 || true)
+      if [ -n "$id" ]; then
+        sleep 0.5
+        xdotool windowfocus --sync "$id" 2>/dev/null && { echo "$id"; return 0; }
+      fi
+      sleep 0.1
+    done
+    fail "no window appeared"
+  }
+  # File > Exit from the keyboard; the program must end with status 0.
+  exit_from_menu() {
+    xdotool key alt+f
+    sleep 0.5
+    xdotool key x
+    for _ in $(seq 1 100); do
+      kill -0 "$1" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$1" 2>/dev/null; then kill "$1"; fail "File > Exit did not close the window"; fi
+    local status=0
+    wait "$1" || status=$?
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+  }
+
+  "$QVIM" 2>"$WORK/first.err" &
+  pid=$!
+  window_of "$pid" >/dev/null
+  sleep 3
+  kill -0 "$pid" 2>/dev/null || fail "a start without arguments did not stay open: $(cat "$WORK/first.err")"
+  exit_from_menu "$pid"
+
+  "$QVIM" /J "$WORK/job.KRJ" /O 2>"$WORK/second.err" &
+  pid=$!
+  window_of "$pid" >/dev/null
+  xdotool key F5
+  for _ in $(seq 1 300); do
+    [ -s "$WORK/out/page.png" ] && break
+    sleep 0.1
+  done
+  [ -s "$WORK/out/page.png" ] || { kill "$pid"; fail "F5 did not convert the job: $(cat "$WORK/second.err")"; }
+  sleep 1
+  exit_from_menu "$pid"
+'
+format=$(identify -format '%m' "$tmp/out/page.png") || fail "the output is not an image"
+[ "$format" = PNG ] || fail "the output is $format, not PNG"
+grep -q '^WindowState=' "$tmp/config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI" \
+  || fail "closing the window did not keep its placement"
+echo "test_window_on_x: the window stayed open, ran its job from F5 and closed from the File menu"
