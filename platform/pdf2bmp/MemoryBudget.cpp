@@ -1,16 +1,39 @@
 #include "pdf2bmp/MemoryBudget.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
+// The memory the system can give without swapping, from /proc/meminfo;
+// 0 when it does not say.
+std::size_t availableBytes()
+{
+    std::FILE* info = std::fopen("/proc/meminfo", "re");
+    if (!info)
+        return 0;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, info))
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1)
+            break;
+    std::fclose(info);
+    return static_cast<std::size_t>(kib) * 1024;
+}
+
+// A quarter of the machine's memory, and no more than half of what is free
+// when the program starts: other programs run beside it.
 std::size_t defaultLimit()
 {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long size = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || size <= 0)
-        return std::size_t{1} << 30;
-    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(size) / 4;
+    std::size_t limit = pages > 0 && size > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(size) / 4
+                                              : std::size_t{1} << 30;
+    const std::size_t available = availableBytes();
+    if (available > 0)
+        limit = std::min(limit, available / 2);
+    return std::max(limit, std::size_t{64} << 20);
 }
 
 } // namespace

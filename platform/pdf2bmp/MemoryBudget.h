@@ -13,7 +13,8 @@ class MemoryBudget
 public:
     static MemoryBudget& instance();
 
-    // 0 sets the default: a quarter of the machine's memory.
+    // 0 sets the default: a quarter of the machine's memory, at most half of
+    // what was free when the process first asked.
     void setLimit(std::size_t bytes);
     std::size_t limit() const;
 

@@ -144,7 +144,8 @@ void pdf_set_thread_count(int threads);
 
 // The memory the pages being rendered at once may take, shared by every
 // call of the process; 0 (the default) means a quarter of the machine's
-// memory. A page alone is always rendered, however large.
+// memory, and at most half of what was free when the process first asked.
+// A page alone is always rendered, however large.
 void pdf_set_memory_budget(std::size_t bytes);
 // The most the pages took at once since the last reset (for tests).
 std::size_t pdf_memory_budget_peak();
