@@ -174,6 +174,8 @@ bool ConversionJobBegin(JobEngine& engine)
 
     if (engine.routes)
         engine.routes->ReleaseWordInstance(engine);
+    // The pool's offices go with the run, as a kept Word instance does.
+    engine.ReleaseOfficePool();
     form.SetStatusPanelText(statuspanel::TaskRow, QStringLiteral("-"));
     if (!engine.sRunAbortError.isEmpty()) {
         form.SetStatusPanelText(statuspanel::Status, QStringLiteral("!!! ") + Translate(QStringLiteral("Error"))
