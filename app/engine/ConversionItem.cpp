@@ -9,12 +9,16 @@
 #include "core/FileTypes.h"
 #include "engine/ImageSaver.h"
 #include "engine/JobEngine.h"
+#include "engine/OfficePool.h"
 #include "engine/PdfToImage.h"
 #include "engine/TextControlRoute.h"
+#include "engine/TextControlRouteFiles.h"
 #include "engine/WordRoute.h"
 #include "imagefile/ImageFile.h"
 #include "jobs/MainFormState.h"
 #include "jobs/OptionString.h"
+#include "office/OfficeOutput.h"
+#include "textcontrol/TextControl.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -45,6 +49,8 @@ public:
         ::ReleaseWordInstance(engine);
     }
 
+    bool bRendersOnOfficePool() const override { return true; }
+
     int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item) override
     {
         return ::ConvertViaTextControl(engine, item);
@@ -58,19 +64,12 @@ public:
         pdf.sSourceFile = sRenderedFrom;
         pdf.sTargetFile = item.sTargetFile;
         pdf.lTargetFileType = item.lTargetFileType;
-        int compression = 0;
-        bool append = false;
-        ParseConversionOptionString(item.sExtraParams, pdf.sPages, compression, append, pdf.lQuality,
+        ParseConversionOptionString(item.sExtraParams, pdf.sPages, pdf.lCompression, pdf.bAppend, pdf.lQuality,
                                     pdf.lResolution, pdf.lWidth, pdf.lHeight, pdf.lSingleFile);
 
         PdfToImageHooks hooks;
         hooks.imageSaver = &m_saver;
-        hooks.stillRunning = [&engine] {
-            if (engine.bStillRunning())
-                return true;
-            engine.bItemInterrupted = true;
-            return false;
-        };
+        hooks.stillRunning = [&engine] { return engine.bStillRunning(); };
         // Called after each page file is complete, with sTargetFile naming it.
         hooks.progress = [&](const QString& status) {
             written << pdf.sTargetFile;
@@ -79,6 +78,8 @@ public:
             engine.form.DoEvents();
         };
         const int result = ::PerformConversionItemPDFtoImageDLL(pdf, hooks);
+        if (pdf.bPaused)
+            engine.bItemInterrupted = true;
         // A multi-page TIFF is written in one call, without page progress.
         if (result == 0 && written.isEmpty() && !engine.bItemInterrupted)
             written << pdf.sTargetFile;
@@ -164,6 +165,45 @@ int renderFailure(clsConversionOptions& item, const QString& reason)
     return item.lErr;
 }
 
+// The Word route's code of a conversion that failed.
+constexpr int kWordConversionFailed = -10;
+
+// The render the office pool made of this item, put where the route would
+// have written it. False when the pool has none for it: the route renders
+// it now.
+bool takeRenderedAhead(JobEngine& engine, clsConversionOptions& item, int& code)
+{
+    if (!engine.bRendersAhead || engine.lRenderAheadIndex < 0)
+        return false;
+    OfficePool& pool = engine.Pool();
+    OfficeRender render;
+    const bool taken = pool.Take(engine.lRenderAheadIndex, render, [&engine, &pool] {
+        // A Pause while the document is rendered: no further one starts.
+        if (!engine.bStillRunning())
+            pool.StopFeeding();
+    });
+    if (!taken)
+        return false;
+    code = render.lErr;
+    item.lErr = render.lErr;
+    item.sErr = render.sErr;
+    QString error;
+    if (code == 0 && !MoveIntoPlace(render.pdf.path(), item.sTargetFile, error)) {
+        // As the route fails when its save cannot be put in place.
+        if (item.lConversionMethod == conversionmethod::Word) {
+            code = kWordConversionFailed;
+            item.sErr = WordFailureText(error);
+        } else {
+            code = kTextControlSaveFailed;
+            item.sErr = TextControlSaveErrorText(item.sTargetFile, kErrFileAccess, error);
+        }
+        item.lErr = code;
+    }
+    if (code == 0)
+        render.pdf.release();
+    return true;
+}
+
 int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& written)
 {
     ConversionRoutes& routes = *engine.routes;
@@ -181,14 +221,16 @@ int runRoutes(JobEngine& engine, clsConversionOptions& item, QStringList& writte
             return renderFailure(item, error);
         item.sTargetFile = temporary;
     }
-    int render;
+    int render = 0;
     if (item.lConversionMethod == conversionmethod::Word) {
         item.lTargetFileType = filetype::WordPdfFormat;
-        render = routes.ConvertViaWordControl(engine, item);
+        if (!takeRenderedAhead(engine, item, render))
+            render = routes.ConvertViaWordControl(engine, item);
     } else {
         if (image)
             item.lTargetFileType = filetype::Pdf;
-        render = routes.ConvertViaTextControl(engine, item);
+        if (!takeRenderedAhead(engine, item, render))
+            render = routes.ConvertViaTextControl(engine, item);
     }
     if (render != 0)
         return render;

@@ -50,6 +50,9 @@ public:
     // Called at the end of every run: an office instance kept open between
     // conversions may go.
     virtual void ReleaseWordInstance(JobEngine& engine) { (void)engine; }
+    // True when the office pool may render documents ahead for the two
+    // rendering routes above: it renders as the program's own routes do.
+    virtual bool bRendersOnOfficePool() const { return false; }
 
     // While the rasteriser reads a rendered PDF: the document it was
     // rendered from, which no page file may replace. "" for a PDF input.

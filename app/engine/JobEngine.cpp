@@ -1,6 +1,8 @@
 #include "engine/JobEngine.h"
 
 #include "engine/ConversionItem.h"
+#include "engine/OfficePool.h"
+#include "engine/OfficeWorkers.h"
 #include "engine/SpecialProcess.h"
 #include "engine/TaskRunners.h"
 #include "engine/clsRexhound.h"
@@ -8,10 +10,14 @@
 #include "engine/WordRoute.h"
 #include "dispatch/Dispatch.h"
 #include "jobs/MainFormState.h"
+#include "office/OfficeEngine.h"
 
 #include <QLocale>
 
+#include <algorithm>
 #include <chrono>
+#include <sched.h>
+#include <thread>
 
 namespace {
 
@@ -21,12 +27,20 @@ qint64 steadyMilliseconds()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// The program's item runner, as a type of its own so that a replaced one
+// can be told from it.
+struct ProgramItemRunner
+{
+    JobEngine* engine;
+    int operator()(clsConversionOptions& item) const { return PerformConversionItem(*engine, item); }
+};
+
 } // namespace
 
 JobEngine::JobEngine(MainFormState& mainForm)
     : form(mainForm)
     , performBlock([this](int row, clsConversionOptions& task) { return PerformBlock(*this, row, task); })
-    , performConversionItem([this](clsConversionOptions& item) { return PerformConversionItem(*this, item); })
+    , performConversionItem(ProgramItemRunner{this})
     , performSpecialProcessItem(
           [this](clsConversionOptions& item) { return PerformSpecialProcessItem(*this, item); })
     , routes(&DefaultConversionRoutes())
@@ -36,8 +50,62 @@ JobEngine::JobEngine(MainFormState& mainForm)
 
 JobEngine::~JobEngine()
 {
+    m_pool.reset();
     ReleaseWordInstance(*this);
     m_quaystone1.reset();
+}
+
+bool JobEngine::bProgramItemRunner() const
+{
+    return performConversionItem.target_type() == typeid(ProgramItemRunner);
+}
+
+void JobEngine::SetOfficeWorkers(int count)
+{
+    m_officeWorkers = std::max(0, count);
+}
+
+int JobEngine::OfficeWorkers() const
+{
+    if (m_officeWorkers > 0)
+        return m_officeWorkers;
+    // The processors this process may run on (taskset narrows them).
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    const int count = ::sched_getaffinity(0, sizeof cpus, &cpus) == 0
+        ? CPU_COUNT(&cpus)
+        : static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, count / 2);
+}
+
+OfficePool& JobEngine::Pool()
+{
+    if (!m_pool) {
+        m_workerLimits = std::make_unique<OfficeWorkerLimits>();
+        m_pool = std::make_unique<OfficePool>(ProgramOfficeWorkers(form, *m_workerLimits));
+    }
+    // The workers' offices keep the limits of the form's own.
+    m_workerLimits->loadMs = TextControls().Engine().loadTimeout();
+    m_workerLimits->saveMs = TextControls().Engine().saveTimeout();
+    return *m_pool;
+}
+
+void JobEngine::ReleaseOfficePool()
+{
+    if (m_pool)
+        m_pool->Shutdown();
+}
+
+std::vector<pid_t> JobEngine::OfficeProcessIds()
+{
+    std::vector<pid_t> pids;
+    if (m_textControls)
+        if (const pid_t pid = m_textControls->Engine().processId(); pid > 0)
+            pids.push_back(pid);
+    if (m_pool)
+        for (const pid_t pid : m_pool->ProcessIds())
+            pids.push_back(pid);
+    return pids;
 }
 
 DispatchClient& JobEngine::Quaystone1()
@@ -50,6 +118,11 @@ DispatchClient& JobEngine::Quaystone1()
 void JobEngine::SetQuaystone1(std::unique_ptr<DispatchClient> control)
 {
     m_quaystone1 = std::move(control);
+}
+
+bool JobEngine::bRunInProgress() const
+{
+    return form.bRunInProgress;
 }
 
 TextControlHost& JobEngine::TextControls()

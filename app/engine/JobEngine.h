@@ -9,12 +9,16 @@
 
 #include <functional>
 #include <memory>
+#include <sys/types.h>
+#include <vector>
 
 class clsConversionOptions;
 class ConversionRoutes;
 class DispatchClient;
 class FlexGrid;
 class MainFormState;
+class OfficePool;
+struct OfficeWorkerLimits;
 class TextControlHost;
 class clsRexhound;
 
@@ -94,6 +98,12 @@ public:
 
     // True while ConversionJobBegin runs its rows.
     bool bJobLoopActive = false;
+    // A run is in progress on the engine's form, begun by this engine or by
+    // another one on the same form (the window's, the automation object's).
+    // Another run is refused meanwhile rather than run nested, since the run
+    // yields to the event loop (a second automation call, a scheduler tick,
+    // the window's Run).
+    bool bRunInProgress() const;
     // Set by an item runner when a Pause cut the item short: its outputs
     // may be incomplete, so the item has not finished.
     bool bItemInterrupted = false;
@@ -139,7 +149,30 @@ public:
     // Puts another control in its place (tests).
     void SetQuaystone1(std::unique_ptr<DispatchClient> control);
 
+    // While the speed setting is on, the documents of a task are converted
+    // on this many office processes at once (the office pool); 0, the
+    // default, means half the processors, and at least one. One means the
+    // form's own office alone.
+    void SetOfficeWorkers(int count);
+    int OfficeWorkers() const;
+    // The pool, made when a task first needs it; its offices are quit at
+    // the end of every run.
+    OfficePool& Pool();
+    void ReleaseOfficePool();
+    // The office processes the engine started for documents: the form's
+    // text controls' and the pool's (tests crash or hang one by its pid).
+    std::vector<pid_t> OfficeProcessIds();
+    // While a task block walks documents rendered ahead on the pool: the
+    // place of the current item among them (from 0), else -1.
+    int lRenderAheadIndex = -1;
+    bool bRendersAhead = false;
+    // Whether the item runner is the program's own (tests put fakes in).
+    bool bProgramItemRunner() const;
+
 private:
+    std::unique_ptr<OfficeWorkerLimits> m_workerLimits;
+    std::unique_ptr<OfficePool> m_pool;
+    int m_officeWorkers = 0;
     std::unique_ptr<TextControlHost> m_textControls;
     std::unique_ptr<clsRexhound> m_rexhound;
     std::unique_ptr<DispatchClient> m_quaystone1;

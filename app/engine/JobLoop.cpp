@@ -125,22 +125,25 @@ int FindStartPoint(FlexGrid& grid)
     return grid.Rows() - 1;
 }
 
-void ConversionJobBegin(JobEngine& engine)
+bool ConversionJobBegin(JobEngine& engine)
 {
     MainFormState& form = engine.form;
+    if (engine.bRunInProgress())
+        return false;
     setEndOfJobTimer(engine, false);
     setRunStatePicture(engine, 0);
     form.SetStatusPanelText(statuspanel::RunState, QString());
 
     if (!hookOr(engine.hooks.bCheckToUpdateDirtyConversionItem, true))
-        return;
+        return false;
     if (hookOr(engine.hooks.bCheckToZeroConversionItems, false))
-        return;
+        return false;
 
     form.bRunning = true;
     G_bSuppressControlEvents = true;
     form.UpdateMenuToolbar();
     engine.bJobLoopActive = true;
+    form.bRunInProgress = true;
     engine.lRunErr = 0;
     engine.sRunErr.clear();
     engine.sRunAbortError.clear();
@@ -171,6 +174,8 @@ void ConversionJobBegin(JobEngine& engine)
 
     if (engine.routes)
         engine.routes->ReleaseWordInstance(engine);
+    // The pool's offices go with the run, as a kept Word instance does.
+    engine.ReleaseOfficePool();
     form.SetStatusPanelText(statuspanel::TaskRow, QStringLiteral("-"));
     if (!engine.sRunAbortError.isEmpty()) {
         form.SetStatusPanelText(statuspanel::Status, QStringLiteral("!!! ") + Translate(QStringLiteral("Error"))
@@ -196,9 +201,11 @@ void ConversionJobBegin(JobEngine& engine)
         form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral("Pause")));
 
     engine.bJobLoopActive = false;
+    form.bRunInProgress = false;
     form.bRunning = false;
     G_bSuppressControlEvents = false;
     form.UpdateMenuToolbar();
+    return completed;
 }
 
 void ConversionJobPause(JobEngine& engine)

@@ -15,8 +15,11 @@ class FlexGrid;
 // or Rows - 1 when every task row has one.
 int FindStartPoint(FlexGrid& grid);
 
-// Runs the job in the task grid.
-void ConversionJobBegin(JobEngine& engine);
+// Runs the job in the task grid. True when every task of the list was run;
+// False when the run was refused (a run is in progress on the engine, or
+// the window's checks said no), or stopped before the end (Pause, a task
+// that stops the job, an unexpected error). A refused run changes nothing.
+bool ConversionJobBegin(JobEngine& engine);
 
 // Asks a running job to stop (only while the Pause command is enabled).
 // The loop stops before the next file; the row it was running stays

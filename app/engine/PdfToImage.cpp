@@ -125,58 +125,23 @@ PageList choosePages(const QString& sPages, int pageCount)
     return list;
 }
 
-bool SaveImageByType(PdfToImageItem& item, ImageSaver* saver, int lType, const QString& sPath,
-                     const RasterImage& image, QString& reason)
-{
-    if (!saver || lType < kJpeg || lType > kWmf)
-        return false;
-    if (!saver->save(image, sPath, lType, item.lQuality, &reason))
-        return false;
-    item.lErr = 0;
-    item.sErr.clear();
-    return true;
-}
-
-// Writes one page to path. False when the item failed (lErr is set).
-bool savePage(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle, int page,
-              int resolution, const QString& path)
-{
-    const QByteArray file = QFile::encodeName(path);
-    int result = PDF2BMP_OK;
-    switch (item.lTargetFileType) {
-    case kTiff:
-        result = pdf_save_pages(handle, page, 1, item.lWidth, item.lHeight, resolution,
-                                item.lQuality, file.constData());
-        break;
-    case kJpeg:
-    case kBmp:
-        result = pdf_save_page(handle, page, item.lWidth, item.lHeight, resolution, item.lQuality,
-                               item.lTargetFileType == kJpeg ? PDF2BMP_FORMAT_JPEG
-                                                             : PDF2BMP_FORMAT_BMP,
-                               file.constData());
-        break;
-    default: {
-        RasterImage image;
-        result = pdf_render_page(handle, page, item.lWidth, item.lHeight, resolution, &image);
-        QString reason;
-        if (result == PDF2BMP_OK
-            && !SaveImageByType(item, hooks.imageSaver, item.lTargetFileType, path, image, reason)) {
-            setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.", reason);
-            return false;
-        }
-        break;
-    }
-    }
-    if (result != PDF2BMP_OK) {
-        setPageFailure(item, result);
-        return false;
-    }
-    return true;
-}
-
 bool stillRunning(const PdfToImageHooks& hooks)
 {
     return !hooks.stillRunning || hooks.stillRunning();
+}
+
+int tiffCompression(int lCompression)
+{
+    return lCompression >= PDF2BMP_TIFF_NONE && lCompression <= PDF2BMP_TIFF_CCITT4 ? lCompression
+                                                                                     : PDF2BMP_TIFF_NONE;
+}
+
+Pdf2BmpTiffOptions tiffOptions(const PdfToImageItem& item)
+{
+    Pdf2BmpTiffOptions options;
+    options.compression = tiffCompression(item.lCompression);
+    options.append = item.bAppend;
+    return options;
 }
 
 struct LoopEnd {
@@ -194,9 +159,8 @@ LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int 
     if (end.paused || pages.empty())
         return end;
     // The single file is always drawn at the resolution, never at a size.
-    const int result = pdf_save_page_list(handle, pages.data(), static_cast<int>(pages.size()), 0, 0,
-                                          resolution, item.lQuality,
-                                          QFile::encodeName(item.sTargetFile).constData());
+    const int result = pdf_save_tiff(handle, pages.data(), static_cast<int>(pages.size()), 0, 0, resolution,
+                                     tiffOptions(item), QFile::encodeName(item.sTargetFile).constData());
     if (result == PDF2BMP_OK) {
         end.written = static_cast<int>(pages.size());
     } else {
@@ -212,33 +176,89 @@ bool ontoInput(const PdfToImageItem& item, const QString& path)
     return bSameFile(path, item.sOriginalFile) || (!item.sSourceFile.isEmpty() && bSameFile(path, item.sSourceFile));
 }
 
-// One file per page; the first failure or a Pause ends the loop.
+int pageFileFormat(int type)
+{
+    switch (type) {
+    case kJpeg: return PDF2BMP_FORMAT_JPEG;
+    case kBmp: return PDF2BMP_FORMAT_BMP;
+    case kTiff: return PDF2BMP_FORMAT_TIFF;
+    default: return PDF2BMP_FORMAT_CALLER;
+    }
+}
+
+// One file per page; the first failure or a Pause ends the list. A page
+// whose file would replace the input ends it as a failure of its own.
 LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
                        const std::vector<int>& pages, bool numbered, int resolution)
 {
     LoopEnd end;
     const QString target = item.sTargetFile;
-    for (size_t i = 0; i < pages.size(); ++i) {
-        if (!stillRunning(hooks)) {
-            end.paused = true;
+    QStringList paths;
+    std::vector<std::string> files;
+    for (const int page : pages) {
+        const QString path = numbered ? PageFilePath(target, page) : target;
+        if (ontoInput(item, path))
             break;
-        }
-        const QString path = numbered ? PageFilePath(target, pages[i]) : target;
-        if (ontoInput(item, path)) {
-            item.lErr = kConversionOntoInput;
-            item.sErr = TextWithReason(ConversionOntoInputText(), path);
-            end.failed = true;
-            break;
-        }
-        if (!savePage(item, hooks, handle, pages[i], resolution, path)) {
-            end.failed = true;
-            break;
-        }
+        paths << path;
+        files.push_back(QFile::encodeName(path).toStdString());
+    }
+
+    Pdf2BmpPageFiles job;
+    job.pages = pages.data();
+    job.count = int(files.size());
+    job.paths = files.data();
+    job.width = item.lWidth;
+    job.height = item.lHeight;
+    job.dpi = resolution;
+    job.quality = item.lQuality;
+    job.format = pageFileFormat(item.lTargetFileType);
+    job.tiff = tiffOptions(item);
+    const bool resaved = job.format == PDF2BMP_FORMAT_CALLER;
+    if (resaved) {
+        ImageSaver* saver = hooks.imageSaver;
+        const int type = item.lTargetFileType;
+        const int quality = item.lQuality;
+        job.save = [saver, type, quality](const RasterImage& image, const std::string& path, std::string* reason) {
+            QString error;
+            if (saver && type >= kJpeg && type <= kWmf
+                && saver->save(image, QFile::decodeName(QByteArray::fromStdString(path)), type, quality, &error))
+                return true;
+            *reason = error.toStdString();
+            return false;
+        };
+    }
+    job.keepGoing = [&hooks] { return stillRunning(hooks); };
+    job.written = [&](int i) {
         ++end.written;
-        item.sTargetFile = path;
+        item.sTargetFile = paths[i];
+        // A page the image writer saved clears an earlier code (the output
+        // folder that seemed missing).
+        if (resaved) {
+            item.lErr = 0;
+            item.sErr.clear();
+        }
         if (hooks.progress)
-            hooks.progress(QLatin1Char('[') + QString::number(i + 1) + QStringLiteral("] ")
-                           + item.sOriginalFile);
+            hooks.progress(QLatin1Char('[') + QString::number(i + 1) + QStringLiteral("] ") + item.sOriginalFile);
+    };
+    bool stopped = false;
+    int result = PDF2BMP_OK;
+    if (job.count > 0)
+        result = pdf_save_page_files(handle, job, nullptr, &stopped);
+    else
+        stopped = !stillRunning(hooks);
+    if (result == PDF2BMP_ERR_CALLER_SAVE) {
+        setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.", rasteriserReason());
+        end.failed = true;
+    } else if (result != PDF2BMP_OK) {
+        setPageFailure(item, result);
+        end.failed = true;
+    } else if (stopped) {
+        end.paused = true;
+    } else if (files.size() < pages.size()) {
+        item.lErr = kConversionOntoInput;
+        item.sErr = TextWithReason(ConversionOntoInputText(), numbered ? PageFilePath(target, pages[files.size()])
+                                                                       : target);
+        end.failed = true;
     }
     return end;
 }
@@ -260,6 +280,7 @@ QString PageFilePath(const QString& sTargetFile, int lPage)
 int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHooks& hooks)
 {
     item.lErr = 0;
+    item.bPaused = false;
     const QString folder = QFileInfo(item.sTargetFile).path();
     const QString folderFailure = makeFolder(folder);
     if (!folderFailure.isEmpty())
@@ -296,6 +317,7 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
     const bool singleFile = item.lTargetFileType == kTiff && item.lSingleFile != 0;
     const LoopEnd end = singleFile ? writeSingleTiff(item, hooks, pdf.get(), pages, resolution)
                                    : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution);
+    item.bPaused = end.paused;
     if (end.written == 0 && !end.paused && !end.failed)
         setError(item, kPdfToImageSaveFailed, "Unable to save output file.",
                  Translate(QStringLiteral("no page of the range is in the document")));

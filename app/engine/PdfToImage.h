@@ -30,10 +30,14 @@ struct PdfToImageItem {
     int lWidth = 0;         // pixels, 0: from the resolution
     int lHeight = 0;
     int lSingleFile = 0;    // non-zero: a TIFF output holds all pages
+    int lCompression = 0;   // TIFF: 0 none, 1 LZW, 2 PackBits, 3 CCITT3, 4 CCITT4; others none
+    bool bAppend = false;   // TIFF: the pages go after those of an existing file
     // The document the PDF was rendered from, when it is not the input
     // itself; like the PDF, it is never written over.
     QString sSourceFile;
     int lErr = 0;
+    // Set when a Pause stopped the item before its last page.
+    bool bPaused = false;
     // The message of lErr, followed by " - " and the reason when the
     // rasteriser, the image writer or the system gave one; after a page
     // failure that came after written pages, followed by how many.
@@ -41,18 +45,23 @@ struct PdfToImageItem {
 };
 
 struct PdfToImageHooks {
-    ImageSaver* imageSaver = nullptr; // for types other than JPEG, BMP, TIFF
-    // Asked before each page (after yielding to the event loop); false
-    // pauses the item: no further page is written.
+    // For types other than JPEG, BMP, TIFF; called on several threads at
+    // once, each with its own page.
+    ImageSaver* imageSaver = nullptr;
+    // Asked before the first page, after each page and at least every
+    // 100 ms while pages are rendered (it yields to the event loop); false
+    // pauses the item: the pages begun are finished, no further one starts.
     std::function<bool()> stillRunning;
-    // Status text after each page: "[position] input file".
+    // Status text after each page, in page order: "[position] input file".
     std::function<void(const QString& sStatus)> progress;
 };
 
 // Converts item.sOriginalFile; returns item.lErr, which is 0 on success.
 // The PDF is closed on every path. When the item wrote no file and was not
-// paused it fails with kPdfToImageSaveFailed. Pages written before a
-// failure stay: each is complete.
+// paused it fails with kPdfToImageSaveFailed. One file per page: the pages
+// are rendered on several threads, each page file is put under its name
+// complete, in page order. Pages written before a failure stay: each is
+// complete, and no file of a later page is left.
 int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHooks& hooks);
 
 // The file one page goes to when the page list has two or more entries:

@@ -9,6 +9,7 @@
 #include "core/FileTypes.h"
 #include "engine/JobEngine.h"
 #include "engine/LogRows.h"
+#include "engine/OfficePool.h"
 #include "engine/SpecialProcess.h"
 #include "engine/clsRexhound.h"
 #include "jobs/FlexGrid.h"
@@ -105,15 +106,18 @@ struct OutputPattern
     // Output of one input; creates the mirrored folder when missing.
     QString outputFor(const QString& inputFolder, const QString& subFolder, const QString& base) const
     {
-        QString out;
-        if (besideInput) {
-            out = inputFolder;
-        } else {
-            out = folder + subFolder;
+        if (!besideInput) {
+            const QString out = folder + subFolder;
             if (!out.isEmpty() && !FolderExists(out))
                 CreateFolderPath(out);
-            out += namePrefix;
         }
+        return pathFor(inputFolder, subFolder, base);
+    }
+
+    // The same without making any folder.
+    QString pathFor(const QString& inputFolder, const QString& subFolder, const QString& base) const
+    {
+        QString out = besideInput ? inputFolder : folder + subFolder + namePrefix;
         out += base;
         if (!extension.isEmpty())
             out += u'.' + extension;
@@ -136,12 +140,16 @@ struct FileWalk
     int stoppedAt = 0;   // first file that did not finish, when a Pause stopped the walk
 };
 
-FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& runOne)
+// `begun` tells, once a Pause came, whether file i was begun already on
+// another office: such a file is finished and put in place, and the walk
+// stops before the first one that was not.
+FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& runOne,
+                   const std::function<bool(int i)>& begun = {})
 {
     FileWalk walk;
     const int first = engine.lResumeFileIndex > 0 ? engine.lResumeFileIndex : 1;
     for (int i = first; i <= n; ++i) {
-        if (!engine.bStillRunning()) {
+        if (!engine.bStillRunning() && !(begun && begun(i))) {
             walk.stoppedAt = i;
             break;
         }
@@ -160,6 +168,71 @@ FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& ru
     }
     return walk;
 }
+
+// The documents of a conversion task rendered ahead on the office pool
+// while the walk puts each in place in its turn. Only while the speed
+// setting is on, with more than one worker, for documents (a PDF input
+// needs no office) and for the program's own routes and item runner.
+class RenderAhead
+{
+public:
+    RenderAhead(JobEngine& engine, const clsConversionOptions& task, const QStringList& files,
+                const OutputPattern& pattern, const QString& root)
+        : m_engine(engine)
+        , m_first(engine.lResumeFileIndex > 0 ? engine.lResumeFileIndex : 1)
+    {
+        const int n = int(files.size());
+        if (!engine.form.bOptimizeForSpeed || engine.OfficeWorkers() < 2 || n - m_first < 1
+            || task.lOriginalFileType == filetype::Pdf || !engine.routes || !engine.routes->bRendersOnOfficePool()
+            || !engine.bProgramItemRunner())
+            return;
+        const bool word = task.lConversionMethod == conversionmethod::Word;
+        const bool image = task.lTargetFileType != filetype::Pdf && task.lTargetFileType != filetype::PdfA;
+        std::vector<OfficeJob> jobs;
+        for (int i = m_first; i <= n; ++i) {
+            const QString& file = files[i - 1];
+            const QString folder = GetFolderPart(file);
+            OfficeJob job;
+            job.lConversionMethod = task.lConversionMethod;
+            job.sOriginalFile = file;
+            job.lOriginalFileType = task.lOriginalFileType;
+            job.sTargetFile = pattern.pathFor(folder, subFolderOf(folder, root), GetBaseName(file));
+            job.lTargetFileType = word ? filetype::WordPdfFormat : image ? filetype::Pdf : task.lTargetFileType;
+            job.bForRasteriser = image;
+            jobs.push_back(job);
+        }
+        engine.Pool().Begin(std::move(jobs), engine.OfficeWorkers());
+        engine.bRendersAhead = true;
+        m_active = true;
+    }
+    ~RenderAhead()
+    {
+        if (!m_active)
+            return;
+        m_engine.bRendersAhead = false;
+        m_engine.lRenderAheadIndex = -1;
+        m_engine.Pool().End();
+    }
+    RenderAhead(const RenderAhead&) = delete;
+    RenderAhead& operator=(const RenderAhead&) = delete;
+
+    // File i (from 1) is the item about to run.
+    void at(int i) { m_engine.lRenderAheadIndex = m_active ? i - m_first : -1; }
+    // A Pause came before file i: no further document starts; whether this
+    // one had begun.
+    bool begun(int i)
+    {
+        if (!m_active)
+            return false;
+        m_engine.Pool().StopFeeding();
+        return m_engine.Pool().Started(i - m_first);
+    }
+
+private:
+    JobEngine& m_engine;
+    int m_first;
+    bool m_active = false;
+};
 
 // Runs a task's one item: the task record itself.
 int runSingleItem(JobEngine& engine, const ItemRunner& runner, clsConversionOptions& task)
@@ -240,26 +313,31 @@ int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptio
     item.sExtraParams = task.sExtraParams;
     const QString root = GetFolderPart(task.sOriginalFile);
     const int n = int(files.size());
+    RenderAhead ahead(engine, task, files, pattern, root);
 
-    const FileWalk walk = walkFiles(engine, n, [&](int i) {
-        const QString& file = files[i - 1];
-        const QString folder = GetFolderPart(file);
-        item.sOriginalFile = file;
-        item.sSubFolder = subFolderOf(folder, root);
-        item.sTargetFile = pattern.outputFor(folder, item.sSubFolder, GetBaseName(file));
-        item.lErr = 0;
-        item.sErr.clear();
-        engine.sCurrentFile = file;
-        showProgressBefore(engine, file, i, n);
-        const int code = runItem(engine.performConversionItem, item);
-        engine.ShowElapsed();
-        if (code != 0) {
-            LogConversionError(form, lJobNumber, item);
-            if (code != kStopJob)
-                takeItemFailure(task, item);
-        }
-        return code;
-    });
+    const FileWalk walk = walkFiles(
+        engine, n,
+        [&](int i) {
+            const QString& file = files[i - 1];
+            const QString folder = GetFolderPart(file);
+            item.sOriginalFile = file;
+            item.sSubFolder = subFolderOf(folder, root);
+            item.sTargetFile = pattern.outputFor(folder, item.sSubFolder, GetBaseName(file));
+            item.lErr = 0;
+            item.sErr.clear();
+            engine.sCurrentFile = file;
+            showProgressBefore(engine, file, i, n);
+            ahead.at(i);
+            const int code = runItem(engine.performConversionItem, item);
+            engine.ShowElapsed();
+            if (code != 0) {
+                LogConversionError(form, lJobNumber, item);
+                if (code != kStopJob)
+                    takeItemFailure(task, item);
+            }
+            return code;
+        },
+        [&](int i) { return ahead.begun(i); });
     engine.lResumeFileIndex = walk.stoppedAt;
     return walk.result;
 }

@@ -48,8 +48,13 @@ TextControlHost::~TextControlHost()
 
 int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item)
 {
-    TextControlHost& host = engine.TextControls();
-    host.Engine().setKeepAlive(engine.form.bOptimizeForSpeed);
+    return ConvertViaTextControl(engine.TextControls(), engine.form, item, bIsTemporaryPdf(item.sTargetFile));
+}
+
+int ConvertViaTextControl(TextControlHost& host, const MainFormState& form, clsConversionOptions& item,
+                          bool forRasteriser)
+{
+    host.Engine().setKeepAlive(form.bOptimizeForSpeed);
     TextControl& control = host.TXTextControl1();
 
     // The load may swap DOC and RTF; the swap is this file's alone, the
@@ -61,10 +66,10 @@ int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item)
         code = kTextControlLoadFailed;
     } else {
         try {
-            ApplyTextControlSettings(engine.form, control);
+            ApplyTextControlSettings(form, control);
             // The runner's temporary PDF is only read back by the rasteriser,
             // which could not open it with an open password.
-            if (bIsTemporaryPdf(item.sTargetFile)) {
+            if (forRasteriser) {
                 control.setIndexedSetting(12, QString());
                 control.setIndexedSetting(11, QString());
             }

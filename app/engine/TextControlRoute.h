@@ -6,6 +6,7 @@
 #include <memory>
 
 class JobEngine;
+class MainFormState;
 class OfficeEngine;
 class TextControl;
 class clsConversionOptions;
@@ -40,6 +41,12 @@ private:
 // left in lErr with its text in sErr. The office is kept between documents
 // while the form's bOptimizeForSpeed is set, else quit after each one.
 int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item);
+
+// The same on a host of the caller's (a worker of the office pool) with the
+// form's settings. forRasteriser: the PDF is only read back by the
+// rasteriser, so it gets no open password.
+int ConvertViaTextControl(TextControlHost& host, const MainFormState& form, clsConversionOptions& item,
+                          bool forRasteriser);
 
 // Result codes of the route.
 inline constexpr int kTextControlLoadFailed = -2;

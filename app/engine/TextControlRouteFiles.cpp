@@ -7,12 +7,13 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QThread>
 
 #include <cmath>
 #include <limits>
 
-int G_lTextControlError = 0;
-QString G_sTextControlError;
+thread_local int G_lTextControlError = 0;
+thread_local QString G_sTextControlError;
 
 namespace {
 
@@ -41,7 +42,9 @@ void moveIntoView(TextControl& control, bool wasVisible)
 
 void yieldOnce()
 {
-    if (QCoreApplication::instance())
+    // Only the main thread has events to serve; a pool worker goes on.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
         QCoreApplication::processEvents();
 }
 
@@ -225,8 +228,7 @@ int TextControlSaveFile(const QString& file, int format, TextControl& control, Q
                 continue;
             }
             control.Visible = wasVisible;
-            error = Translate(QStringLiteral("File Save Error ")) + u'[' + QString::number(e.number)
-                    + QStringLiteral("] \r\r") + file + QStringLiteral(" \r\r") + e.description;
+            error = TextControlSaveErrorText(file, e.number, e.description);
             return e.number;
         }
         if (G_lTextControlError != 0) {
@@ -247,6 +249,12 @@ int TextControlSaveFile(const QString& file, int format, TextControl& control, Q
         control.Visible = wasVisible;
         return result;
     }
+}
+
+QString TextControlSaveErrorText(const QString& file, int number, const QString& description)
+{
+    return Translate(QStringLiteral("File Save Error ")) + u'[' + QString::number(number) + QStringLiteral("] \r\r")
+           + file + QStringLiteral(" \r\r") + description;
 }
 
 QString TwipsToUnitText(float twips)

@@ -10,9 +10,10 @@
 class TextControl;
 
 // The last error event of a text control, or a code of the load and save
-// routines below; 0 when none. Cleared at the start of every attempt.
-extern int G_lTextControlError;
-extern QString G_sTextControlError;
+// routines below; 0 when none. Cleared at the start of every attempt. Each
+// thread has its own: the office pool's workers load and save at once.
+extern thread_local int G_lTextControlError;
+extern thread_local QString G_sTextControlError;
 
 // Codes of the routines themselves.
 inline constexpr int kTextControlLoadStepFailed = -1234;
@@ -37,6 +38,9 @@ bool TextControlLoadDocument(TextControl& control, const QString& file, int seco
 // otherwise a non-zero code and its text in `error`. A failure is tried
 // once more. The control's PDF mode is as it was afterwards.
 int TextControlSaveFile(const QString& file, int format, TextControl& control, QString& error);
+
+// The text of a save whose call raised error `number`.
+QString TextControlSaveErrorText(const QString& file, int number, const QString& description);
 
 // The error events of the main form's two controls: both record the error
 // in the globals above (so a failure of either is never taken for success)

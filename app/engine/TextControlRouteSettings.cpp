@@ -60,8 +60,7 @@ QString dropDownChoice(QString value)
 
 void selectWholeText(TextControl& control)
 {
-    control.setSelectionStart(0);
-    control.setSelectionLength(int(control.DocumentText().size()));
+    control.SelectAll();
 }
 
 // Runs the settings of one group: raised errors pass to the caller until
@@ -117,8 +116,12 @@ void ApplyTextControlSettings(const MainFormState& form, TextControl& control)
     control.setViewProperty(39, 100);
     if (form.bOverridePageSettings || form.bOverrideParagraphSettings || form.bOverrideFontSettings)
         selectWholeText(control);
-    if (static_cast<qint16>(control.ObjectQuery(0, 4)) != 0)
-        control.setImageEmbedMode(form.bEmbedImageIntoOutput ? 1 : 0);
+    // Only a document with images takes the embed setting; asking whether
+    // it has any is a call into the office, needed only when the setting
+    // would change.
+    const int embedMode = form.bEmbedImageIntoOutput ? 1 : 0;
+    if (control.ImageEmbedMode() != embedMode && static_cast<qint16>(control.ObjectQuery(0, 4)) != 0)
+        control.setImageEmbedMode(embedMode);
 
     SettingSteps step;
     if (form.bOverridePageSettings) {

@@ -43,7 +43,7 @@ bool NonEmptyFile(const QString& path)
     return FileExists(path) && info.size() > 0;
 }
 
-int Convert(JobEngine& engine, DispatchClient& control, const clsConversionOptions& item)
+int Convert(const MainFormState& form, DispatchClient& control, const clsConversionOptions& item)
 {
     double version = control.Get(id::WordVersion).toDouble();
     if (version >= 80)
@@ -51,7 +51,6 @@ int Convert(JobEngine& engine, DispatchClient& control, const clsConversionOptio
     if (version > 16.1)
         return wordroute::VersionTooNew;
 
-    const MainFormState& form = engine.form;
     control.Put(id::OptimizeForSpeed, form.bOptimizeForSpeed);
     control.Put(id::InputFile_PassWord, form.sInputFile_Password);
     control.Put(id::InputFile_PassWord_TW, form.sInputFile_Password_TW);
@@ -64,27 +63,8 @@ int Convert(JobEngine& engine, DispatchClient& control, const clsConversionOptio
     return code;
 }
 
-} // namespace
-
-int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item)
-{
-    int code = 0;
-    try {
-        code = Convert(engine, engine.Quaystone1(), item);
-        item.sErr = GetWordErrorText(engine, code);
-    } catch (const DispatchError& e) {
-        // A control that cannot be had fails the item, not the whole run.
-        code = engine.HasQuaystone1() ? quaystone::result::Failed : quaystone::result::WordNotStarted;
-        item.sErr = code == quaystone::result::Failed
-            ? OneLine(Translate(QStringLiteral("Failed to Convert. ")) + e.description())
-            : Translate(QStringLiteral("Unable to create Word Application. Is it installed?")) + u' '
-                  + OneLine(e.description());
-    }
-    item.lErr = code;
-    return code;
-}
-
-QString GetWordErrorText(JobEngine& engine, int code)
+// The item's message for a code; control is asked only for -10 and -12.
+QString wordErrorText(DispatchClient* control, int code)
 {
     switch (code) {
     case 0:
@@ -102,17 +82,69 @@ QString GetWordErrorText(JobEngine& engine, int code)
     case -9:
         return Translate(QStringLiteral("File is password protected"));
     case -10:
-        return OneLine(Translate(QStringLiteral("Failed to Convert. "))
-                       + Translate(engine.Quaystone1().Get(id::ErrorString).toString()));
+        return WordFailureText(Translate(control->Get(id::ErrorString).toString()));
     case -11:
         return Translate(QStringLiteral("Microsoft Office Add-in required: 'Microsoft Save as PDF or XPS'. See "))
             + QStringLiteral("https://www.microsoft.com/en-us/download/details.aspx?id=7");
     case wordroute::VersionTooNew:
         return Translate(QStringLiteral("Error 20: Version of MS Word")) + QStringLiteral(": Version (")
-            + QString::number(engine.Quaystone1().Get(id::WordVersion).toDouble()) + u')';
+            + QString::number(control->Get(id::WordVersion).toDouble()) + u')';
     default:
         return QString();
     }
+}
+
+} // namespace
+
+int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item)
+{
+    DispatchClient* control = nullptr;
+    try {
+        control = &engine.Quaystone1();
+    } catch (const DispatchError& e) {
+        return WordControlUnavailable(item, e);
+    }
+    return ConvertViaWordControl(*control, engine.form, item);
+}
+
+QString WordFailureText(const QString& reason)
+{
+    return OneLine(Translate(QStringLiteral("Failed to Convert. ")) + reason);
+}
+
+int WordControlUnavailable(clsConversionOptions& item, const DispatchError& e)
+{
+    // A control that cannot be had fails the item, not the whole run.
+    item.lErr = quaystone::result::WordNotStarted;
+    item.sErr = Translate(QStringLiteral("Unable to create Word Application. Is it installed?")) + u' '
+        + OneLine(e.description());
+    return item.lErr;
+}
+
+int ConvertViaWordControl(DispatchClient& control, const MainFormState& form, clsConversionOptions& item)
+{
+    int code = 0;
+    try {
+        code = Convert(form, control, item);
+        item.sErr = GetWordErrorText(control, code);
+    } catch (const DispatchError& e) {
+        code = quaystone::result::Failed;
+        item.sErr = WordFailureText(e.description());
+    }
+    item.lErr = code;
+    return code;
+}
+
+QString GetWordErrorText(JobEngine& engine, int code)
+{
+    // Only two texts ask the control; the others need none loaded.
+    const bool asks = code == -10 || code == wordroute::VersionTooNew;
+    return wordErrorText(asks ? &engine.Quaystone1() : nullptr, code);
+}
+
+QString GetWordErrorText(DispatchClient& control, int code)
+{
+    return wordErrorText(&control, code);
 }
 
 double dWordVersion(JobEngine& engine)
@@ -142,10 +174,14 @@ int TestSaveAsPDF(JobEngine& engine)
 
 void ReleaseWordInstance(JobEngine& engine)
 {
-    if (!engine.HasQuaystone1())
-        return;
+    if (engine.HasQuaystone1())
+        ReleaseWordInstance(engine.Quaystone1());
+}
+
+void ReleaseWordInstance(DispatchClient& control)
+{
     try {
-        engine.Quaystone1().Put(id::OptimizeForSpeed, false);
+        control.Put(id::OptimizeForSpeed, false);
     } catch (const DispatchError&) {
     }
 }

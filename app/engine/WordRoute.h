@@ -12,7 +12,9 @@
 #include <memory>
 
 class DispatchClient;
+class DispatchError;
 class JobEngine;
+class MainFormState;
 class clsConversionOptions;
 
 // Codes of the route itself, beside the control's (0, -2, -3, -4, -8, -9,
@@ -27,11 +29,19 @@ constexpr int VersionTooNew = -12; // a Word version above 16.1
 // A control that cannot be loaded, or a call it fails, is the item's
 // failure: -3 and -10 with the reason.
 int ConvertViaWordControl(JobEngine& engine, clsConversionOptions& item);
+// The same on a control of the caller's (a worker of the office pool) with
+// the form's settings.
+int ConvertViaWordControl(DispatchClient& control, const MainFormState& form, clsConversionOptions& item);
+// The text of a conversion that failed (-10) for `reason`.
+QString WordFailureText(const QString& reason);
+// The item's failure when no control can be had: -3 with the reason.
+int WordControlUnavailable(clsConversionOptions& item, const DispatchError& e);
 
 // The item's message for a code of the route (translated); "" for a code
 // the route does not know. -10 and -12 ask the control for its text and
 // version.
 QString GetWordErrorText(JobEngine& engine, int code);
+QString GetWordErrorText(DispatchClient& control, int code);
 
 // The control's Word version; 12 in command-line mode without asking it; 0
 // when asking fails.
@@ -46,6 +56,7 @@ int TestSaveAsPDF(JobEngine& engine);
 // OptimizeForSpeed is put False. Does nothing when the control was never
 // loaded.
 void ReleaseWordInstance(JobEngine& engine);
+void ReleaseWordInstance(DispatchClient& control);
 
 // The main form's instance of the control: the library loaded from the
 // first of QuaystoneLibraryCandidates that exists, the control made and

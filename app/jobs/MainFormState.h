@@ -97,6 +97,10 @@ public:
 
     // Run state.
     bool bRunning = false;
+    // A run is in progress on this form, by whichever engine began it;
+    // set for the run's span by the job loop and the command line's single
+    // task (engine/JobEngine.h, bRunInProgress).
+    bool bRunInProgress = false;
     qint64 lTotalTimeStart = 0;   // millisecond tick when the run began
     // True while a job file is read into a grid (bRunning is True then
     // too), so that nothing writes the half-read grid over the file.

@@ -27,8 +27,7 @@ bool isConversion(const clsConversionOptions& o)
 
 bool hasFlag(const QString& cell, QChar letter)
 {
-    const qsizetype at = cell.indexOf(letter);
-    return at >= 0 && at < kFlagWindow;
+    return HasFlagLetter(cell, letter);
 }
 
 QString flagsCell(const clsConversionOptions& o)
@@ -88,26 +87,11 @@ void readLaunchSettings(clsConversionOptions& o, QString cell)
         TextToWholeNumber(parts.at(i), *fields[i]);
 }
 
-// The cell always ends with "}}", so the replacement runs to the last "}}":
-// a replacement that itself ends in "}" reads back whole. A hand-edited
-// cell without its markers gives what can be found and never fails.
 void readFindReplace(clsConversionOptions& o, const QString& cell)
 {
-    const qsizetype find = cell.indexOf(kFindMarker);
-    if (find < kFlagWindow)
-        return;
-    const QStringView rest = QStringView(cell).mid(find + kFindMarker.size());
-    const qsizetype close = rest.lastIndexOf(kCloseMarker);
-    const qsizetype split = rest.indexOf(kSplitMarker);
-    if (split < 0) {
-        o.sFindString = (close < 0 ? rest : rest.left(close)).toString();
-        return;
-    }
-    o.sFindString = rest.left(split).toString();
-    const qsizetype replaceStart = split + kSplitMarker.size();
-    const QStringView replacement = rest.mid(replaceStart);
-    const qsizetype end = close >= replaceStart ? close - replaceStart : replacement.size();
-    o.sReplaceString = replacement.left(end).toString();
+    std::optional<QString> replacement;
+    if (ReadFindReplaceCell(cell, o.sFindString, replacement) && replacement)
+        o.sReplaceString = *replacement;
 }
 
 } // namespace
@@ -118,10 +102,51 @@ void GetOptionsFromGUI(MainFormState& form, clsConversionOptions& options)
         form.hooks.GetOptionsFromGUI(options);
 }
 
-QString GetOptionFlagLetters(const clsConversionOptions& o)
+QString JoinFlagLetters(std::initializer_list<std::pair<bool, QChar>> flags)
 {
     QString letters;
-    const std::pair<bool, QChar> flags[] = {
+    for (const auto& [set, letter] : flags)
+        if (set)
+            letters += letter;
+    return letters;
+}
+
+bool HasFlagLetter(const QString& cell, QChar letter)
+{
+    const qsizetype at = cell.indexOf(letter);
+    return at >= 0 && at < kFlagWindow;
+}
+
+QString FindReplaceCellText(const QString& letters, const QString& find, const QString& replace)
+{
+    return letters + QString(10, u' ') + kFindMarker + find + kCloseMarker + kReplaceMarker + replace + kCloseMarker;
+}
+
+// The cell always ends with "}}", so the replacement runs to the last "}}":
+// a replacement that itself ends in "}" reads back whole.
+bool ReadFindReplaceCell(const QString& cell, QString& find, std::optional<QString>& replace)
+{
+    const qsizetype at = cell.indexOf(kFindMarker);
+    if (at < kFlagWindow)
+        return false;
+    const QStringView rest = QStringView(cell).mid(at + kFindMarker.size());
+    const qsizetype close = rest.lastIndexOf(kCloseMarker);
+    const qsizetype split = rest.indexOf(kSplitMarker);
+    if (split < 0) {
+        find = (close < 0 ? rest : rest.left(close)).toString();
+        return true;
+    }
+    find = rest.left(split).toString();
+    const qsizetype replaceStart = split + kSplitMarker.size();
+    const QStringView replacement = rest.mid(replaceStart);
+    const qsizetype end = close >= replaceStart ? close - replaceStart : replacement.size();
+    replace = replacement.left(end).toString();
+    return true;
+}
+
+QString GetOptionFlagLetters(const clsConversionOptions& o)
+{
+    return JoinFlagLetters({
         {o.bDoSubFolders, u'R'},
         {o.bSaveInOriginalFolder, u'G'},
         {o.lConversionMethod == 1, u'M'},
@@ -132,11 +157,7 @@ QString GetOptionFlagLetters(const clsConversionOptions& o)
         {o.bRXHDEndOfLine, u'L'},
         {o.bRXHDMultiLine, u'Z'},
         {o.bRXHDGenerateReportWhenDone, u'J'},
-    };
-    for (const auto& [set, letter] : flags)
-        if (set)
-            letters += letter;
-    return letters;
+    });
 }
 
 QString LaunchSettingsCell(const clsConversionOptions& o)
@@ -148,8 +169,7 @@ QString LaunchSettingsCell(const clsConversionOptions& o)
 
 QString FindReplaceCell(const clsConversionOptions& o)
 {
-    return GetOptionFlagLetters(o) + QString(10, u' ') + kFindMarker + o.sFindString + kCloseMarker
-           + kReplaceMarker + o.sReplaceString + kCloseMarker;
+    return FindReplaceCellText(GetOptionFlagLetters(o), o.sFindString, o.sReplaceString);
 }
 
 QString BuildTaskRowText(const clsConversionOptions& o, int lTaskNumber)

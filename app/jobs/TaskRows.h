@@ -1,7 +1,12 @@
 #pragma once
 // A task in its three forms: the task editor, the task record and a row of
 // the task grid (which is also a job file line). These map between them.
+#include <QChar>
 #include <QString>
+
+#include <initializer_list>
+#include <optional>
+#include <utility>
 
 class clsConversionOptions;
 class FlexGrid;
@@ -13,6 +18,20 @@ void GetOptionsFromGUI(MainFormState& form, clsConversionOptions& options);
 
 // Flag letters R G M X D W B L Z J of the record's options, in that order.
 QString GetOptionFlagLetters(const clsConversionOptions& options);
+// The letters whose flag is set, in the order given.
+QString JoinFlagLetters(std::initializer_list<std::pair<bool, QChar>> flags);
+// True when the letter's first occurrence stands in the first nine
+// characters of column 1, where flag letters count.
+bool HasFlagLetter(const QString& cell, QChar letter);
+// Column 1 of a search-and-replace row: the letters, ten blanks, then
+// Find{{find}}Replace{{replace}}.
+QString FindReplaceCellText(const QString& letters, const QString& find, const QString& replace);
+// The find text and, when the cell has its marker, the replacement of a
+// search-and-replace cell. False (and nothing set) when the cell holds no
+// find marker after the flag letters. A hand-edited cell without its
+// closing markers gives what can be found and never fails.
+bool ReadFindReplaceCell(const QString& cell, QString& find, std::optional<QString>& replace);
+
 // Column 1 of a launch-program row: "T32 S1 W-1" for the defaults.
 QString LaunchSettingsCell(const clsConversionOptions& options);
 // Column 1 of a search-and-replace row: flag letters, ten blanks, then

@@ -43,6 +43,19 @@ bool saveFailedItems(const QString& path, const FlexGrid& log)
     return SaveLogGridToFile(path, failed) && FileExists(path);
 }
 
+// Marks the single task's run on the form, however it ends.
+class TaskRunScope
+{
+public:
+    explicit TaskRunScope(MainFormState& form) : m_form(form) { m_form.bRunInProgress = true; }
+    ~TaskRunScope() { m_form.bRunInProgress = false; }
+    TaskRunScope(const TaskRunScope&) = delete;
+    TaskRunScope& operator=(const TaskRunScope&) = delete;
+
+private:
+    MainFormState& m_form;
+};
+
 class RunLog
 {
 public:
@@ -60,12 +73,21 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
 {
     MainFormState& form = engine.form;
     const RunLog log(options);
+    if (engine.bRunInProgress()) {
+        // The run in progress yielded to the event loop and something asked
+        // for another: that one is not run nested.
+        options.sErr = Translate(QStringLiteral("A conversion job is already running."));
+        log.write(options.sErr);
+        G_sLastRunError = options.sErr;
+        return runcode::RunFailed;
+    }
     // The window is not shown before a command line runs, so there is no
     // frame to hide here.
     form.bRunning = true;
     form.lTotalTimeStart = engine.tickCount();
 
     bool failed = false;
+    bool stopped = false;
     if (!options.sCLBatchJobFile.isEmpty()) {
         if (options.bOpenButDoNotRun) {
             form.bRunning = false;
@@ -88,7 +110,7 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
                       + options.sCLBatchJobFile);
             failed = true;
         } else {
-            ConversionJobBegin(engine);
+            const bool completed = ConversionJobBegin(engine);
             if (!engine.sRunAbortError.isEmpty()) {
                 log.write(Translate(QStringLiteral("Error")) + QStringLiteral(": ") + engine.sRunAbortError);
                 options.sErr = engine.sRunAbortError;
@@ -97,11 +119,29 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
                 return runcode::RunFailed;
             }
             failed = anyFailedLogRow(form.fgLog);
+            stopped = !completed && !failed;
         }
     } else {
         options.lErr = 0;
         options.sErr.clear();
-        failed = engine.performBlock(1, options) != 0;
+        // Each run logs its own items and starts at its first file: an
+        // engine that serves several runs (automation) keeps its form and
+        // resume point between them.
+        SetUpLogGrid(form.fgLog);
+        engine.lResumeFileIndex = 0;
+        int result = 0;
+        {
+            const TaskRunScope scope(form);
+            result = engine.performBlock(1, options);
+        }
+        failed = result != 0;
+        stopped = !failed && !form.bRunning;
+    }
+    if (stopped) {
+        // Stopped before its end (the automation client let go): what was
+        // not run is no success.
+        options.sErr = Translate(QStringLiteral("Conversion Process paused."));
+        failed = true;
     }
     form.bRunning = false;
     const double seconds = double(engine.tickCount() - form.lTotalTimeStart) / 1000.0;
@@ -117,7 +157,9 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
     if (stopSignal != 0)
         log.write(Translate(QStringLiteral("The run was stopped by a signal before the job was complete:")) + u' '
                   + QLatin1String(StopSignalName(stopSignal)));
-    if (!failed)
+    else if (stopped)
+        log.write(options.sErr);
+    else if (!failed)
         log.write(Translate(QStringLiteral("Conversion Successful")));
     log.write(Translate(QStringLiteral("Time to complete job: ")) + FormatSeconds(seconds));
 

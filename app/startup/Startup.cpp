@@ -2,6 +2,7 @@
 
 #include "startup/CommandLine.h"
 #include "startup/CommandLineRunner.h"
+#include "startup/clsTessaview.h"
 #include "core/DataFolder.h"
 #include "startup/DemoData.h"
 #include "core/FileSystem.h"
@@ -78,10 +79,8 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     WatchStopSignals();
     // Offices of earlier runs that were killed left their profiles behind.
     SweepStaleOfficeProfiles();
-    if (IsAutomationStart(arguments)) {
-        std::fputs("qvim: automation is not available in this program yet\n", stderr);
-        return kExitAutomationUnavailable;
-    }
+    if (IsAutomationStart(arguments))
+        return StatusUnlessStopped(ServeAutomation(arguments, hooks));
 
     AcquireGlobalMutex();
     G_IniFilePath = GetIniFilePath(kProductCode);

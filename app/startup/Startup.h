@@ -16,8 +16,9 @@ constexpr int InvalidArguments = -3; // the shell sees 253
 constexpr int RunFailed = -4;        // the shell sees 252
 } // namespace runcode
 
-// Exit status of an automation start while the program serves no automation
-// (EX_UNAVAILABLE of sysexits.h).
+// Exit status of an automation start that cannot serve: no session bus, or
+// another process serves the automation object already (EX_UNAVAILABLE of
+// sysexits.h).
 constexpr int kExitAutomationUnavailable = 69;
 
 // What start-up and the command-line runner need of parts that are not
@@ -34,6 +35,10 @@ struct StartupHooks
     // Reads the main form's settings from G_IniFilePath. Empty: ReadIniFile
     // of jobs/MainFormSettings.h, whose window steps are the form's hooks.
     std::function<void(MainFormState&)> ReadIniFile;
+    // Destroys the main window, when one is shown, without its close
+    // handlers; the automation server calls it as the process ends, before
+    // the form the window shows goes. Empty: there is none to destroy.
+    std::function<void()> CloseMainWindow;
     // Runs a parsed, valid command line (a job file or the single task),
     // logs the outcome and returns the run code. Empty: RunParsedCommandLine.
     std::function<int(MainFormState&, clsConversionOptions&, const StartupHooks&)> RunParsedCommandLine;
@@ -49,8 +54,9 @@ void ReloadMainFormSettings(MainFormState& form, const StartupHooks& hooks);
 int ExitStatusForRunCode(int code, const StartupHooks& hooks);
 
 // The program: `arguments` are the process's arguments without the
-// program's path. An automation start ("-Embedding" alone) returns at once
-// without the lock. Otherwise, under the start-up lock: the settings-file
+// program's path. An automation start ("-Embedding" alone) takes no lock:
+// it serves the automation object on the session bus until the object is
+// released (startup/clsTessaview.h). Otherwise, under the start-up lock: the settings-file
 // path, the user-data folder, the first-run demo data, the translator and
 // help; then, with the lock released, the command line runs. Returns the
 // exit status.

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QStyle>
 
 namespace {
@@ -207,6 +208,13 @@ void FlexGridView::viewRowChanged(const QModelIndex& current)
     if (m_syncing || !current.isValid())
         return;
     const int row = FlexGridModel::gridRow(current.row());
+    const int from = m_grid.Row();
+    if (from != row && leaveRow && !leaveRow(from)) {
+        // Once the click that moved has been handled too.
+        showGridSelection();
+        QTimer::singleShot(0, this, &FlexGridView::showGridSelection);
+        return;
+    }
     m_syncing = true;
     m_grid.setRow(row);
     m_syncing = false;

@@ -9,6 +9,7 @@
 #include <QTableView>
 
 #include <array>
+#include <functional>
 
 class StyledFlexGridModel : public FlexGridModel
 {
@@ -38,6 +39,10 @@ public:
     void setStretch(Stretch stretch) { m_stretch = stretch; }
     // Gives the stretching columns their share of the view's width.
     void layoutColumns();
+
+    // Asked before the user's move takes the grid off `fromRow`; False
+    // keeps the grid on that row.
+    std::function<bool(int fromRow)> leaveRow;
 
 signals:
     // The user moved the current row; `gridRow` is the grid's row.

@@ -72,6 +72,7 @@ StartupHooks MainWindowStartupHooks()
     StartupHooks hooks;
     hooks.ShowMainWindow = showMainWindow;
     hooks.RunWindowLoop = RunMainWindowLoop;
+    hooks.CloseMainWindow = DestroyMainWindow;
     return hooks;
 }
 

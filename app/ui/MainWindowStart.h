@@ -5,7 +5,7 @@
 
 class frmMainMDI;
 
-// ShowMainWindow and RunWindowLoop of the windowed program.
+// ShowMainWindow, RunWindowLoop and CloseMainWindow of the windowed program.
 StartupHooks MainWindowStartupHooks();
 
 // The frame the last ShowMainWindow made, or null.

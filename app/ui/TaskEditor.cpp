@@ -149,11 +149,14 @@ void TaskEditor::build()
             &TaskEditor::cmdSelectSourceFolderSpecialized_Click);
     connect(cmdSelectTargetFolderSpecialized, &QPushButton::clicked, this,
             &TaskEditor::cmdSelectTargetFolderSpecialized_Click);
+    connectHandlers();
+    connectLaunchers();
 }
 
 QWidget* TaskEditor::buildConversionPanel()
 {
     auto* panel = named(new QWidget, "conversionPanel");
+    m_conversionPanel = panel;
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
 
@@ -332,42 +335,6 @@ void TaskEditor::FillLists()
     FillInCommandLineThreadPriorityComboBox(cbCommandLineThreadPriority);
     FillInCharacterSelectionListBox(cbCharacter1);
     FillInCharacterSelectionListBox(cbCharacter2);
-}
-
-void TaskEditor::ShowPanelOfAction()
-{
-    SuppressControlEvents suppress;
-    const bool special = !m_form.sActionToDo.contains(u'C') && m_form.sActionToDo.contains(u'S');
-    rbActionToDo[special ? 1 : 0]->setChecked(true);
-    findChild<QWidget*>(QStringLiteral("conversionPanel"))->setVisible(!special);
-    frameSpecializedAction->setVisible(special);
-
-    switch (SelectedItemData(cbSpecialProcesses)) {
-    case specialprocess::Append:
-        frameCommandLine->hide();
-        frameSearchAndReplace->hide();
-        frameConcatenate->show();
-        break;
-    case specialprocess::RemoveEmptyLines:
-        frameCommandLine->hide();
-        frameSearchAndReplace->hide();
-        frameConcatenate->hide();
-        break;
-    case specialprocess::SearchAndReplace:
-        frameCommandLine->hide();
-        frameSearchAndReplace->show();
-        frameConcatenate->hide();
-        break;
-    case specialprocess::LaunchProgram:
-        frameCommandLine->show();
-        break;
-    default:
-        break;
-    }
-    // The launch frame lies over the file frames.
-    const bool launch = frameCommandLine->isVisibleTo(frameSpecializedAction);
-    frameSelectFilesForSpecialProcessing->setVisible(!launch);
-    frameTargetFileSpecialized->setVisible(!launch);
 }
 
 namespace {

@@ -2,13 +2,19 @@
 // The task editor of the main form: the conversion panel and the
 // special-process panel with their path combos, type lists, picker buttons
 // and the launch, search-and-replace and append frames, and the command
-// buttons under them. This file builds the controls (each named as the
-// program names it) and their pickers; what the controls do when the user
-// edits them is added by the editor's handlers.
+// buttons under them. TaskEditor.cpp builds the controls (each named as
+// the program names it) and their pickers; TaskEditorHandlers.cpp gives
+// what they do when the user edits them, TaskEditorRows.cpp moves a task
+// between the editor, a task record and a task row, and
+// TaskEditorLaunch.cpp opens what the paths name.
+#include "jobs/Validation.h"
+
 #include <QString>
 #include <QWidget>
 
+class FlexGrid;
 class MainFormState;
+class clsConversionOptions;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -22,6 +28,7 @@ class TaskEditor : public QWidget
     Q_OBJECT
 public:
     TaskEditor(MainFormState& form, QWidget* parent = nullptr);
+    ~TaskEditor() override;
 
     // rbActionToDo elements 0 ("(&C)onvert Files") and 1 ("(&S)pecial
     // Processing on Files").
@@ -94,9 +101,56 @@ public:
     // Fills the type, process, character, window-state and priority lists.
     void FillLists();
 
-    // Shows the panel of the form's sActionToDo and, on the special-process
-    // panel, the frames of the chosen process.
-    void ShowPanelOfAction();
+    // Shows the panel of the form's sActionToDo, the wildcard rules of both
+    // panels and, on the special-process panel, the frames of the chosen
+    // process.
+    void RefreshConvertOptionsGUI();
+    // The special-process panel's picker buttons and boxes for the process.
+    void RefreshFileFolderGUISpecialized();
+    void RefreshFileFolderStandard();
+    void RefreshFileFolderConcatenate();
+
+    // Fills the record from the panel of the form's sActionToDo. With
+    // "Save to Input folder" ticked the output combo gets the input's
+    // folder and the output type's pattern. Throws std::runtime_error when
+    // the launch wait time is not a whole number.
+    void GetOptionsFromGUI(clsConversionOptions& options);
+    // Write the editor into the grid's current row, which must be a task
+    // row; the number and pass mark stay. The launch wait time is the
+    // validated record's.
+    void UpdateGridFromGUI_ConversionItem(FlexGrid& grid);
+    void UpdateGridFromGUI_SpecializedItem(FlexGrid& grid, const clsConversionOptions& validated);
+    // Fill the editor from the grid's current row, with the controls'
+    // events silenced.
+    void UpdateGUI_ConversionItemViaCellContents(FlexGrid& grid);
+    void UpdateGUI_SpecializedToDOItemViaCellContents(FlexGrid& grid);
+    // Puts the edited task's paths and texts first in their recently-used
+    // lists and refills the combos.
+    void UpdateMRUs();
+
+    // The fields validation tidies and points at.
+    TaskEditorFields& fields();
+
+    // Marks the edited task changed (nothing while events are silenced).
+    void MarkTaskChanged();
+
+    // Change handlers that other code runs too.
+    void cbOriginalFile_Change();
+    void cbTargetFile_Change();
+    void cbOriginalFileSpecialized_Change();
+    void cbTargetFileSpecialized_Change();
+    void cbSpecialProcesses_Click();
+    void cbSaveToOriginalFolder_Click();
+    void cbSaveToOriginalFolderSpecialized_Click();
+    void cbCharacter_Click(QComboBox* list, QComboBox* target);
+
+    // Opening what the paths name, and the program picker.
+    void cmdLaunchOriginal_Click();
+    void cmdLaunchTarget_Click();
+    void cmdLaunchOriginalSpecialized_Click();
+    void cmdLaunchTargetSpecialized_Click();
+    void cmdLaunchCommandLine_Click();
+    void cmdCommandLineSelectApplication_Click();
 
     // The picker buttons.
     void cmdSelectSourceFile_Click();
@@ -116,6 +170,16 @@ private:
     void build();
     QWidget* buildConversionPanel();
     QWidget* buildSpecialPanel();
+    void connectHandlers();
+    void connectLaunchers();
+    void launchPath(const QComboBox* field);
+    void showWildcardRule(bool wildcard);
+    void showWildcardRuleSpecialized(bool wildcard);
 
     MainFormState& m_form;
+    QWidget* m_conversionPanel = nullptr;
+    // The program picker's filter pair, kept from one use to the next.
+    int m_lCommandLineFilterIndex = 1;
+    class EditorFields;
+    EditorFields* m_fields = nullptr;
 };

@@ -15,16 +15,20 @@
 #include "ui/FormTranslation.h"
 #include "ui/TaskEditor.h"
 #include "ui/frmMainMDI.h"
+#include "ui/frmPromptWithDisableOption.h"
+#include "base/Prompter.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -84,6 +88,20 @@ frmMain::~frmMain()
     removeHooks();
 }
 
+Prompter& frmMain::prompter()
+{
+    if (m_prompter)
+        return *m_prompter;
+    if (!m_ownPrompter)
+        m_ownPrompter = std::make_unique<WindowPrompter>();
+    return *m_ownPrompter;
+}
+
+void frmMain::setPrompter(Prompter* prompter)
+{
+    m_prompter = prompter;
+}
+
 void frmMain::buildWidgets()
 {
     auto* column = new QVBoxLayout(this);
@@ -132,11 +150,8 @@ void frmMain::buildWidgets()
     connect(fgToDo, &FlexGridView::rowEntered, this, [this] { fgToDo_EnterCell(); });
     connect(fgToDo, &FlexGridView::moveUpKey, this, [this] { MoveTask(Move::Up); });
     connect(fgToDo, &FlexGridView::moveDownKey, this, [this] { MoveTask(Move::Down); });
-    connect(fgToDo, &QAbstractItemView::doubleClicked, this, [this] {
-        // A double click during a run must not change the task being run.
-        if (!m_form.bRunning && commands.cmdAdvancedOptions_Click)
-            commands.cmdAdvancedOptions_Click();
-    });
+    connect(fgToDo, &QAbstractItemView::doubleClicked, this, [this] { fgToDo_DblClick(); });
+    fgToDo->leaveRow = [this](int) { return fgToDo_LeaveCell(); };
     connect(fgToDo, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         fgToDo->setFocus();
         mnuPopup->popup(fgToDo->viewport()->mapToGlobal(at));
@@ -147,6 +162,15 @@ void frmMain::buildWidgets()
     });
 
     connect(editor, &TaskEditor::rbActionToDoClicked, this, &frmMain::rbActionToDo_Click);
+    connect(editor->cmdAdvancedOptions, &QPushButton::clicked, this, [this] { cmdAdvancedOptions_Click(); });
+    connect(editor->cmdAdvancedOptionsRexhound, &QPushButton::clicked, this,
+            [this] { cmdAdvancedOptionsRexhound_Click(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    flashFrame = [this] { QApplication::alert(&m_frame); };
     connect(editor->cbAddPageBrake, &QCheckBox::toggled, this, [this](bool on) { m_form.cbAddPageBrake = on; });
     connect(editor->cbPlacePathAtTopOfEachFile, &QCheckBox::toggled, this,
             [this](bool on) { m_form.cbPlacePathAtTopOfEachFile = on; });
@@ -180,7 +204,9 @@ void frmMain::installHooks()
         selectIndex(editor->cbCommandLineThreadPriority, c.cbCommandLineThreadPriorityListIndex);
         editor->txtCommandLineWaitTimeInSeconds->setText(c.txtCommandLineWaitTimeInSeconds);
     };
-    h.RefreshConvertOptionsGUI = [this] { editor->ShowPanelOfAction(); };
+    h.RefreshConvertOptionsGUI = [this] { editor->RefreshConvertOptionsGUI(); };
+    h.GetOptionsFromGUI = [this](clsConversionOptions& options) { editor->GetOptionsFromGUI(options); };
+    h.AddFileToConvertGUI = [this] { return AddFileToConvertGUI(); };
     h.ApplyTypeChoices = [this](const MainFormControlSettings& c) {
         selectIndex(editor->cbFileTypeTarget, c.cbFileTypeTargetListIndex);
         menuItem(QStringLiteral("mnuBeginConversionJob"))->setEnabled(true);
@@ -214,6 +240,14 @@ void frmMain::installHooks()
     j.bPauseEnabled = [this] { return bPauseEnabled(); };
     j.SetRunStatePicture = [this](int image) { m_frame.SetRunStatePicture(image); };
     j.FocusTaskGrid = [this] { fgToDo->setFocus(); };
+    j.bCheckToUpdateDirtyConversionItem = [this] { return bCheckToUpdateDirtyConversionItem(); };
+    j.bCheckToZeroConversionItems = [this] { return bCheckToZeroConversionItems(); };
+    j.SetEndOfJobTimer = [this](bool enabled) {
+        if (enabled)
+            Timer1->start();
+        else
+            Timer1->stop();
+    };
 }
 
 void frmMain::removeHooks()
@@ -254,6 +288,8 @@ void frmMain::Form_Load()
     // A dialog that is not part of this window yet is not offered.
     menuItem(QStringLiteral("mnuFolioshiftOptions"))->setEnabled(bool(commands.ShowProgramOptions));
     menuItem(QStringLiteral("mnuScheduleConversionJob"))->setEnabled(bool(commands.ShowScheduler));
+    editor->cmdAdvancedOptions->setEnabled(bool(commands.ShowConversionOptions));
+    editor->cmdAdvancedOptionsRexhound->setEnabled(bool(commands.ShowRexhoundOptions));
     UpdateMenuToolbar();
 }
 
@@ -398,19 +434,20 @@ void frmMain::rbActionToDo_Click(int index)
     m_form.sActionToDo = index != 0 ? QStringLiteral("S") : QStringLiteral("C");
     if (G_bSuppressControlEvents)
         return;
-    editor->ShowPanelOfAction();
+    editor->RefreshConvertOptionsGUI();
     m_form.bCurrentActionItemDirty = true;
     UpdateMenuToolbar();
 }
 
 void frmMain::fgToDo_EnterCell()
 {
-    if (G_bSuppressControlEvents)
+    // Rows a run or a load moves through do not reach the editor.
+    if (m_form.bRunning || G_bSuppressControlEvents)
         return;
     SelectWholeGridRow(m_form.fgToDo);
-    if (commands.LoadTaskRowIntoEditor)
-        commands.LoadTaskRowIntoEditor();
+    showRowInEditor();
     UpdateMenuToolbar();
+    SelectWholeGridRow(m_form.fgToDo);
 }
 
 void frmMain::setCaption(const QString& caption)

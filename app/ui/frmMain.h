@@ -19,6 +19,9 @@
 
 class FlexGridView;
 class MainFormState;
+class Prompter;
+class clsConversionOptions;
+class QTimer;
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -33,13 +36,12 @@ class frmScheduler;
 // left empty; the command then does nothing.
 struct MainFormCommands
 {
-    // The editor's task row commands (the toolbar's Delete and Update,
-    // the grid's pop-up Delete, a double click in the task grid).
-    std::function<void()> RemoveActionItem;
-    std::function<void()> ConversionJobUpdate;
-    std::function<void()> cmdAdvancedOptions_Click;
-    // Reloads the editor from the task row just entered.
-    std::function<void()> LoadTaskRowIntoEditor;
+    // The editor's option dialogs. The image options edit the option
+    // string in place (left as it was on Cancel); the search options
+    // dialog edits the form's search members and tells whether it changed
+    // any.
+    std::function<void(QString& sDataTransfer)> ShowConversionOptions;
+    std::function<bool()> ShowRexhoundOptions;
     // The dialogs of the File and Conversion menus.
     std::function<void()> ShowProgramOptions;
     std::function<void()> ShowScheduler;
@@ -120,6 +122,36 @@ public:
     enum class Move { Up, Down, First, Last };
     void MoveTask(Move move);
 
+    // Task list editing: the editor's task added at the end of the job
+    // (True when a row was added), written back into the selected row
+    // (True when written or let pass), the selected row removed, one row
+    // removed and the rest renumbered.
+    bool AddFileToConvertGUI();
+    bool ConversionJobUpdate();
+    void RemoveActionItem();
+    void RemoveAllFilesWithJobNumber(int lRow);
+
+    // The checks before a run. False: the user cancelled storing the
+    // edited task, or it was refused; the run does not start.
+    bool bCheckToUpdateDirtyConversionItem();
+    // True: the job has no task and the editor's could not be added.
+    bool bCheckToZeroConversionItems();
+
+    // The editor's option dialogs.
+    void cmdAdvancedOptions_Click();
+    void cmdAdvancedOptionsRexhound_Click();
+
+    // The end-of-job blinker: ticks once a second, four times.
+    QTimer* Timer1 = nullptr;
+    void Timer1_Timer();
+    // Flashes the frame when it is minimised (the desktop's attention
+    // call); tests count it.
+    std::function<void()> flashFrame;
+
+    // Asks validation's questions.
+    Prompter& prompter();
+    void setPrompter(Prompter* prompter);   // nullptr: the window's own
+
     // True while the Convert command is running the job.
     bool isRunningJob() const { return m_runDepth > 0; }
 
@@ -143,6 +175,11 @@ private:
     void ts_Click();
     void rbActionToDo_Click(int index);
     void fgToDo_EnterCell();
+    bool fgToDo_LeaveCell();
+    // The editor's task, validated; False when it was refused.
+    bool collectValidatedTask(clsConversionOptions& options);
+    void fgToDo_DblClick();
+    void showRowInEditor();
     void applyCommandState(const CommandState& state);
     void setCaption(const QString& caption);
     void addToRecentJobs(const QString& path);
@@ -164,5 +201,8 @@ private:
     std::unique_ptr<MRUMenu> m_mnuMRU;
     bool m_firstOpenDialog = true;
     int m_runDepth = 0;
+    long m_blinkCount = 0;
+    std::unique_ptr<Prompter> m_ownPrompter;
+    Prompter* m_prompter = nullptr;
     std::unique_ptr<frmScheduler> m_frmSched;
 };

@@ -99,8 +99,7 @@ void frmMain::buildMenus()
     auto cmdRemove = [this] {
         if (!toolbarButton(QStringLiteral("keyRemove"))->isEnabled())
             return;
-        if (commands.RemoveActionItem)
-            commands.RemoveActionItem();
+        RemoveActionItem();
         fgToDo->setFocus();
     };
 
@@ -134,7 +133,7 @@ void frmMain::buildMenus()
     addMenuItem(mnuConversion, "mnuAddConversionJob", "&Add Conversion Job", {}, cmdAdd);
     addMenuItem(mnuConversion, "mnuRemoveConversionJob", "&Delete Conversion Job", {}, cmdRemove);
     addMenuItem(mnuConversion, "mnuUpdateConversionJob", "&Update Conversion Job", {},
-                command(commands.ConversionJobUpdate));
+                [this] { ConversionJobUpdate(); });
     mnuMoveConversionTask = mnuConversion->addMenu(QStringLiteral("&Move Conversion Task"));
     mnuMoveConversionTask->setObjectName(QStringLiteral("mnuMoveConversionTask"));
     // The "(Ctrl+U)" and "(Ctrl+D)" are captions only: the task grid takes those keys.
@@ -190,7 +189,7 @@ void frmMain::buildMenus()
 
     connect(editor->cmdAdd, &QPushButton::clicked, this, cmdAdd);
     connect(editor->cmdRemove, &QPushButton::clicked, this, cmdRemove);
-    connect(editor->cmdUpdate, &QPushButton::clicked, this, command(commands.ConversionJobUpdate));
+    connect(editor->cmdUpdate, &QPushButton::clicked, this, [this] { ConversionJobUpdate(); });
     connect(editor->cmdPause, &QPushButton::clicked, this, [this] { ConversionJobPause(); });
 }
 
@@ -215,16 +214,10 @@ void frmMain::buildToolbar()
          [this] { m_form.AddFileToConvertGUI(); }},
         {"keyRemove", "&Delete", "Remove currently selected conversion Task (Del)",
          themed("list-remove", QStyle::SP_TrashIcon, st),
-         [this] {
-             if (commands.RemoveActionItem)
-                 commands.RemoveActionItem();
-         }},
+         [this] { RemoveActionItem(); }},
         {"keyUpdate", "&Update", "Update currently selected conversion task",
          themed("view-refresh", QStyle::SP_BrowserReload, st),
-         [this] {
-             if (commands.ConversionJobUpdate)
-                 commands.ConversionJobUpdate();
-         }},
+         [this] { ConversionJobUpdate(); }},
         {nullptr, nullptr, nullptr, {}, {}},
         {"keyRewind", "Rewind", "Rewind to the first conversion task",
          themed("media-skip-backward", QStyle::SP_MediaSkipBackward, st), [this] { ConversionJobRewind(); }},
@@ -327,12 +320,24 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
             sPath = ShowFileDialogInitDir(FileDialogMode::Open, title, filter, index, start);
         }
     }
+    // A cancelled dialog, or a file that is not there, changes nothing.
+    if (sPath.isEmpty())
+        return JobLoadResult::NotFound;
+    if (!QFileInfo(ExpandPathMacros(sPath)).isFile()) {
+        ShowMessage(Translate(QStringLiteral("File does not exist:")) + QStringLiteral("\r\n\r\n")
+                        + ExpandPathMacros(sPath),
+                    Translate(QStringLiteral("Error")), MessageButtons::Ok, MessageIcon::Information);
+        return JobLoadResult::NotFound;
+    }
     ++m_runDepth;
     const JobLoadResult loaded = ::ConversionJobOpen(m_engine, sPath);
     --m_runDepth;
     if (loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial) {
         addToRecentJobs(sPath);
+        // A job loaded in part has no file of its own ("*"): saving it asks
+        // for a new name instead of writing the part over the whole.
         setCaption(m_form.sConversionJobFileName.size() < 2 ? QStringLiteral("*") : GetFileNameFromPath(sPath));
+        m_form.bCurrentActionItemDirty = false;
     }
     UpdateMenuToolbar();
     emit runEnded();

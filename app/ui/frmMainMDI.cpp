@@ -213,10 +213,25 @@ QString frmMainMDI::statusPanelText(int panel) const
 void frmMainMDI::SetRunStatePicture(int image)
 {
     m_runStateImage = image;
+    const QIcon done = style()->standardIcon(QStyle::SP_DialogApplyButton);
     if (image == 9)
-        m_runStatePictureLabel->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(16, 16));
+        m_runStatePictureLabel->setPixmap(done.pixmap(16, 16));
+    else if (image == 10)   // the blinker's other picture: the same, dimmed
+        m_runStatePictureLabel->setPixmap(done.pixmap(QSize(16, 16), QIcon::Disabled));
     else
         m_runStatePictureLabel->clear();
+}
+
+void frmMainMDI::SetRunStatePanelEnabled(bool enabled)
+{
+    if (QLabel* panel = m_panels.value(statuspanel::RunState))
+        panel->setEnabled(enabled);
+    m_runStatePictureLabel->setEnabled(enabled);
+}
+
+bool frmMainMDI::runStatePanelEnabled() const
+{
+    return m_runStatePictureLabel->isEnabled();
 }
 
 void frmMainMDI::closeEvent(QCloseEvent* event)

@@ -62,9 +62,11 @@ public:
     // Status-bar panels by number.
     void SetStatusPanelText(int panel, const QString& text);
     QString statusPanelText(int panel) const;
-    // 0: no picture; 9: the end-of-run picture.
+    // 0: no picture; 9: the end-of-run picture; 10: the blinker's other one.
     void SetRunStatePicture(int image);
     int runStatePicture() const { return m_runStateImage; }
+    void SetRunStatePanelEnabled(bool enabled);
+    bool runStatePanelEnabled() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,9 +6,12 @@
 # Inputs: a 50-page text PDF and a 50-page PDF of photos, both made here on
 # the first run, and GeoTopo-komprimiert.pdf (117 pages) from tests/corpus.
 #
-# Ours runs on one thread for the per-page lines, the way the program
-# converts page after page; the multi-page TIFF lines run pdf_save_pages on
-# THREADS threads. mutool draw has no JPEG or TIFF writer, so it writes PNG
+# Ours is the rasteriser alone on one thread for the per-page lines; the
+# multi-page TIFF lines run pdf_save_pages on THREADS threads. The last
+# line is the program itself (qvim, end to end), which renders the pages of
+# an item on every core: GeoTopo to PNG per page at 150 dpi against the
+# faster of `mutool draw` on one thread and with -T 8 (target: at least 4
+# times faster; exit status 1 when missed). mutool draw has no JPEG or TIFF writer, so it writes PNG
 # (its compressed raster output) on every line; pdftoppm writes the format
 # of the line (TIFF deflate-compressed, like ours).
 #
@@ -20,12 +23,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${BUILD_DIR:-$root/build}
 bench=$build/platform/pdf2bmp/pdf2bmp_bench
+qvim=$build/app/qvim
 threads=${THREADS:-4}
 repeat=${REPEAT:-1}
 work=${WORK_DIR:-${TMPDIR:-/tmp}/tessaview-bench-raster}
 geotopo=$root/tests/corpus/pdf/GeoTopo-komprimiert.pdf
 
-for tool in "$bench" mutool pdftoppm convert; do
+for tool in "$bench" "$qvim" mutool pdftoppm convert; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "run.sh: $tool not found (build first: cmake --build $build; tools: scripts/install-deps)" >&2
     exit 1
@@ -138,3 +142,16 @@ echo
 echo "One multi-page TIFF (pdf_save_pages) on $threads threads against mutool draw:"
 printf '%-14s %4s %-6s %8s %8s %8s %8s\n' input dpi output ours mutool - mutool/ours
 printf '%s\n' "${lines[@]}"
+
+# The program keeps its settings in a home of the benchmark's own.
+mkdir -p "$work/home"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/home"
+qvim_s=$(measure "$qvim" /S "$geotopo" /T "$out/geo.png" /5 150 /P)
+mutool1_s=$(measure mutool draw -q -r 150 -o "$out/p%d.png" "$geotopo")
+mutool8_s=$(measure mutool draw -q -T 8 -r 150 -o "$out/p%d.png" "$geotopo")
+peer_s=$(awk -v a="$mutool1_s" -v b="$mutool8_s" 'BEGIN { print (a < b ? a : b) }')
+echo
+echo "GeoTopo (117 pages) to PNG per page at 150 dpi, qvim on $(nproc) processors:"
+printf '%-22s %8.2f s\n' "qvim" "$qvim_s" "mutool draw" "$mutool1_s" "mutool draw -T 8" "$mutool8_s"
+printf 'faster mutool / qvim = %s   (target: at least 4)\n' "$(ratio "$peer_s" "$qvim_s")"
+awk -v p="$peer_s" -v q="$qvim_s" 'BEGIN { exit !(p / q >= 4) }'

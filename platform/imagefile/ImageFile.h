@@ -29,9 +29,10 @@ enum ImageFileType : int {
     ImageTypeWmf = 11,
 };
 
-// TIFF compression, numbered as the option string numbers it. The three
-// fax codings store one bit per pixel: the page is reduced to black and
-// white (dark pixels black) for them.
+// TIFF compression, numbered as the option string numbers it. The run
+// length coding (PackBits) and the two fax codings store one bit per
+// pixel: the page is reduced to black and white (dark pixels black) for
+// them.
 enum TiffCompression : int {
     TiffCompressionNone = 0,
     TiffCompressionLzw = 1,
@@ -55,9 +56,9 @@ bool LoadRasterImage(const QString& path, RasterImage& image, QString* error = n
 bool SaveMultiPageTiff(const std::vector<RasterImage>& pages, const QString& path,
                        int compression, QString* error = nullptr);
 
-// Adds one page at the end of an existing TIFF file, in place; creates a
-// one-page file when there is none. A file that is not a TIFF is refused
-// and left as it is.
+// Adds one page at the end of an existing TIFF file, through a copy renamed
+// over it, so a failure leaves it whole; creates a one-page file when there
+// is none. A file that is not a TIFF is refused and left as it is.
 bool AppendTiffPage(const RasterImage& page, const QString& path, int compression,
                     QString* error = nullptr);
 

@@ -8,6 +8,7 @@
 
 #include <tiffio.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
@@ -60,7 +61,7 @@ std::uint16_t TiffCompressionTag(int compression)
 {
     switch (compression) {
     case TiffCompressionLzw: return COMPRESSION_LZW;
-    case TiffCompressionRle: return COMPRESSION_CCITTRLE;
+    case TiffCompressionRle: return COMPRESSION_PACKBITS;
     case TiffCompressionCcitt3: return COMPRESSION_CCITTFAX3;
     case TiffCompressionCcitt4: return COMPRESSION_CCITTFAX4;
     default: return COMPRESSION_NONE;
@@ -256,8 +257,31 @@ bool AppendTiffPage(const RasterImage& page, const QString& path, int compressio
         SetError(error, QStringLiteral("%1 is not a TIFF file; no page was added.").arg(path));
         return false;
     }
+    // The page goes into a copy renamed over the file once complete: a
+    // failure leaves the file as it was.
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        SetError(error, TiffFailure(path, source.errorString()));
+        return false;
+    }
+    AtomicFile copy(path);
+    if (!copy.create(error))
+        return false;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 20);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
+            SetError(error, TiffFailure(path, source.errorString()));
+            return false;
+        }
+        copy.write(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+    }
+    if (std::fflush(copy.stream()) != 0 || std::ferror(copy.stream())) {
+        SetError(error, TiffFailure(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    copy.closeStream();
     QString lastError;
-    TIFF* tif = OpenTiff(QFile::encodeName(path), "a", &lastError);
+    TIFF* tif = OpenTiff(copy.tempPath(), "a", &lastError);
     if (!tif) {
         SetError(error, TiffFailure(path, lastError));
         return false;
@@ -268,7 +292,7 @@ bool AppendTiffPage(const RasterImage& page, const QString& path, int compressio
         ok = false;
     }
     TIFFClose(tif);
-    return ok;
+    return ok && copy.commit(error);
 }
 
 namespace imagefile_detail {

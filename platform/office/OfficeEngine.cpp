@@ -90,6 +90,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     unsigned generation = 1;
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
+    Reference<css::document::XTypeDetection> detection; // made on the first load of each office
     std::set<OfficeDocument::Private*> documents;
     std::function<void(const QString&)> saveHook;
 
@@ -113,6 +114,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     {
         process.stop(0);
         desktop.clear();
+        detection.clear();
         context.clear();
         for (OfficeDocument::Private* doc : documents) {
             doc->component.clear();
@@ -209,7 +211,9 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                 return {OfficeFailure::StartFailed, QString()}; // the caller looks at the exit status
             if (std::chrono::steady_clock::now() >= deadline)
                 return {OfficeFailure::StartFailed, QStringLiteral("The office did not accept a connection within %1 seconds.").arg(Seconds(kConnectTimeoutMs))};
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            // The office is ready the moment it listens; a short wait finds
+            // that moment closely.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 
@@ -280,17 +284,20 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             guarded(Phase::Quit, QStringLiteral("quitting"), [&] { d->terminate(); });
         }
         desktop.clear();
+        detection.clear();
         context.clear();
         process.stop(kQuitGraceMs);
         ++generation;
     }
 
-    std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName)
+    std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName,
+                                          bool withFields = true)
     {
         auto p = std::make_unique<OfficeDocument::Private>();
         p->engine = weak_from_this();
         p->generation = generation;
         p->component = component;
+        p->withFields = withFields;
         documents.insert(p.get());
         return std::unique_ptr<OfficeDocument>(new OfficeDocument(std::move(p), filterName));
     }
@@ -386,6 +393,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         Reference<css::lang::XComponent> model;
         QString filterName;
         bool unknownType = false;
+        bool withFields = true;
         OfficeInteractionLog log;
     };
     auto attempt = [&](const OfficeLoadOptions& attemptOptions) {
@@ -395,7 +403,9 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
         a.filterName = plan.filterName;
         a.status = d->guarded(Phase::Load, what, [&] {
             if (a.filterName.isEmpty()) {
-                a.filterName = DetectFilter(d->context, descriptor);
+                if (!d->detection.is())
+                    d->detection = NewTypeDetection(d->context);
+                a.filterName = DetectFilter(d->detection, descriptor);
                 // HTML given as a document is read by the word processor, as
                 // HTML inputs are.
                 if (a.filterName == QLatin1String("HTML"))
@@ -408,7 +418,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
             }
             a.model = LoadTextModel(d->context, descriptor);
             try {
-                RemoveComments(a.model);
+                RemoveComments(a.model, &a.withFields);
                 AttachHiddenView(d->desktop, a.model, handler.get());
             } catch (...) {
                 try {
@@ -431,7 +441,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     withoutPassword.password.clear();
     Attempt first = attempt(withoutPassword);
     if (loaded(first))
-        return d->adopt(first.model, first.filterName);
+        return d->adopt(first.model, first.filterName, first.withFields);
     if (first.status.officeStopped()) {
         status = first.status;
         return nullptr;
@@ -439,7 +449,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     if (!options.password.isEmpty() && first.log.passwordRequested) {
         Attempt second = attempt(options);
         if (loaded(second))
-            return d->adopt(second.model, second.filterName);
+            return d->adopt(second.model, second.filterName, second.withFields);
         if (second.status.officeStopped()) {
             status = second.status;
             return nullptr;
@@ -498,6 +508,11 @@ OfficeDocument::~OfficeDocument()
 {
     if (auto engine = d->engine.lock())
         engine->closeDocument(*d);
+}
+
+bool OfficeDocument::loadedWithFields() const
+{
+    return d->withFields;
 }
 
 bool OfficeDocument::isOpen() const

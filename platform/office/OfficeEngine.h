@@ -201,6 +201,9 @@ public:
     // The office's name of the filter that read the file (empty for a new
     // document).
     QString filterName() const { return m_filterName; }
+    // False when the file came without fields (comments aside); true when
+    // it had some, and for a new document.
+    bool loadedWithFields() const;
 
     struct Private;
     Private* impl() const { return d.get(); }

@@ -42,11 +42,15 @@ void SetDescriptorValue(std::vector<PropertyValue>& descriptor, const char* name
     descriptor.push_back(makeProperty(name, value));
 }
 
-QString DetectFilter(const Reference<css::uno::XComponentContext>& context, std::vector<PropertyValue>& descriptor)
+Reference<css::document::XTypeDetection> NewTypeDetection(const Reference<css::uno::XComponentContext>& context)
 {
-    Reference<css::document::XTypeDetection> detection(
+    return Reference<css::document::XTypeDetection>(
         context->getServiceManager()->createInstanceWithContext("com.sun.star.document.TypeDetection", context),
         UNO_QUERY_THROW);
+}
+
+QString DetectFilter(const Reference<css::document::XTypeDetection>& detection, std::vector<PropertyValue>& descriptor)
+{
     Sequence<PropertyValue> seq = toSequence(descriptor);
     const rtl::OUString type = detection->queryTypeByDescriptor(seq, true);
     descriptor.assign(seq.begin(), seq.end());
@@ -86,8 +90,10 @@ Reference<css::lang::XComponent> LoadTextModel(const Reference<css::uno::XCompon
     return model;
 }
 
-int RemoveComments(const Reference<css::lang::XComponent>& model)
+int RemoveComments(const Reference<css::lang::XComponent>& model, bool* otherFields)
 {
+    if (otherFields)
+        *otherFields = false;
     Reference<css::text::XTextFieldsSupplier> supplier(model, UNO_QUERY);
     if (!supplier.is())
         return 0;
@@ -97,6 +103,8 @@ int RemoveComments(const Reference<css::lang::XComponent>& model)
         Reference<css::lang::XServiceInfo> info(fields->nextElement(), UNO_QUERY);
         if (info.is() && info->supportsService("com.sun.star.text.textfield.Annotation"))
             comments.emplace_back(info, UNO_QUERY);
+        else if (otherFields)
+            *otherFields = true;
     }
     for (const auto& comment : comments) {
         if (comment.is())

@@ -10,15 +10,20 @@
 // the page layout.
 #include "office/OfficeUno.h"
 
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
 
 #include <vector>
+
+// The office's type detection, made once per office.
+css::uno::Reference<css::document::XTypeDetection> NewTypeDetection(
+    const css::uno::Reference<css::uno::XComponentContext>& context);
 
 // The filter the office's type detection picks for the file described by
 // `descriptor`; the detection may add to the descriptor (a decrypted stream,
 // for instance), so the same descriptor must be used for the load. Empty when
 // the file is of no known type.
-QString DetectFilter(const css::uno::Reference<css::uno::XComponentContext>& context,
+QString DetectFilter(const css::uno::Reference<css::document::XTypeDetection>& detection,
                      std::vector<css::beans::PropertyValue>& descriptor);
 
 // Loads a text document model from `descriptor` (which names the URL and
@@ -28,7 +33,8 @@ css::uno::Reference<css::lang::XComponent> LoadTextModel(
     const std::vector<css::beans::PropertyValue>& descriptor);
 
 // Removes every comment of the document; returns how many there were.
-int RemoveComments(const css::uno::Reference<css::lang::XComponent>& model);
+// *otherFields tells whether it has fields besides.
+int RemoveComments(const css::uno::Reference<css::lang::XComponent>& model, bool* otherFields = nullptr);
 
 // Gives the model a hidden frame and view. Throws what the office throws.
 void AttachHiddenView(const css::uno::Reference<css::frame::XDesktop2>& desktop,

@@ -6,7 +6,10 @@
 #include <QStringList>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <atomic>
@@ -15,6 +18,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,8 +52,38 @@ constexpr char kProfileSettings[] =
     "<item oor:path=\"/org.openoffice.Office.Recovery/AutoSave\">"
     "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
     "<item oor:path=\"/org.openoffice.Office.Recovery/RecoveryInfo\">"
-    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
-    "</oor:items>\n";
+    "<prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n";
+
+// An office that finds a profile of an older version than its own takes
+// itself for upgraded and checks its drawing back end first: most of a
+// second at every start of a fresh profile. The profile says it has seen
+// this version already.
+constexpr char kLastVersionSetting[] =
+    "<item oor:path=\"/org.openoffice.Setup/Product\">"
+    "<prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>%1</value></prop></item>\n";
+
+// The version ("7.4") the office installed with `program` calls itself,
+// from its configuration; "" when it does not say. Read once per program.
+QString OfficeSetupVersion(const QString& program)
+{
+    static std::mutex mutex;
+    static QHash<QString, QString> versions;
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto known = versions.constFind(program);
+    if (known != versions.constEnd())
+        return *known;
+    QString version;
+    QFile registry(QFileInfo(program).absolutePath() + QStringLiteral("/../share/registry/main.xcd"));
+    if (registry.open(QIODevice::ReadOnly)) {
+        static const QRegularExpression setting(
+            QStringLiteral("oor:name=\"ooSetupVersion\"[^>]*>\\s*<value>([0-9]+\\.[0-9]+)</value>"));
+        const QRegularExpressionMatch match = setting.match(QString::fromUtf8(registry.readAll()));
+        if (match.hasMatch())
+            version = match.captured(1);
+    }
+    versions.insert(program, version);
+    return version;
+}
 
 } // namespace
 
@@ -62,7 +96,7 @@ OfficeProcess::~OfficeProcess()
         QDir(m_profileDir).removeRecursively();
 }
 
-bool OfficeProcess::ensureProfileFolder(QString& error)
+bool OfficeProcess::ensureProfileFolder(const QString& program, QString& error)
 {
     if (!m_profileDir.isEmpty() && QDir(m_profileDir).exists())
         return true;
@@ -74,8 +108,13 @@ bool OfficeProcess::ensureProfileFolder(QString& error)
     }
     m_profileDir = QFile::decodeName(tmpl);
     QDir(m_profileDir).mkpath(QStringLiteral("user"));
+    QByteArray xml = kProfileSettings;
+    const QString version = OfficeSetupVersion(program);
+    if (!version.isEmpty())
+        xml += QString::fromLatin1(kLastVersionSetting).arg(version).toUtf8();
+    xml += "</oor:items>\n";
     QFile settings(QDir(m_profileDir).filePath(QStringLiteral("user/registrymodifications.xcu")));
-    if (!settings.open(QIODevice::WriteOnly) || settings.write(kProfileSettings) < 0) {
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(xml) < 0) {
         error = QStringLiteral("Cannot write the office profile in %1: %2").arg(m_profileDir, settings.errorString());
         return false;
     }
@@ -85,7 +124,7 @@ bool OfficeProcess::ensureProfileFolder(QString& error)
 bool OfficeProcess::start(const QString& program, QString& error)
 {
     stop(0);
-    if (!ensureProfileFolder(error))
+    if (!ensureProfileFolder(program, error))
         return false;
     m_pipeName = newPipeName();
     m_exitStatus = -1;

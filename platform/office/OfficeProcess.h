@@ -53,7 +53,7 @@ public:
 private:
     bool reapLocked(bool block);
     void removeLeftSockets() const;
-    bool ensureProfileFolder(QString& error);
+    bool ensureProfileFolder(const QString& program, QString& error);
 
     mutable std::mutex m_mutex;
     pid_t m_pid = 0;

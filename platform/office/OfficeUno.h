@@ -63,6 +63,7 @@ struct OfficeDocument::Private
     unsigned generation = 0; // the office process it lives in
     css::uno::Reference<css::lang::XComponent> component;
     bool closed = false;
+    bool withFields = true; // the load found fields besides comments (a new document: unknown)
 };
 
 // Runs `fn` with the document's model under the engine's watchdog (the save

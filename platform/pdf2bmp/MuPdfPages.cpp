@@ -197,4 +197,30 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
     return result;
 }
 
+int MeasurePage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int height, int dpi,
+                long long* pixels)
+{
+    fz_page* page = nullptr;
+    fz_rect bounds = fz_empty_rect;
+    fz_var(page);
+    fz_try(ctx)
+    {
+        page = fz_load_page(ctx, doc, pageIndex);
+        bounds = fz_bound_page(ctx, page);
+    }
+    fz_always(ctx)
+    {
+        fz_drop_page(ctx, page);
+    }
+    fz_catch(ctx)
+    {
+        return PDF2BMP_ERR_RENDER;
+    }
+    PageScale scale;
+    const int result = ComputePageScale(bounds.x1 - bounds.x0, bounds.y1 - bounds.y0, width, height, dpi, &scale);
+    if (result == PDF2BMP_OK)
+        *pixels = static_cast<long long>(scale.pixelWidth) * scale.pixelHeight;
+    return result;
+}
+
 } // namespace mupdf

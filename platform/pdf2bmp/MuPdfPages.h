@@ -27,4 +27,9 @@ void CloseDocument(fz_context* ctx, fz_document* doc);
 int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int height, int dpi,
                RasterImage* out);
 
+// The number of pixels RenderPage would draw for the page; PDF2BMP_OK, or
+// the failure RenderPage would meet loading or sizing it.
+int MeasurePage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int height, int dpi,
+                long long* pixels);
+
 } // namespace mupdf

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
+#include <algorithm>
 #include <unistd.h>
 
 OutputFile::OutputFile(std::string target)
@@ -28,6 +30,11 @@ bool OutputFile::create()
     const size_t slash = m_target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    struct stat st {};
+    if (!folder.empty() && (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+        pdf2bmp_reason::Set("Output folder does not exist: " + folder.substr(0, std::max<size_t>(1, folder.size() - 1)));
+        return false;
+    }
     std::random_device seed;
     std::mt19937 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -44,8 +51,10 @@ bool OutputFile::create()
         if (errno != EEXIST)
             break;
     }
-    pdf2bmp_reason::Set("Unable to create a file in " + (folder.empty() ? std::string(".") : folder) + ": "
-                        + pdf2bmp_reason::ErrnoText(errno));
+    const int error = errno;
+    std::string named = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    pdf2bmp_reason::Set("Unable to create a file in " + (named.empty() ? std::string(".") : named) + ": "
+                        + pdf2bmp_reason::ErrnoText(error));
     return false;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// Writes a list of pages into one TIFF file. With more than one thread the
-// pages are rendered and compressed on worker threads, each with its own
-// MuPDF context and its own copy of the document, and written in page order
-// by the calling thread; the first failure stops the work.
+// Writes a list of pages into one TIFF file, new or added to an existing
+// one. With more than one thread the pages are rendered and compressed on
+// worker threads (PagePipeline.h) and written in list order by the calling
+// thread; the first failure stops the work and leaves no file behind (an
+// existing one stays as it was).
 #include "pdf2bmp/RasterImage.h"
 
 #include <functional>
@@ -10,8 +11,8 @@
 struct fz_context;
 
 struct TiffPageListJob {
-    // Workers open path with these passwords under contexts cloned from
-    // base. A null base means the pages are rendered on the calling thread.
+    // Workers open path with these passwords in contexts of their own. A
+    // null base means the pages are rendered on the calling thread.
     fz_context* base = nullptr;
     const char* path = nullptr;
     const char* password = nullptr;
@@ -22,6 +23,8 @@ struct TiffPageListJob {
     int height = 0;
     int dpi = 0;
     int threads = 1;
+    int compression = 0; // Pdf2BmpTiffCompression
+    bool append = false;
     // Renders a page (index from 0) on the calling thread; used when there
     // are no workers and for pages a worker could not draw, so that the
     // caller's fallback applies to them.
@@ -32,3 +35,9 @@ struct TiffPageListJob {
 };
 
 int WriteTiffPageList(const TiffPageListJob& job, const char* outPath);
+
+// Page pageNumber as a TIFF file at path (a new file of the caller's, on
+// its way to target): the page alone, or, with `appendTo`, after the pages
+// of that existing file.
+int WriteOneTiffPage(const RasterImage& image, int compression, int pageNumber, const char* appendTo,
+                     const char* path, const char* target);

@@ -1,13 +1,13 @@
 #include "pdf2bmp/pdf2bmp.h"
 
 #include "imagefile/ImageFile.h"
+#include "pdf2bmp/MemoryBudget.h"
 #include "pdf2bmp/MuPdfPages.h"
 #include "pdf2bmp/OutputFile.h"
+#include "pdf2bmp/PageFiles.h"
 #include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/PopplerPages.h"
 #include "pdf2bmp/TiffPageList.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -128,6 +128,16 @@ std::string pageOutside(int page, int pageCount)
         + " pages";
 }
 
+// The first page of the list that the document does not have, as a reason;
+// empty when it has them all.
+std::string pagesOutside(const int* pages, int count, int pageCount)
+{
+    for (int i = 0; i < count; ++i)
+        if (pages[i] < 1 || pages[i] > pageCount)
+            return pageOutside(pages[i], pageCount);
+    return std::string();
+}
+
 int threadCount(const Library& lib)
 {
     if (lib.threads > 0)
@@ -220,18 +230,10 @@ int pdf_save_page(int handle, int page, int width, int height, int dpi, int qual
         return refuse(PDF2BMP_ERR_ARGUMENT, "the size, resolution, quality, format or output path is not valid");
 
     int result = renderPage(lib, *pdf, page - 1, width, height, dpi, &lib.scratch);
-    if (result == PDF2BMP_OK) {
-        // The image writers save through a temporary file of their own and
-        // rename it, so a failed page never leaves a partial file.
-        constexpr int kJpegMaxSide = 65500;
-        QString error;
-        if (format == PDF2BMP_FORMAT_JPEG && std::max(lib.scratch.width, lib.scratch.height) > kJpegMaxSide)
-            result = refuse(PDF2BMP_ERR_TOO_LARGE, "a JPEG page cannot be wider or higher than "
-                                                       + std::to_string(kJpegMaxSide) + " pixels");
-        else if (!SaveRasterImage(lib.scratch, QFile::decodeName(outPath),
-                                  format == PDF2BMP_FORMAT_JPEG ? ImageTypeJpeg : ImageTypeBmp, quality, &error))
-            result = refuse(PDF2BMP_ERR_WRITE, error.toStdString());
-    }
+    // The image writers save through a temporary file of their own and
+    // rename it, so a failed page never leaves a partial file.
+    if (result == PDF2BMP_OK)
+        result = WritePageImage(lib.scratch, format, quality, outPath);
     releaseLargeScratch(lib);
     return finish(result);
 }
@@ -239,17 +241,23 @@ int pdf_save_page(int handle, int page, int width, int height, int dpi, int qual
 int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, int height, int dpi,
                        int /*quality: TIFF pages are compressed without loss*/, const char* outPath)
 {
+    return pdf_save_tiff(handle, pages, pageCount, width, height, dpi, Pdf2BmpTiffOptions(), outPath);
+}
+
+int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int height, int dpi,
+                  const Pdf2BmpTiffOptions& options, const char* outPath)
+{
     pdf2bmp_reason::Clear();
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     OpenPdf* pdf = find(lib, handle);
     if (!pdf)
         return refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
-    if (!pages || pageCount < 1 || !validSize(width, height, dpi) || !outPath || !*outPath)
-        return refuse(PDF2BMP_ERR_ARGUMENT, "the page list, size, resolution or output path is not valid");
-    for (int i = 0; i < pageCount; ++i)
-        if (pages[i] < 1 || pages[i] > pdf->pageCount)
-            return refuse(PDF2BMP_ERR_ARGUMENT, pageOutside(pages[i], pdf->pageCount));
+    if (!pages || pageCount < 1 || !validSize(width, height, dpi) || !outPath || !*outPath
+        || options.compression < PDF2BMP_TIFF_NONE || options.compression > PDF2BMP_TIFF_DEFLATE)
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the page list, size, resolution, compression or output path is not valid");
+    if (const std::string outside = pagesOutside(pages, pageCount, pdf->pageCount); !outside.empty())
+        return refuse(PDF2BMP_ERR_ARGUMENT, outside);
 
     TiffPageListJob job;
     job.base = pdf->doc ? lib.ctx : nullptr;
@@ -262,11 +270,52 @@ int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, i
     job.height = height;
     job.dpi = dpi;
     job.threads = threadCount(lib);
+    job.compression = options.compression;
+    job.append = options.append;
     job.renderHere = [&lib, pdf, width, height, dpi](int pageIndex, RasterImage* out) {
         return renderPage(lib, *pdf, pageIndex, width, height, dpi, out);
     };
     job.scratch = &lib.scratch;
     const int result = WriteTiffPageList(job, outPath);
+    releaseLargeScratch(lib);
+    return finish(result);
+}
+
+int pdf_save_page_files(int handle, const Pdf2BmpPageFiles& job, int* written, bool* stopped)
+{
+    pdf2bmp_reason::Clear();
+    if (written)
+        *written = 0;
+    if (stopped)
+        *stopped = false;
+    Library& lib = library();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    OpenPdf* pdf = find(lib, handle);
+    if (!pdf)
+        return refuse(PDF2BMP_ERR_HANDLE, "no document is open under that handle");
+    const bool knownFormat = job.format == PDF2BMP_FORMAT_BMP || job.format == PDF2BMP_FORMAT_JPEG
+        || job.format == PDF2BMP_FORMAT_TIFF || (job.format == PDF2BMP_FORMAT_CALLER && job.save);
+    if (!job.pages || job.count < 1 || !job.paths || !validSize(job.width, job.height, job.dpi) || !knownFormat
+        || (job.format == PDF2BMP_FORMAT_JPEG && (job.quality < 1 || job.quality > 100))
+        || job.tiff.compression < PDF2BMP_TIFF_NONE || job.tiff.compression > PDF2BMP_TIFF_DEFLATE)
+        return refuse(PDF2BMP_ERR_ARGUMENT, "the page list, size, resolution, quality or format is not valid");
+    for (int i = 0; i < job.count; ++i)
+        if (job.paths[i].empty())
+            return refuse(PDF2BMP_ERR_ARGUMENT, "an output path is empty");
+    if (const std::string outside = pagesOutside(job.pages, job.count, pdf->pageCount); !outside.empty())
+        return refuse(PDF2BMP_ERR_ARGUMENT, outside);
+
+    PageFilesSource source;
+    source.base = pdf->doc ? lib.ctx : nullptr;
+    source.path = pdf->path.c_str();
+    source.password = pdf->password.c_str();
+    source.owner = pdf->owner.c_str();
+    source.threads = threadCount(lib);
+    source.renderHere = [&lib, pdf, &job](int pageIndex, RasterImage* out) {
+        return renderPage(lib, *pdf, pageIndex, job.width, job.height, job.dpi, out);
+    };
+    source.scratch = &lib.scratch;
+    const int result = WritePageFiles(source, job, written, stopped);
     releaseLargeScratch(lib);
     return finish(result);
 }
@@ -293,6 +342,21 @@ void pdf_set_thread_count(int threads)
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     lib.threads = std::max(0, threads);
+}
+
+void pdf_set_memory_budget(std::size_t bytes)
+{
+    MemoryBudget::instance().setLimit(bytes);
+}
+
+std::size_t pdf_memory_budget_peak()
+{
+    return MemoryBudget::instance().peak();
+}
+
+void pdf_reset_memory_budget_peak()
+{
+    MemoryBudget::instance().resetPeak();
 }
 
 void pdf_close_file(int handle)

@@ -13,6 +13,10 @@
 // from any thread; they are served one at a time.
 #include "pdf2bmp/RasterImage.h"
 
+#include <cstddef>
+#include <functional>
+#include <string>
+
 enum Pdf2BmpResult {
     PDF2BMP_OK = 0,
     PDF2BMP_ERR_ARGUMENT = -1,      // a bad page, size, resolution, format or path
@@ -23,12 +27,36 @@ enum Pdf2BmpResult {
     PDF2BMP_ERR_TOO_LARGE = -6,     // the page would exceed kPdf2BmpMaxPixels
     PDF2BMP_ERR_WRITE = -7,         // the output file cannot be written
     PDF2BMP_ERR_NOT_INITIALISED = -8,
+    PDF2BMP_ERR_CALLER_SAVE = -9,   // the caller's writer could not save a page
 };
 
-// Format codes of pdf_save_page.
+// Format codes of pdf_save_page (BMP, JPEG) and pdf_save_page_files.
 enum Pdf2BmpFormat {
     PDF2BMP_FORMAT_BMP = 0,
     PDF2BMP_FORMAT_JPEG = 1,
+    PDF2BMP_FORMAT_TIFF = 2,
+    PDF2BMP_FORMAT_CALLER = 3, // written by the caller's own writer
+};
+
+// TIFF compression, numbered as the image options number it. PackBits and
+// the two fax codings store one bit per pixel: the page is made black and
+// white by a threshold (dark pixels black). Deflate is the rasteriser's
+// own choice for pdf_save_pages.
+enum Pdf2BmpTiffCompression {
+    PDF2BMP_TIFF_NONE = 0,
+    PDF2BMP_TIFF_LZW = 1,
+    PDF2BMP_TIFF_PACKBITS = 2,
+    PDF2BMP_TIFF_CCITT3 = 3,
+    PDF2BMP_TIFF_CCITT4 = 4,
+    PDF2BMP_TIFF_DEFLATE = 5,
+};
+
+struct Pdf2BmpTiffOptions {
+    int compression = PDF2BMP_TIFF_DEFLATE;
+    // Add the pages after those of an existing TIFF file at the output
+    // path. The pages go into a copy of it, renamed over it once complete,
+    // so a failure leaves it whole. A file that is no TIFF is refused.
+    bool append = false;
 };
 
 // Pages larger than this many pixels are refused rather than allocated.
@@ -70,11 +98,58 @@ int pdf_save_pages(int handle, int firstPage, int pageCount, int width, int heig
 int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, int height,
                        int dpi, int quality, const char* outPath);
 
+// The same with the compression and the append flag of options.
+int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int height, int dpi,
+                  const Pdf2BmpTiffOptions& options, const char* outPath);
+
+// One image file per page. Pages are rendered and written on up to
+// pdf_set_thread_count threads, each page into a temporary file beside its
+// output, and put under their own names in list order on the calling
+// thread; pages start only while their memory fits the budget
+// (pdf_set_memory_budget). The first failure ends the call: the pages
+// before it are in place, no file of a later one is left. The callbacks
+// must not call the rasteriser.
+struct Pdf2BmpPageFiles {
+    const int* pages = nullptr; // page numbers from 1
+    int count = 0;
+    const std::string* paths = nullptr; // the output of each list entry
+    int width = 0;
+    int height = 0;
+    int dpi = 0;
+    int quality = 75; // JPEG
+    int format = PDF2BMP_FORMAT_BMP;
+    Pdf2BmpTiffOptions tiff;
+    // PDF2BMP_FORMAT_CALLER: writes the page into the file at path (any
+    // thread). False with *reason: the call fails with
+    // PDF2BMP_ERR_CALLER_SAVE.
+    std::function<bool(const RasterImage& image, const std::string& path, std::string* reason)> save;
+    // Asked on the calling thread before the first page, after each one
+    // and at least every 100 ms while it waits. False: no page starts any
+    // more; those begun are finished and put in place. Empty: always true.
+    std::function<bool()> keepGoing;
+    // Calling thread, in list order: entry i's file is in place.
+    std::function<void(int i)> written;
+};
+
+// PDF2BMP_OK also when keepGoing stopped the call early; *written counts
+// the entries in place (the list's first ones), *stopped tells the early
+// end. Either may be null.
+int pdf_save_page_files(int handle, const Pdf2BmpPageFiles& job, int* written, bool* stopped);
 // Render one page into an 8-bit RGB raster.
 int pdf_render_page(int handle, int page, int width, int height, int dpi, RasterImage* out);
 
-// Threads used by pdf_save_pages; 0 (the default) means one per processor.
+// Threads used by pdf_save_pages, pdf_save_tiff and pdf_save_page_files;
+// 0 (the default) means one per processor.
 void pdf_set_thread_count(int threads);
+
+// The memory the pages being rendered at once may take, shared by every
+// call of the process; 0 (the default) means a quarter of the machine's
+// memory, and at most half of what was free when the process first asked.
+// A page alone is always rendered, however large.
+void pdf_set_memory_budget(std::size_t bytes);
+// The most the pages took at once since the last reset (for tests).
+std::size_t pdf_memory_budget_peak();
+void pdf_reset_memory_budget_peak();
 
 void pdf_close_file(int handle);
 

@@ -161,6 +161,7 @@ void TextControl::Load(const QString& file, int /*flags*/, int format)
             d->applyPageLayout(model, d->defaultWidth, d->defaultHeight, d->defaultMargins);
         });
     }
+    d->asLoaded = true;
 }
 
 void TextControl::Save(const QString& file, int /*flags*/, int format, bool /*unused*/)

@@ -99,6 +99,9 @@ public:
     void setSelectionStart(int start); // -1: the end of the text
     int SelectionLength() const;
     void setSelectionLength(int length);
+    // Selects the whole text, as SelectionStart 0 and SelectionLength the
+    // text's length would, without reading the text to learn its length.
+    void SelectAll();
     QString SelectedText() const;
     void setSelectedText(const QString& text); // replaces the selection, or inserts at the caret
     TextControlData SelectedFormattedText() const;

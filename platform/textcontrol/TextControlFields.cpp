@@ -3,6 +3,7 @@
 // documents (field marks) among its text fields.
 #include "textcontrol/TextControlPrivate.h"
 
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -75,18 +76,19 @@ DocumentTexts CollectTexts(const Reference<css::lang::XComponent>& model)
     Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
     Reference<css::container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
                                                       UNO_QUERY_THROW);
-    const auto names = pageStyles->getElementNames();
-    for (const rtl::OUString& name : names) {
-        Reference<XPropertySet> style(pageStyles->getByName(name), UNO_QUERY_THROW);
-        for (const char* prop : {"HeaderText", "HeaderTextLeft", "HeaderTextFirst"}) {
-            Reference<XInterface> t(style->getPropertyValue(rtl::OUString::createFromAscii(prop)), UNO_QUERY);
+    // The six texts of a page style in one call; sorted, as the call
+    // wants its names.
+    const rtl::OUString sorted[] = {"FooterText", "FooterTextFirst", "FooterTextLeft",
+                                    "HeaderText", "HeaderTextFirst", "HeaderTextLeft"};
+    const Sequence<rtl::OUString> names(sorted, 6);
+    const auto styles = pageStyles->getElementNames();
+    for (const rtl::OUString& name : styles) {
+        Reference<css::beans::XMultiPropertySet> style(pageStyles->getByName(name), UNO_QUERY_THROW);
+        const Sequence<Any> values = style->getPropertyValues(names);
+        for (sal_Int32 i = 0; i < values.getLength() && i < names.getLength(); ++i) {
+            Reference<XInterface> t(values[i], UNO_QUERY);
             if (t.is())
-                texts.headers.push_back(t);
-        }
-        for (const char* prop : {"FooterText", "FooterTextLeft", "FooterTextFirst"}) {
-            Reference<XInterface> t(style->getPropertyValue(rtl::OUString::createFromAscii(prop)), UNO_QUERY);
-            if (t.is())
-                texts.footers.push_back(t);
+                (i < 3 ? texts.footers : texts.headers).push_back(t);
         }
     }
     Reference<css::text::XTextFramesSupplier> frames(model, UNO_QUERY);
@@ -141,15 +143,24 @@ void AddFormFieldMark(const Reference<css::text::XFormField>& mark, TextControlF
     entry.data = DropDownData(QString(), QString(), JoinItems(items), selected);
 }
 
-void ListTextFields(const Reference<css::lang::XComponent>& model, const DocumentTexts& texts,
-                    std::vector<TextControlField>& fields)
+void ListTextFields(const Reference<css::lang::XComponent>& model, std::vector<TextControlField>& fields)
 {
     Reference<css::text::XTextFieldsSupplier> supplier(model, UNO_QUERY_THROW);
     Reference<css::container::XEnumeration> all = supplier->getTextFields()->createEnumeration();
+    std::vector<Reference<css::text::XTextField>> found;
     while (all->hasMoreElements()) {
         Reference<css::text::XTextField> field(all->nextElement(), UNO_QUERY);
+        if (field.is())
+            found.push_back(field);
+    }
+    // Where the fields are is asked only of a document that has some: it
+    // takes a call per page style.
+    if (found.empty())
+        return;
+    const DocumentTexts texts = CollectTexts(model);
+    for (const Reference<css::text::XTextField>& field : found) {
         Reference<css::lang::XServiceInfo> info(field, UNO_QUERY);
-        if (!field.is() || !info.is())
+        if (!info.is())
             continue;
         TextControlField entry;
         entry.object = field;
@@ -202,9 +213,12 @@ void EnsureFieldsListed(TextControl::Private& p)
     if (p.fieldsListed)
         return;
     p.fields.clear();
-    if (OfficeDocument* doc = p.openDocument()) {
+    OfficeDocument* doc = p.openDocument();
+    // A document that came without fields and was not changed since has
+    // none: the load counted them already.
+    if (doc && !(p.asLoaded && !doc->loadedWithFields())) {
         p.run(*doc, QStringLiteral("listing fields"), [&](const Reference<css::lang::XComponent>& model) {
-            ListTextFields(model, CollectTexts(model), p.fields);
+            ListTextFields(model, p.fields);
         });
     }
     p.fieldsListed = true;
@@ -285,6 +299,7 @@ void TextControl::setCurrentFieldText(const QString& value)
         text->insertString(cursor, toOUString(value), false);
     });
     // The field is plain text now; the other fields keep their ids.
+    d->textChanged();
     field.object.clear();
     field.type.clear();
     field.data.clear();

@@ -362,7 +362,7 @@ void WriteFormat(TextControl::Private& p, int id, const QVariant& value)
         return;
     }
     p.run(*doc, QStringLiteral("changing the text's format"), [&](const Reference<css::lang::XComponent>& model) {
-        WriteToSelection(p, Reference<XPropertySet>(p.selectionCursor(model), UNO_QUERY_THROW), id, value);
+        WriteToSelection(p, p.selectionProperties(model), id, value);
     });
 }
 
@@ -375,7 +375,7 @@ QVariant ReadFormat(const TextControl::Private& p, int id)
     }
     QVariant result;
     p.run(*doc, QStringLiteral("reading the text's format"), [&](const Reference<css::lang::XComponent>& model) {
-        result = ReadFromSelection(p, Reference<XPropertySet>(p.selectionCursor(model), UNO_QUERY_THROW), id);
+        result = ReadFromSelection(p, p.selectionProperties(model), id);
     });
     return result;
 }

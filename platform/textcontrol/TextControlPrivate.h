@@ -4,6 +4,7 @@
 
 #include "office/OfficeUno.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/datatransfer/XTransferable.hpp>
 
@@ -36,6 +37,10 @@ struct TextControl::Private
     short pdfMode = kPdfModePdf;
     int selStart = 0;
     int selLength = 0;
+    bool selectionToEnd = false; // SelectAll: from selStart to the end, whatever its length
+    // The selection's properties, kept while neither the selection nor
+    // the text changes: settings in a row need no new cursor each.
+    mutable css::uno::Reference<css::beans::XPropertySet> selectionProps;
 
     // Page layout for documents that bring none (twips).
     int defaultWidth = 12240;
@@ -54,6 +59,9 @@ struct TextControl::Private
     int currentFieldId = 0;
     std::vector<TextControlField> fields; // all fields, ids are index + 1
     bool fieldsListed = false;
+    // The document is as it was loaded: what the load found about its
+    // fields still holds.
+    bool asLoaded = false;
 
     [[noreturn]] void raise(int number, const QString& description) const;
     void fire(int number, const QString& description);
@@ -69,17 +77,34 @@ struct TextControl::Private
              const std::function<void(const css::uno::Reference<css::lang::XComponent>&)>& fn) const;
     void raiseFor(const OfficeStatus& status) const;
 
-    // A text cursor over `length` characters from `start` in the main text;
-    // a range reaching the end of the text covers everything to the end.
+    // A text cursor over `length` characters from `start` in the main text
+    // (with toEnd, everything from `start` on); a range reaching the end of
+    // the text covers everything to the end.
     static css::uno::Reference<css::text::XTextCursor> rangeCursor(
-        const css::uno::Reference<css::lang::XComponent>& model, int start, int length);
+        const css::uno::Reference<css::lang::XComponent>& model, int start, int length, bool toEnd = false);
     css::uno::Reference<css::text::XTextCursor> selectionCursor(
+        const css::uno::Reference<css::lang::XComponent>& model) const;
+    css::uno::Reference<css::beans::XPropertySet> selectionProperties(
         const css::uno::Reference<css::lang::XComponent>& model) const;
 
     // Page layout of every page style of the model.
     void applyPageLayout(const css::uno::Reference<css::lang::XComponent>& model, int width, int height,
                          const int margins[4]) const;
-    void documentChanged() { fieldsListed = false; }
+    void documentChanged()
+    {
+        fieldsListed = false;
+        asLoaded = false;
+        selectionToEnd = false;
+        textChanged();
+    }
+    // The text or the selection moved: character positions mean other
+    // places now.
+    void textChanged() const { selectionProps.clear(); }
+    void selectionChanged()
+    {
+        selectionToEnd = false;
+        textChanged();
+    }
 };
 
 // Paragraph and font settings of the selection by dispatch id (16 Alignment,

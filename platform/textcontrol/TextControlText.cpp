@@ -104,7 +104,7 @@ Reference<css::frame::XController> ControllerOf(const Reference<css::lang::XComp
 } // namespace
 
 Reference<css::text::XTextCursor> TextControl::Private::rangeCursor(const Reference<css::lang::XComponent>& model,
-                                                                    int start, int length)
+                                                                    int start, int length, bool toEnd)
 {
     Reference<css::text::XTextCursor> cursor = MainText(model)->createTextCursor();
     cursor->gotoStart(false);
@@ -114,14 +114,24 @@ Reference<css::text::XTextCursor> TextControl::Private::rangeCursor(const Refere
     }
     if (!MoveRight(cursor, start, false))
         return cursor; // past the end: the caret stands at the end
-    if (length > 0 && !MoveRight(cursor, length, true))
+    if (toEnd)
+        cursor->gotoEnd(true);
+    else if (length > 0 && !MoveRight(cursor, length, true))
         cursor->gotoEnd(true);
     return cursor;
 }
 
 Reference<css::text::XTextCursor> TextControl::Private::selectionCursor(const Reference<css::lang::XComponent>& model) const
 {
-    return rangeCursor(model, selStart, selLength);
+    return rangeCursor(model, selStart, selLength, selectionToEnd);
+}
+
+Reference<css::beans::XPropertySet> TextControl::Private::selectionProperties(
+    const Reference<css::lang::XComponent>& model) const
+{
+    if (!selectionProps.is())
+        selectionProps.set(selectionCursor(model), UNO_QUERY_THROW);
+    return selectionProps;
 }
 
 QString TextControl::DocumentText() const
@@ -165,10 +175,13 @@ void TextControl::setSelectionStart(int start)
         d->raise(kErrInvalidValue, QStringLiteral("%1 is not a text position.").arg(start));
     d->selStart = start;
     d->selLength = 0; // a new caret position drops the old selection
+    d->selectionChanged();
 }
 
 int TextControl::SelectionLength() const
 {
+    if (d->selectionToEnd)
+        return std::max(0, static_cast<int>(DocumentText().size()) - d->selStart);
     return d->selLength;
 }
 
@@ -179,12 +192,21 @@ void TextControl::setSelectionLength(int length)
     if (d->selStart < 0)
         d->selStart = SelectionStart();
     d->selLength = length;
+    d->selectionChanged();
+}
+
+void TextControl::SelectAll()
+{
+    d->selStart = 0;
+    d->selLength = 0;
+    d->selectionChanged();
+    d->selectionToEnd = true;
 }
 
 QString TextControl::SelectedText() const
 {
     OfficeDocument* doc = d->openDocument();
-    if (!doc || d->selLength == 0)
+    if (!doc || (d->selLength == 0 && !d->selectionToEnd))
         return {};
     QString text;
     d->run(*doc, QStringLiteral("reading the selection"), [&](const Reference<css::lang::XComponent>& model) {

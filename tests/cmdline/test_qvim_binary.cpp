@@ -1,7 +1,7 @@
 // The real program: exit statuses as the shell sees them, the log file of
-// an invalid run, the automation start, and the first-run demo install when
-// two processes start together. Every run gets a home, config and runtime
-// folder of its own.
+// an invalid run, an automation start without a session bus, and the
+// first-run demo install when two processes start together. Every run gets
+// a home, config and runtime folder of its own.
 #include "core/StartupLock.h"
 #include "TestUtil.h"
 
@@ -364,9 +364,10 @@ private slots:
     }
 #endif
 
-    void automationStartTakesNoLock()
+    void automationStartWithoutASessionBusEnds()
     {
         User user;
+        user.setEnvironment("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + user.path("runtime/no-bus"));
         // Holding the start-up lock here would block any start that asks for it.
         qputenv("XDG_RUNTIME_DIR", user.path("runtime").toUtf8());
         AcquireGlobalMutex();
@@ -374,7 +375,7 @@ private slots:
         const Run run = user.run({"-EMBEDDING"});
         ReleaseGlobalMutex();
         QCOMPARE(run.status, 69);
-        QVERIFY2(run.err.contains("automation is not available"), run.err.constData());
+        QVERIFY2(run.err.contains("session bus"), run.err.constData());
         QVERIFY(!QDir(user.path("config/Kestrova, Inc")).exists()); // nothing prepared for a user
     }
 

@@ -44,6 +44,8 @@ public:
         engine.hooks.SetRunStatePicture = [this](int image) { runStatePicture = image; };
         engine.hooks.ShowRunError = [this](const QString& text) { shownErrors << text; };
         engine.tickCount = [this] { return clock; };
+        // One office per test executable; the pool's own tests ask for more.
+        engine.SetOfficeWorkers(1);
     }
     ~EngineHarness()
     {

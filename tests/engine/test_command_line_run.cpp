@@ -45,6 +45,16 @@ clsConversionOptions pdfToPngLine(const QString& in, const QString& out, const Q
     return o;
 }
 
+// What the parser makes of /S <input> /T <output> /L <log>.
+clsConversionOptions singleTaskLine(const QString& input, const QString& output, const QString& log)
+{
+    clsConversionOptions o;
+    o.sOriginalFile = input;
+    o.sTargetFile = output;
+    o.sLogFile = log;
+    return o;
+}
+
 clsConversionOptions jobLine(const QString& job, const QString& log)
 {
     clsConversionOptions o;
@@ -230,10 +240,7 @@ private slots:
             LogConversionError(h.form, row, task);
             return task.lErr;
         };
-        clsConversionOptions o;
-        o.sOriginalFile = QStringLiteral("/in/a.pdf");
-        o.sTargetFile = QStringLiteral("/out/a.png");
-        o.sLogFile = dir.filePath("run.log");
+        clsConversionOptions o = singleTaskLine("/in/a.pdf", "/out/a.png", dir.filePath("run.log"));
         o.sLogAsConversionJobFile = dir.filePath("no/such/folder/failed.krj");
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
@@ -260,14 +267,133 @@ private slots:
         EngineHarness h;
         G_bCommandLineMode = true;
         h.engine.performBlock = [](int, clsConversionOptions&) -> int { throw std::runtime_error("lost"); };
-        clsConversionOptions o;
-        o.sOriginalFile = QStringLiteral("/in/a.pdf");
-        o.sTargetFile = QStringLiteral("/out/a.png");
-        o.sLogFile = dir.filePath("run.log");
+        clsConversionOptions o = singleTaskLine("/in/a.pdf", "/out/a.png", dir.filePath("run.log"));
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(G_sLastRunError, QStringLiteral("lost"));
         QVERIFY(!h.form.bRunning);
+    }
+
+    void aRunInProgressRefusesAnother_data()
+    {
+        QTest::addColumn<bool>("jobFile"); // the run in progress runs a job file, else a single task
+        QTest::addColumn<QString>("asker"); // who asks for a second run meanwhile
+        for (bool jobFile : {true, false}) {
+            const char* run = jobFile ? "a job" : "a single task";
+            for (const char* asker : {"the job loop", "a command line", "another engine's job loop"})
+                QTest::addRow("%s; %s asked", run, asker) << jobFile << QString::fromLatin1(asker);
+        }
+    }
+
+    void aRunInProgressRefusesAnother()
+    {
+        QFETCH(bool, jobFile);
+        QFETCH(QString, asker);
+        QTemporaryDir dir;
+        const QString job = dir.filePath("job.krj");
+        writeJob(job, {"/in/a", "/in/b"});
+        EngineHarness h;
+        // The window's engine works on the same form.
+        JobEngine windowEngine(h.form);
+        windowEngine.performBlock = [](int, clsConversionOptions&) { return 0; };
+        G_bCommandLineMode = true;
+        QStringList ran;
+        bool loopRefused = false;
+        int secondCode = 0;
+        h.engine.performBlock = [&](int, clsConversionOptions& task) {
+            ran << task.sOriginalFile;
+            if (ran.size() == 1) {
+                // As when the run yields and something asks for another run.
+                if (asker == "the job loop") {
+                    loopRefused = !ConversionJobBegin(h.engine);
+                } else if (asker == "another engine's job loop") {
+                    loopRefused = !ConversionJobBegin(windowEngine);
+                } else {
+                    clsConversionOptions second = jobLine(job, dir.filePath("second.log"));
+                    secondCode = RunParsedCommandLine(h.engine, second);
+                }
+            }
+            return 0;
+        };
+        clsConversionOptions first = jobFile ? jobLine(job, dir.filePath("run.log"))
+                                             : singleTaskLine("/in/single.pdf", "/out/single.png", dir.filePath("run.log"));
+
+        QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::Success);
+
+        // Nothing ran nested, and the run in progress went on to its end.
+        QCOMPARE(ran, (jobFile ? QStringList{"/in/a", "/in/b"} : QStringList{"/in/single.pdf"}));
+        QCOMPARE(logLines(dir.filePath("run.log")).first(), QStringLiteral("Conversion Successful"));
+        if (jobFile)
+            QCOMPARE(h.passMarks(), (QStringList{"+", "+"}));
+        if (asker != "a command line") {
+            QVERIFY(loopRefused);
+        } else {
+            QCOMPARE(secondCode, runcode::RunFailed);
+            QCOMPARE(logLines(dir.filePath("second.log")), QStringList{"A conversion job is already running."});
+        }
+        QVERIFY(!h.engine.bRunInProgress());
+    }
+
+    void aRunStoppedBeforeItsEndIsNoSuccess_data()
+    {
+        QTest::addColumn<bool>("jobFile");
+        QTest::newRow("a job") << true;
+        QTest::newRow("a single task") << false;
+    }
+
+    void aRunStoppedBeforeItsEndIsNoSuccess()
+    {
+        QFETCH(bool, jobFile);
+        QTemporaryDir dir;
+        const QString job = dir.filePath("job.krj");
+        writeJob(job, {"/in/a", "/in/b"});
+        EngineHarness h;
+        G_bCommandLineMode = true;
+        int blocks = 0;
+        h.engine.performBlock = [&](int, clsConversionOptions&) {
+            ++blocks;
+            h.form.bRunning = false; // as the automation object's release stops a run
+            return 0;
+        };
+        clsConversionOptions o = jobFile ? jobLine(job, dir.filePath("run.log"))
+                                         : singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("run.log"));
+
+        QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
+
+        QCOMPARE(blocks, 1);
+        const QStringList lines = logLines(dir.filePath("run.log"));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.first(), QStringLiteral("Conversion Process paused."));
+        QVERIFY(lines.last().startsWith(QStringLiteral("Time to complete job: ")));
+        QCOMPARE(G_sLastRunError, QStringLiteral("Conversion Process paused."));
+    }
+
+    void aSecondSingleTaskOnTheSameEngineStartsAfresh()
+    {
+        QTemporaryDir dir;
+        EngineHarness h;
+        G_bCommandLineMode = true;
+        int calls = 0;
+        int resumeIndexSeen = -1;
+        h.engine.performBlock = [&](int row, clsConversionOptions& task) {
+            resumeIndexSeen = h.engine.lResumeFileIndex;
+            if (++calls > 1)
+                return 0;
+            task.lErr = -10;
+            task.sErr = QStringLiteral("open failed");
+            LogConversionError(h.form, row, task);
+            h.engine.lResumeFileIndex = 3; // as a Pause would leave it
+            return task.lErr;
+        };
+        clsConversionOptions first = singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("first.log"));
+        QCOMPARE(RunParsedCommandLine(h.engine, first), runcode::RunFailed);
+        QCOMPARE(logLines(dir.filePath("first.log")).first(), QStringLiteral("Job # 1  open failed - /in/*.pdf"));
+
+        clsConversionOptions second = singleTaskLine("/in/*.pdf", "/out/*.png", dir.filePath("second.log"));
+        QCOMPARE(RunParsedCommandLine(h.engine, second), runcode::Success);
+        // Its own items only, from its first file.
+        QCOMPARE(logLines(dir.filePath("second.log")).first(), QStringLiteral("Conversion Successful"));
+        QCOMPARE(resumeIndexSeen, 0);
     }
 
     void openWithoutRunningShowsTheWindow()

@@ -399,7 +399,7 @@ void TestImageFile::multiPageTiff_data()
     QTest::addColumn<int>("bitsPerSample");
     QTest::newRow("none") << int(TiffCompressionNone) << "None" << 8;
     QTest::newRow("LZW") << int(TiffCompressionLzw) << "LZW" << 8;
-    QTest::newRow("RLE") << int(TiffCompressionRle) << "CCITT RLE" << 1;
+    QTest::newRow("RLE") << int(TiffCompressionRle) << "PackBits" << 1;
     QTest::newRow("CCITT3") << int(TiffCompressionCcitt3) << "CCITT Group 3" << 1;
     QTest::newRow("CCITT4") << int(TiffCompressionCcitt4) << "CCITT Group 4" << 1;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and runs the installed qvim as
 # a new user would: it must find its own data folder (not the source tree's)
-# and turn the demo PDF into PNG pages, and load the installed Word-conversion
-# control (not the build tree's) to turn a document into a PDF.
+# and turn the demo PDF into PNG pages, load the installed Word-conversion
+# control (not the build tree's) to turn a document into a PDF, and be
+# started by a session bus for an automation client.
 set -euo pipefail
 cmake_command=$1
 build=$2
@@ -67,4 +68,12 @@ case $err in
   *"$tmp/inst/share/tessaview/help/command-line.html"*) ;;
   *) fail "help did not name the installed page: $err" ;;
 esac
-echo "test_install: the installed qvim converted the demo PDF and a document, with its data in $tmp/inst/share/tessaview and its control in $control"
+# The activation file names the installed qvim, and a session bus that
+# reads it starts the program for a client.
+service=$tmp/inst/share/dbus-1/services/com.kestrova.Tessaview.service
+grep -qx "Exec=\"$qvim\" -Embedding" "$service" || fail "the activation file does not start $qvim: $(cat "$service")"
+XDG_DATA_DIRS=$tmp/inst/share dbus-run-session -- \
+  bash "$(dirname "$0")/automation_clients.sh" "$data/Demo Data/Sample PDF Document.pdf" "$out" \
+  || fail "the session bus did not serve the installed qvim to its clients"
+
+echo "test_install: the installed qvim converted the demo PDF and a document, with its data in $tmp/inst/share/tessaview and its control in $control, and was started by the session bus"

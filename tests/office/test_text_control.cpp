@@ -183,10 +183,27 @@ private slots:
         QVERIFY2(qAbs(firstWordLeft(pdf) - 144.0) < 2.0, qPrintable(QString::number(firstWordLeft(pdf))));
     }
 
+    // The whole text chosen by its length, or by SelectAll, which does not
+    // read the text to learn it.
+    void paragraphAndFontOverridesCoverTheWholeText_data()
+    {
+        QTest::addColumn<bool>("byLength");
+        QTest::newRow("by length") << true;
+        QTest::newRow("SelectAll") << false;
+    }
+
     void paragraphAndFontOverridesCoverTheWholeText()
     {
+        QFETCH(bool, byLength);
         m_control->Load(write(QStringLiteral("fmt.rtf"), rtfDocument("First paragraph\\par Second paragraph\\par")), 0, 5);
-        selectAll();
+        if (byLength) {
+            selectAll();
+        } else {
+            m_control->SelectAll();
+            QCOMPARE(m_control->SelectionStart(), 0);
+            QCOMPARE(m_control->SelectionLength(), int(m_control->DocumentText().size()));
+            QCOMPARE(m_control->SelectedText(), m_control->DocumentText());
+        }
         m_control->setAlignment(2);
         m_control->setIndentL(720);
         m_control->setLineSpacing(150);
@@ -377,6 +394,12 @@ private slots:
         const QString txt = path(QStringLiteral("edited.txt"));
         m_control->Save(txt, 0, 1);
         QCOMPARE(testutil::readFile(txt), QByteArray("/path/file.txt\nalpha BETA gamma end\n"));
+
+        // All of it replaced at once.
+        m_control->SelectAll();
+        m_control->setSelectedText(QStringLiteral("omega"));
+        QCOMPARE(m_control->DocumentText(), QStringLiteral("omega"));
+        QCOMPARE(m_control->SelectionLength(), 0);
 
         m_control->setDocumentText(QString());
         QCOMPARE(m_control->DocumentText(), QString());

@@ -72,6 +72,21 @@ inline bool showsPage(const QString& file, int page, int frame = 0)
     return s.isValid() && near(pixel(file, s.width() / 2, s.height() / 2, frame), testpdf::PageColour(page));
 }
 
+// What tiffinfo says of each frame's field, e.g. "Compression Scheme" or
+// "Bits/Sample", in frame order.
+inline QStringList tiffField(const QString& file, const QString& field)
+{
+    QStringList values;
+    const QList<QByteArray> lines = run(QStringLiteral("tiffinfo"), {file}).split('\n');
+    const QString prefix = field + QStringLiteral(": ");
+    for (const QByteArray& raw : lines) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(prefix))
+            values << line.mid(prefix.size()).trimmed();
+    }
+    return values;
+}
+
 inline int tiffPageCount(const QString& file)
 {
     bool ok = false;

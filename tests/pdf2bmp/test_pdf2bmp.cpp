@@ -4,12 +4,18 @@
 #include "ImageProbe.h"
 #include "TestPdf.h"
 #include "TestUtil.h"
+#include "imagefile/ImageFile.h"
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSize>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 using testpdf::PageSpec;
 
@@ -31,6 +37,77 @@ int openOrFail(const QString& path)
     int handle = 0;
     const int result = pdf_open_file(local(path).constData(), "", "", &handle);
     return result == PDF2BMP_OK ? handle : result;
+}
+
+// Sets the rasteriser's thread count for one scope.
+struct Threads {
+    explicit Threads(int n) { pdf_set_thread_count(n); }
+    ~Threads() { pdf_set_thread_count(0); }
+};
+
+int saveTiff(const QString& pdf, const QList<int>& pages, int compression, bool append, const QString& out,
+             int threads = 4, int dpi = 50)
+{
+    const int handle = openOrFail(pdf);
+    if (handle <= 0)
+        return handle;
+    Threads use(threads);
+    Pdf2BmpTiffOptions options;
+    options.compression = compression;
+    options.append = append;
+    const int result = pdf_save_tiff(handle, pages.constData(), int(pages.size()), 0, 0, dpi, options,
+                                     local(out).constData());
+    pdf_close_file(handle);
+    return result;
+}
+
+// One file per page into folder as page-N.ext; what the call said, the
+// entries in place in the order they came, and whether it stopped early.
+struct PageFilesRun {
+    int result = 0;
+    QList<int> written;
+    bool stopped = false;
+};
+
+PageFilesRun savePageFiles(const QString& pdf, const QList<int>& pages, const QString& folder, int format,
+                           const QString& ext, int threads, const std::function<void(Pdf2BmpPageFiles&)>& adjust = {})
+{
+    PageFilesRun run;
+    const int handle = openOrFail(pdf);
+    if (handle <= 0) {
+        run.result = handle;
+        return run;
+    }
+    std::vector<std::string> paths;
+    for (const int page : pages)
+        paths.push_back(local(QStringLiteral("%1/page-%2.%3").arg(folder).arg(page).arg(ext)).toStdString());
+    Pdf2BmpPageFiles job;
+    job.pages = pages.constData();
+    job.count = int(pages.size());
+    job.paths = paths.data();
+    job.dpi = 50;
+    job.format = format;
+    job.written = [&](int i) { run.written << i; };
+    if (adjust)
+        adjust(job);
+    Threads use(threads);
+    run.result = pdf_save_page_files(handle, job, nullptr, &run.stopped);
+    pdf_close_file(handle);
+    return run;
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// Black where the page is dark, white elsewhere: the middle of every test
+// page is a dark block of colour, its lower left corner paper.
+bool showsBlackAndWhitePage(const QString& file, int frame)
+{
+    const QSize s = probe::size(file, frame);
+    return s.isValid() && probe::near(probe::pixel(file, s.width() / 2, s.height() / 2, frame), {0, 0, 0}, 0)
+        && probe::near(probe::pixel(file, 1, s.height() - 2, frame), {255, 255, 255}, 0);
 }
 
 } // namespace
@@ -378,6 +455,216 @@ private slots:
         QVERIFY(!QFile::exists(out));
     }
 
+    // Every compression the image options offer, in one multi-page file
+    // and in a file per page, as tiffinfo reads them; the three fax-like
+    // ones hold a black-and-white page.
+    void tiffIsCompressedAsChosen_data()
+    {
+        QTest::addColumn<int>("compression");
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QString>("bits");
+        QTest::newRow("none") << int(PDF2BMP_TIFF_NONE) << "None" << "8";
+        QTest::newRow("LZW") << int(PDF2BMP_TIFF_LZW) << "LZW" << "8";
+        QTest::newRow("PackBits") << int(PDF2BMP_TIFF_PACKBITS) << "PackBits" << "1";
+        QTest::newRow("CCITT3") << int(PDF2BMP_TIFF_CCITT3) << "CCITT Group 3" << "1";
+        QTest::newRow("CCITT4") << int(PDF2BMP_TIFF_CCITT4) << "CCITT Group 4" << "1";
+        QTest::newRow("deflate") << int(PDF2BMP_TIFF_DEFLATE) << "AdobeDeflate" << "8";
+    }
+
+    void tiffIsCompressedAsChosen()
+    {
+        QFETCH(int, compression);
+        QFETCH(QString, scheme);
+        QFETCH(QString, bits);
+        QTemporaryDir folder;
+        const QString all = folder.filePath(QStringLiteral("all.tif"));
+        QCOMPARE(saveTiff(m_threePages, {1, 2, 3}, compression, false, all), int(PDF2BMP_OK));
+        QCOMPARE(probe::tiffField(all, QStringLiteral("Compression Scheme")), QStringList(3, scheme));
+        QCOMPARE(probe::tiffField(all, QStringLiteral("Bits/Sample")), QStringList(3, bits));
+        for (int frame = 0; frame < 3; ++frame)
+            QVERIFY(bits == QLatin1String("1") ? showsBlackAndWhitePage(all, frame) : probe::showsPage(all, frame + 1, frame));
+
+        // The same on one thread, byte for byte.
+        const QString serial = folder.filePath(QStringLiteral("serial.tif"));
+        QCOMPARE(saveTiff(m_threePages, {1, 2, 3}, compression, false, serial, 1), int(PDF2BMP_OK));
+        QCOMPARE(probe::head(serial, 1 << 24), probe::head(all, 1 << 24));
+
+        const PageFilesRun run = savePageFiles(m_threePages, {2}, folder.path(), PDF2BMP_FORMAT_TIFF, QStringLiteral("tif"), 4,
+                                               [&](Pdf2BmpPageFiles& job) { job.tiff.compression = compression; });
+        QCOMPARE(run.result, int(PDF2BMP_OK));
+        const QString page = folder.filePath(QStringLiteral("page-2.tif"));
+        QCOMPARE(probe::tiffField(page, QStringLiteral("Compression Scheme")), QStringList{scheme});
+        QVERIFY(bits == QLatin1String("1") ? showsBlackAndWhitePage(page, 0) : probe::showsPage(page, 2));
+    }
+
+    // Appended pages come after the old ones, which stay as they were; a
+    // missing file is simply made.
+    void appendAddsPagesAfterTheOldOnes()
+    {
+        QTemporaryDir folder;
+        const QString tif = folder.filePath(QStringLiteral("book.tif"));
+        QCOMPARE(saveTiff(m_threePages, {1, 2, 3}, PDF2BMP_TIFF_LZW, true, tif), int(PDF2BMP_OK));
+        QCOMPARE(probe::tiffPageCount(tif), 3);
+        QCOMPARE(saveTiff(m_threePages, {3, 1}, PDF2BMP_TIFF_CCITT4, true, tif), int(PDF2BMP_OK));
+        QCOMPARE(probe::tiffPageCount(tif), 5);
+        QCOMPARE(probe::tiffField(tif, QStringLiteral("Compression Scheme")),
+                 (QStringList{"LZW", "LZW", "LZW", "CCITT Group 4", "CCITT Group 4"}));
+        for (int frame = 0; frame < 3; ++frame)
+            QVERIFY(probe::showsPage(tif, frame + 1, frame));
+        QVERIFY(showsBlackAndWhitePage(tif, 3));
+        QCOMPARE(probe::tiffField(tif, QStringLiteral("Page Number")).last(), QStringLiteral("4-5"));
+        QCOMPARE(filesIn(folder.path()), QStringList{QStringLiteral("book.tif")});
+
+        // A file per page takes the flag as well.
+        QCOMPARE(savePageFiles(m_threePages, {1, 2}, folder.path(), PDF2BMP_FORMAT_TIFF, QStringLiteral("tif"), 4,
+                               [](Pdf2BmpPageFiles& job) { job.tiff.append = true; })
+                     .result,
+                 int(PDF2BMP_OK));
+        QCOMPARE(savePageFiles(m_threePages, {1, 2}, folder.path(), PDF2BMP_FORMAT_TIFF, QStringLiteral("tif"), 4,
+                               [](Pdf2BmpPageFiles& job) { job.tiff.append = true; })
+                     .result,
+                 int(PDF2BMP_OK));
+        QCOMPARE(probe::tiffPageCount(folder.filePath(QStringLiteral("page-2.tif"))), 2);
+        QVERIFY(probe::showsPage(folder.filePath(QStringLiteral("page-2.tif")), 2, 1));
+    }
+
+    // The pages are added to a copy: a failure leaves the old file whole,
+    // and a file that is no TIFF is never touched.
+    void failedAppendLeavesTheOldFileWhole_data()
+    {
+        QTest::addColumn<QString>("pdf");
+        QTest::addColumn<bool>("tiffBefore");
+        QTest::newRow("a page no library reads") << m_lastMissing << true;
+        QTest::newRow("no TIFF at the output") << m_threePages << false;
+    }
+
+    void failedAppendLeavesTheOldFileWhole()
+    {
+        QFETCH(QString, pdf);
+        QFETCH(bool, tiffBefore);
+        QTemporaryDir folder;
+        const QString tif = folder.filePath(QStringLiteral("book.tif"));
+        if (tiffBefore)
+            QCOMPARE(saveTiff(m_threePages, {1, 2}, PDF2BMP_TIFF_NONE, false, tif), int(PDF2BMP_OK));
+        else
+            QVERIFY(testutil::writeFile(tif, "not a TIFF file"));
+        const QByteArray before = probe::head(tif, 1 << 24);
+        QVERIFY(saveTiff(pdf, {1, 2, 3}, PDF2BMP_TIFF_LZW, true, tif) < 0);
+        if (!tiffBefore)
+            QVERIFY(QString::fromUtf8(pdf_last_error()).contains(QStringLiteral("is not a TIFF file")));
+        QCOMPARE(probe::head(tif, 1 << 24), before);
+        QCOMPARE(filesIn(folder.path()), QStringList{QStringLiteral("book.tif")});
+    }
+
+    // Threads change the speed, never the files; each comes in place in
+    // list order.
+    void pageFilesAreTheSameOnAnyThreads_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("ext");
+        QTest::newRow("BMP") << int(PDF2BMP_FORMAT_BMP) << "bmp";
+        QTest::newRow("JPEG") << int(PDF2BMP_FORMAT_JPEG) << "jpg";
+        QTest::newRow("TIFF") << int(PDF2BMP_FORMAT_TIFF) << "tif";
+    }
+
+    void pageFilesAreTheSameOnAnyThreads()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, ext);
+        QTemporaryDir one;
+        QTemporaryDir many;
+        const QList<int> pages = {3, 1, 2};
+        const PageFilesRun serial = savePageFiles(m_threePages, pages, one.path(), format, ext, 1);
+        const PageFilesRun parallel = savePageFiles(m_threePages, pages, many.path(), format, ext, 4);
+        QCOMPARE(serial.result, int(PDF2BMP_OK));
+        QCOMPARE(parallel.result, int(PDF2BMP_OK));
+        QCOMPARE(parallel.written, (QList<int>{0, 1, 2}));
+        QCOMPARE(filesIn(many.path()), filesIn(one.path()));
+        for (const QString& file : filesIn(one.path()))
+            QCOMPARE(probe::head(many.filePath(file), 1 << 24), probe::head(one.filePath(file), 1 << 24));
+        for (const int page : pages)
+            QVERIFY(probe::showsPage(many.filePath(QStringLiteral("page-%1.%2").arg(page).arg(ext)), page));
+    }
+
+    // The first failure ends the list: the pages before it are in place,
+    // nothing of the pages drawn beside it is left.
+    void pageFilesStopAtTheFirstFailure_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one thread") << 1;
+        QTest::newRow("four threads") << 4;
+    }
+
+    void pageFilesStopAtTheFirstFailure()
+    {
+        QFETCH(int, threads);
+        QTemporaryDir folder;
+        // Page 3 of m_lastMissing is a loop no library loads; the caller's
+        // writer refuses page 2 of the other.
+        const PageFilesRun lost = savePageFiles(m_lastMissing, {1, 2, 3}, folder.path(), PDF2BMP_FORMAT_BMP,
+                                                QStringLiteral("bmp"), threads);
+        QCOMPARE(lost.result, int(PDF2BMP_ERR_RENDER));
+        QVERIFY(QString::fromUtf8(pdf_last_error()).startsWith(QStringLiteral("page 3 ")));
+        QCOMPARE(lost.written, (QList<int>{0, 1}));
+        QCOMPARE(filesIn(folder.path()), (QStringList{QStringLiteral("page-1.bmp"), QStringLiteral("page-2.bmp")}));
+
+        QTemporaryDir other;
+        const PageFilesRun refused = savePageFiles(
+            m_threePages, {1, 2, 3}, other.path(), PDF2BMP_FORMAT_CALLER, QStringLiteral("png"), threads,
+            [](Pdf2BmpPageFiles& job) {
+                job.save = [](const RasterImage& image, const std::string& path, std::string* reason) {
+                    if (QFileInfo(QString::fromStdString(path)).fileName().contains(QLatin1String("page-2"))) {
+                        *reason = "refused " + path;
+                        return false;
+                    }
+                    return SaveRasterImage(image, QString::fromStdString(path), ImageTypePng, 75);
+                };
+            });
+        QCOMPARE(refused.result, int(PDF2BMP_ERR_CALLER_SAVE));
+        // The reason names the page's own file, not its temporary one.
+        QCOMPARE(QString::fromUtf8(pdf_last_error()), QStringLiteral("refused ") + other.filePath(QStringLiteral("page-2.png")));
+        QCOMPARE(filesIn(other.path()), QStringList{QStringLiteral("page-1.png")});
+        QCOMPARE(probe::format(other.filePath(QStringLiteral("page-1.png"))), QStringLiteral("PNG"));
+    }
+
+    // Pages start only while their memory fits the budget; a page alone
+    // always runs, whatever its size.
+    void pagesShareTheMemoryBudget_data()
+    {
+        QTest::addColumn<double>("pagesInBudget");
+        QTest::addColumn<bool>("tiff");
+        QTest::newRow("one at a time") << 0.0 << false;
+        QTest::newRow("two and a half") << 2.5 << false;
+        QTest::newRow("multi-page TIFF, one at a time") << 0.0 << true;
+        QTest::newRow("multi-page TIFF, two and a half") << 2.5 << true;
+    }
+
+    void pagesShareTheMemoryBudget()
+    {
+        QFETCH(double, pagesInBudget);
+        QFETCH(bool, tiff);
+        constexpr int kDpi = 150;
+        const std::size_t page = static_cast<std::size_t>(612 * kDpi / 72) * (792 * kDpi / 72) * 9;
+        pdf_set_memory_budget(pagesInBudget > 0 ? static_cast<std::size_t>(page * pagesInBudget) : 1);
+        pdf_reset_memory_budget_peak();
+        QTemporaryDir folder;
+        QList<int> pages;
+        for (int i = 0; i < 12; ++i)
+            pages << 1 + i % 3;
+        int result;
+        if (tiff) {
+            result = saveTiff(m_threePages, pages, PDF2BMP_TIFF_DEFLATE, false, folder.filePath("all.tif"), 8, kDpi);
+        } else {
+            result = savePageFiles(m_threePages, pages, folder.path(), PDF2BMP_FORMAT_BMP, QStringLiteral("bmp"), 8,
+                                   [](Pdf2BmpPageFiles& job) { job.dpi = kDpi; })
+                         .result;
+        }
+        const std::size_t peak = pdf_memory_budget_peak();
+        pdf_set_memory_budget(0);
+        QCOMPARE(result, int(PDF2BMP_OK));
+        QVERIFY2(peak >= page && peak <= std::max(page, static_cast<std::size_t>(page * pagesInBudget)),
+                 qPrintable(QStringLiteral("peak %1, page %2").arg(peak).arg(page)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPdf2Bmp)

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,7 +26,9 @@ constexpr int kBmp = 2;
 constexpr int kTiff = 3;
 constexpr int kPng = 8;
 
-// Records what it is asked to save and writes a small marker file.
+// Records what it is asked to save and writes a small marker file. Pages
+// come on several threads at once, each into a file of its own beside its
+// output.
 class FakeImageSaver : public ImageSaver
 {
 public:
@@ -36,20 +39,32 @@ public:
         int width = 0;
         int height = 0;
     };
-    QList<Call> calls;
     bool fail = false;
-    int failFromCall = 0; // 1-based; 0: only `fail` decides
+    QString failFor; // refuses the pages whose file name holds this
 
     bool save(const RasterImage& image, const QString& path, int imageType, int quality,
               QString* error) override
     {
-        calls.append({path, imageType, quality, image.width, image.height});
-        if (fail || (failFromCall > 0 && calls.size() >= failFromCall)) {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_calls.append({path, imageType, quality, image.width, image.height});
+        }
+        if (fail || (!failFor.isEmpty() && QFileInfo(path).fileName().contains(failFor))) {
             *error = QStringLiteral("refused");
             return false;
         }
         return testutil::writeFile(path, "saved by the fake");
     }
+
+    QList<Call> calls() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<Call> m_calls;
 };
 
 QString corpus(const char* name)
@@ -228,7 +243,7 @@ private slots:
         hooks.imageSaver = &saver;
         PdfToImageItem it = item(input(2), QStringLiteral("doc.") + extension, type, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), 0);
-        QVERIFY(saver.calls.isEmpty());
+        QVERIFY(saver.calls().isEmpty());
         for (int page = 1; page <= 2; ++page) {
             const QString file = out(QStringLiteral("doc-0000%1.").arg(page) + extension);
             QVERIFY(probe::hasSignature(file, signature));
@@ -256,16 +271,21 @@ private slots:
         it.lQuality = 60;
         it.lWidth = 100;
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), 0);
-        QCOMPARE(saver.calls.size(), 2);
-        for (int i = 0; i < 2; ++i) {
-            const FakeImageSaver::Call& call = saver.calls[i];
-            QCOMPARE(call.path, out(QStringLiteral("doc-0000%1.img").arg(i + 1)));
+        const QList<FakeImageSaver::Call> calls = saver.calls();
+        QCOMPARE(calls.size(), 2);
+        for (const FakeImageSaver::Call& call : calls) {
+            // A file of its own beside the output, put under the page's name
+            // once complete.
+            QCOMPARE(QFileInfo(call.path).absolutePath(), m_out);
+            QVERIFY(QFileInfo(call.path).fileName().startsWith(QLatin1Char('.')));
             QCOMPARE(call.type, type);
             QCOMPARE(call.quality, 60);
             QCOMPARE(QSize(call.width, call.height), QSize(100, 130));
         }
         // Only the saver writes these files; no BMP is left under their names.
-        QCOMPARE(probe::head(out(QStringLiteral("doc-00001.img")), 100), QByteArray("saved by the fake"));
+        QCOMPARE(filesIn(m_out), (QStringList{QStringLiteral("doc-00001.img"), QStringLiteral("doc-00002.img")}));
+        for (const QString& file : filesIn(m_out))
+            QCOMPARE(probe::head(out(file), 100), QByteArray("saved by the fake"));
     }
 
     void saverFailureEndsTheItem()
@@ -277,7 +297,9 @@ private slots:
         PdfToImageItem it = item(input(3), QStringLiteral("doc.png"), kPng, QStringLiteral("*"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageSaveImageFailed);
         QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution. - refused"));
-        QCOMPARE(saver.calls.size(), 1);
+        QVERIFY(!saver.calls().isEmpty());
+        // Pages drawn meanwhile on other threads leave nothing behind.
+        QCOMPARE(filesIn(m_out), QStringList());
         QVERIFY(!isOpen(input(3)));
 
         PdfToImageItem noSaver = item(input(3), QStringLiteral("doc.png"), kPng, QStringLiteral("2"));
@@ -289,13 +311,14 @@ private slots:
     void failureAfterPagesSaysHowManyWereWritten()
     {
         FakeImageSaver saver;
-        saver.failFromCall = 3;
+        saver.failFor = QStringLiteral("doc-00003");
         PdfToImageHooks hooks;
         hooks.imageSaver = &saver;
         PdfToImageItem it = item(input(12), QStringLiteral("doc.png"), kPng, QStringLiteral("1-4"));
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), kPdfToImageSaveImageFailed);
         QCOMPARE(it.sErr, QStringLiteral("Unable to save image. Try a lower resolution. - refused - 2 of 4 pages "
                                          "were written; the item is incomplete."));
+        // Page 4, drawn beside page 3 on another thread, is not kept.
         QCOMPARE(filesIn(m_out), (QStringList{QStringLiteral("doc-00001.png"), QStringLiteral("doc-00002.png")}));
     }
 
@@ -457,9 +480,9 @@ private slots:
         QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), err);
         if (err)
             return;
-        QCOMPARE(saver.calls.size(), 1);
-        QCOMPARE(QSize(saver.calls[0].width, saver.calls[0].height), QSize(pixels, pixels));
-        QCOMPARE(saver.calls[0].quality, savedQuality);
+        QCOMPARE(saver.calls().size(), 1);
+        QCOMPARE(QSize(saver.calls()[0].width, saver.calls()[0].height), QSize(pixels, pixels));
+        QCOMPARE(saver.calls()[0].quality, savedQuality);
     }
 
     void jpegGetsTheQuality()
@@ -498,7 +521,7 @@ private slots:
                      && it.sErr.endsWith(QStringLiteral(" pixels, more than 250000000 in all")),
                  qPrintable(it.sErr));
         QVERIFY(filesIn(m_out).isEmpty());
-        QVERIFY(saver.calls.isEmpty());
+        QVERIFY(saver.calls().isEmpty());
         QVERIFY(!isOpen(input(2)));
     }
 
@@ -564,32 +587,51 @@ private slots:
         QCOMPARE(filesIn(m_out), QStringList{QStringLiteral("blocker")});
     }
 
+    // On one thread a Pause stops before the next page; on several, the
+    // pages already begun are finished and kept, and only they: the files
+    // are the document's first pages, each whole.
     void pause_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("single");
+        QTest::addColumn<int>("threads");
         QTest::addColumn<int>("pagesBeforePause");
-        QTest::addColumn<int>("filesWritten");
-        QTest::newRow("before the first page") << kBmp << 0 << 0 << 0;
-        QTest::newRow("after the first page") << kBmp << 0 << 1 << 1;
-        QTest::newRow("after two tiff pages") << kTiff << 0 << 2 << 2;
-        QTest::newRow("single file before it starts") << kTiff << 1 << 0 << 0;
+        QTest::addColumn<int>("filesWritten"); // -1: at least pagesBeforePause, fewer than all
+        QTest::newRow("before the first page") << kBmp << 0 << 4 << 0 << 0;
+        QTest::newRow("after the first page") << kBmp << 0 << 1 << 1 << 1;
+        QTest::newRow("after two tiff pages") << kTiff << 0 << 1 << 2 << 2;
+        QTest::newRow("after the first page, four threads") << kBmp << 0 << 4 << 1 << -1;
+        QTest::newRow("single file before it starts") << kTiff << 1 << 4 << 0 << 0;
     }
 
     void pause()
     {
         QFETCH(int, type);
         QFETCH(int, single);
+        QFETCH(int, threads);
         QFETCH(int, pagesBeforePause);
         QFETCH(int, filesWritten);
         int asked = 0;
         PdfToImageHooks hooks;
         hooks.stillRunning = [&] { return asked++ < pagesBeforePause; };
-        PdfToImageItem it = item(input(3), QStringLiteral("doc.img"), type, QStringLiteral("*"));
+        PdfToImageItem it = item(input(12), QStringLiteral("doc.img"), type, QStringLiteral("*"));
         it.lSingleFile = single;
-        QCOMPARE(PerformConversionItemPDFtoImageDLL(it, hooks), 0);
-        QCOMPARE(filesIn(m_out).size(), filesWritten);
-        QVERIFY(!isOpen(input(3)));
+        it.lResolution = 200; // slow enough that a Pause meets pages not begun yet
+        pdf_set_thread_count(threads);
+        const int result = PerformConversionItemPDFtoImageDLL(it, hooks);
+        pdf_set_thread_count(0);
+        QCOMPARE(result, 0);
+        QVERIFY(it.bPaused);
+        const QStringList files = filesIn(m_out);
+        if (filesWritten >= 0) {
+            QCOMPARE(files.size(), filesWritten);
+        } else {
+            QVERIFY(files.size() >= pagesBeforePause);
+            QVERIFY(files.size() < 12);
+        }
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(files[i], QStringLiteral("doc-%1.img").arg(i + 1, 5, 10, QLatin1Char('0')));
+        QVERIFY(!isOpen(input(12)));
     }
 
     void reportsProgress()

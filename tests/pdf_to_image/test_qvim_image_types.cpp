@@ -28,6 +28,36 @@ Tool runTool(const QString& program, const QStringList& args, const QProcessEnvi
     return t;
 }
 
+// What tiffinfo says of each frame's field, in frame order.
+QStringList tiffField(const QString& file, const QString& field)
+{
+    QStringList values;
+    const QString prefix = field + QStringLiteral(": ");
+    for (const QByteArray& raw : runTool(QStringLiteral("tiffinfo"), {file}).out.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(prefix))
+            values << line.mid(prefix.size());
+    }
+    return values;
+}
+
+// Runs the program for a user of its own below `home`; its exit status.
+int runQvim(const QString& home, const QStringList& arguments)
+{
+    for (const char* sub : {"config", "runtime", "out"})
+        QDir().mkpath(home + QLatin1Char('/') + QLatin1String(sub));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
+    QProcess qvim;
+    qvim.setProcessEnvironment(env);
+    qvim.start(QStringLiteral(QVIM_BINARY), arguments);
+    if (!qvim.waitForFinished(120000) || qvim.exitStatus() != QProcess::NormalExit)
+        return -1000;
+    return qvim.exitCode();
+}
+
 } // namespace
 
 class TestQvimImageTypes : public QObject
@@ -102,6 +132,48 @@ private slots:
             QVERIFY(runTool(QStringLiteral("emf2svg-conv"), {QStringLiteral("-i"), output, QStringLiteral("-o"), svgPath}).ok);
             QVERIFY(testutil::readFile(svgPath).contains("<image"));
         }
+    }
+
+    // The TIFF compression of /2 reaches every file, the multi-page one
+    // (/8 1) and a file per page; /3 TRUE adds the pages to the file there.
+    void tiffTakesTheChosenCompression_data()
+    {
+        QTest::addColumn<QString>("compression");
+        QTest::addColumn<QString>("scheme");
+        QTest::newRow("0") << "0" << "None";
+        QTest::newRow("1") << "1" << "LZW";
+        QTest::newRow("2") << "2" << "PackBits";
+        QTest::newRow("3") << "3" << "CCITT Group 3";
+        QTest::newRow("4") << "4" << "CCITT Group 4";
+    }
+
+    void tiffTakesTheChosenCompression()
+    {
+        QFETCH(QString, compression);
+        QFETCH(QString, scheme);
+        const QString home = m_dir.filePath(QStringLiteral("tiff-") + compression);
+        const QString pdf = QStringLiteral(TESSAVIEW_DEMO_DATA "/Sample PDF Document.pdf");
+        const QString book = home + QStringLiteral("/out/book.tif");
+        const QString log = home + QStringLiteral("/qvim.log");
+        const auto convert = [&](const QString& target, const QString& pages, const QString& single, const QString& append) {
+            return runQvim(home, {"/S", pdf, "/T", target, "/1", pages, "/2", compression, "/3", append, "/5", "50",
+                                  "/8", single, "/L", log, "/P"});
+        };
+        QCOMPARE(convert(book, QStringLiteral("1-2"), QStringLiteral("1"), QStringLiteral("FALSE")), 0);
+        QCOMPARE(tiffField(book, QStringLiteral("Compression Scheme")), QStringList(2, scheme));
+        QCOMPARE(convert(book, QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("TRUE")), 0);
+        QCOMPARE(tiffField(book, QStringLiteral("Compression Scheme")), QStringList(3, scheme));
+        // Without the flag the file is made anew.
+        QCOMPARE(convert(book, QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("FALSE")), 0);
+        QCOMPARE(tiffField(book, QStringLiteral("Compression Scheme")).size(), 1);
+
+        QCOMPARE(convert(home + QStringLiteral("/out/page.tif"), QStringLiteral("*"), QStringLiteral("0"),
+                         QStringLiteral("FALSE")),
+                 0);
+        for (int page = 1; page <= 3; ++page)
+            QCOMPARE(tiffField(home + QStringLiteral("/out/page-%1.tif").arg(page, 5, 10, QLatin1Char('0')),
+                               QStringLiteral("Compression Scheme")),
+                     QStringList{scheme});
     }
 };
 

@@ -34,6 +34,8 @@ QStringList phrasePatterns()
         QStringLiteral(R"re(\bofferToCreate\([^;"]*?,LIT)re"),
         QStringLiteral(R"re(\bofferToCreate\([^;"]*?,\s*"[^"]*",LIT)re"),
         QStringLiteral(R"re(\btexts\.append\(\{LIT)re"),
+        QStringLiteral(R"re(\breportMissing\(LIT)re"),
+        QStringLiteral(R"re(\bshowFailure\(LIT)re"),
         QStringLiteral(R"re(\breason = QStringLiteral\(LIT)re"),
         QStringLiteral(R"re(\bmessage = QStringLiteral\(\s*LIT)re"),
         QStringLiteral(R"re(\bconst char (?:kNotUnlessInput|kNotForProcess|kTooLong|kBrokenQuote|kNoPhrase)\[\] =LIT)re"),

@@ -16,6 +16,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "TestUtil.h"
+#include "MainWindowRun.h"
 #include "WindowTestDoubles.h"
 
 #include <QAction>
@@ -99,22 +100,7 @@ class TestMainWindow : public QObject
     // `body` on its window instead of serving it; the window goes after.
     int withWindow(const QStringList& arguments, const std::function<void(frmMainMDI&)>& body)
     {
-        StartupHooks hooks = MainWindowStartupHooks();
-        bool shown = false;
-        hooks.RunWindowLoop = [&] {
-            frmMainMDI* frame = CurrentMainWindow();
-            if (!frame)
-                return 1;
-            shown = true;
-            // The window's own dialogs would wait for a person.
-            SetMessageSink(&m_sink);
-            SetFileChooser(&m_chooser);
-            body(*frame);
-            DestroyMainWindow();
-            return 0;
-        };
-        const int status = Main(arguments, hooks);
-        return shown ? status : -1;
+        return RunWithMainWindow(arguments, m_sink, m_chooser, body);
     }
 
     // A job file of the given lines in the user's folder.
@@ -129,14 +115,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase()
     {
-        for (const char* sub : {"home", "config", "runtime", "out"})
-            QDir().mkpath(userPath(QString::fromLatin1(sub)));
-        QFile::setPermissions(userPath(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                        | QFileDevice::ExeOwner);
-        qputenv("HOME", userPath(QStringLiteral("home")).toUtf8());
-        qputenv("XDG_CONFIG_HOME", userPath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_RUNTIME_DIR", userPath(QStringLiteral("runtime")).toUtf8());
-        qputenv("TESSAVIEW_DATA_DIR", QByteArray(TESSAVIEW_SOURCE_DIR "/data"));
+        SetUpWindowUser(m_user, {QStringLiteral("out")});
         SetHelpOpener(&m_opener);
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/minimal-document.pdf"), QStringLiteral("pdf/GeoTopo-komprimiert.pdf"));
     }

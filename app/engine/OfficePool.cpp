@@ -1,0 +1,237 @@
+#include "engine/OfficePool.h"
+
+#include "core/FileSystem.h"
+#include "core/clsConversionOptions.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+
+namespace {
+
+constexpr int kWordMethod = 1;
+
+// A file name well below the 255 bytes a name may have once the unique part
+// and the suffix are added.
+QString pdfStem(const QString& output)
+{
+    QString stem = GetFileName(output);
+    while (QFile::encodeName(stem).size() > 100)
+        stem.chop(1);
+    return stem;
+}
+
+QString absolute(const QString& path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+OfficePool::OfficePool(OfficeWorkerFactory factory)
+    : m_factory(std::move(factory))
+{
+}
+
+OfficePool::~OfficePool()
+{
+    End();
+    Shutdown();
+}
+
+void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
+{
+    End();
+    // The private temporary folder is made here, before any worker needs it.
+    ProgramTempFolder();
+    std::vector<Slot> fresh(jobs.size());
+    std::vector<QString> outputsBefore;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const QString input = absolute(jobs[i].sOriginalFile);
+        bool afterAnOutput = false;
+        for (const QString& output : outputsBefore)
+            afterAnOutput = afterAnOutput || output == input || bSameFile(output, input);
+        fresh[i].pooled = !afterAnOutput;
+        outputsBefore.push_back(absolute(jobs[i].sTargetFile));
+    }
+    const int wanted = std::max(1, std::min<int>(workers, int(jobs.size())));
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs = std::move(jobs);
+        m_slots = std::move(fresh);
+        m_next = 0;
+        m_taken = 0;
+        // Enough ahead that no worker waits while the runner puts the last
+        // render in place.
+        m_window = 2 * wanted;
+        m_feeding = true;
+        m_quit = false;
+        while (int(m_workers.size()) < wanted) {
+            m_workers.push_back(std::make_unique<Worker>());
+            Worker* worker = m_workers.back().get();
+            worker->thread = std::thread([this, worker] { work(*worker); });
+        }
+    }
+    m_changed.notify_all();
+}
+
+bool OfficePool::nextJob(int& index)
+{
+    while (m_next < m_slots.size() && !m_slots[m_next].pooled)
+        ++m_next;
+    if (!m_feeding || m_next >= m_slots.size() || m_next >= m_taken + size_t(m_window))
+        return false;
+    index = int(m_next++);
+    m_slots[index].started = true;
+    ++m_busy;
+    return true;
+}
+
+void OfficePool::work(Worker& worker)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        int index = -1;
+        m_changed.wait(lock, [&] { return m_quit || nextJob(index); });
+        if (index < 0)
+            break;
+        const OfficeJob job = m_jobs[index];
+        lock.unlock();
+
+        const int kind = job.lConversionMethod == kWordMethod ? 1 : 0;
+        if (!worker.office[kind]) {
+            std::unique_ptr<OfficeWorker> made = m_factory(job.lConversionMethod);
+            lock.lock();
+            worker.office[kind] = std::move(made);
+            lock.unlock();
+        }
+        OfficeRender render;
+        clsConversionOptions item;
+        QString error;
+        if (!render.pdf.create(QString(), pdfStem(job.sTargetFile), QStringLiteral(".pdf"), &error)) {
+            // As the route fails when it cannot write its output.
+            render.lErr = job.lConversionMethod == kWordMethod ? -7 : -3;
+            render.sErr = error;
+        } else if (worker.office[kind]) {
+            item.sOriginalFile = job.sOriginalFile;
+            item.lOriginalFileType = job.lOriginalFileType;
+            item.sTargetFile = render.pdf.path();
+            item.lTargetFileType = job.lTargetFileType;
+            item.lConversionMethod = job.lConversionMethod;
+            render.lErr = worker.office[kind]->Render(job, render.pdf.path(), item);
+            render.sErr = item.sErr;
+        }
+        if (render.lErr != 0)
+            render.pdf.remove();
+
+        lock.lock();
+        --m_busy;
+        bool counted = false;
+        for (auto& entry : m_renders)
+            if (entry.first == job.sOriginalFile) {
+                ++entry.second;
+                counted = true;
+            }
+        if (!counted)
+            m_renders.emplace_back(job.sOriginalFile, 1);
+        if (size_t(index) < m_slots.size() && size_t(index) >= m_taken) {
+            m_slots[index].render = std::move(render);
+            m_slots[index].done = true;
+        }
+        m_changed.notify_all();
+    }
+    lock.unlock();
+    // The offices go on the thread that made them.
+    for (auto& office : worker.office)
+        office.reset();
+}
+
+bool OfficePool::Started(int index) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return index >= 0 && size_t(index) < m_slots.size() && m_slots[index].started && size_t(index) >= m_taken;
+}
+
+bool OfficePool::Take(int index, OfficeRender& render, const std::function<void()>& waiting)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (index < 0 || size_t(index) >= m_slots.size() || size_t(index) < m_taken)
+        return false;
+    for (size_t i = m_taken; i < size_t(index); ++i)
+        m_slots[i].render = OfficeRender();
+    m_taken = size_t(index);
+    m_changed.notify_all();
+    Slot& slot = m_slots[index];
+    while (!slot.done && (slot.started || (slot.pooled && m_feeding))) {
+        if (m_changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return slot.done; }))
+            break;
+        if (waiting) {
+            lock.unlock();
+            waiting();
+            lock.lock();
+        }
+    }
+    m_taken = size_t(index) + 1;
+    m_changed.notify_all();
+    if (!slot.done)
+        return false;
+    render = std::move(slot.render);
+    return true;
+}
+
+void OfficePool::StopFeeding()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_feeding = false;
+    }
+    m_changed.notify_all();
+}
+
+void OfficePool::End()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_feeding = false;
+    m_changed.wait(lock, [&] { return m_busy == 0; });
+    m_slots.clear();
+    m_jobs.clear();
+    m_next = 0;
+    m_taken = 0;
+}
+
+void OfficePool::Shutdown()
+{
+    std::vector<std::unique_ptr<Worker>> workers;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+        workers.swap(m_workers);
+    }
+    m_changed.notify_all();
+    for (auto& worker : workers)
+        worker->thread.join();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_quit = false;
+}
+
+std::vector<pid_t> OfficePool::ProcessIds() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<pid_t> pids;
+    for (const auto& worker : m_workers)
+        for (const auto& office : worker->office)
+            if (office)
+                if (const pid_t pid = office->ProcessId(); pid > 0)
+                    pids.push_back(pid);
+    return pids;
+}
+
+int OfficePool::RenderCount(const QString& input) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& entry : m_renders)
+        if (entry.first == input)
+            return entry.second;
+    return 0;
+}

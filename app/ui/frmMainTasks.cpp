@@ -1,0 +1,250 @@
+// The main form's task commands: adding the editor's task to the job,
+// writing it back into its row, removing a row, the checks before a run,
+// the task grid's events that reach the editor, the editor's option
+// dialogs and the end-of-job blinker.
+#include "frmMain.h"
+
+#include "base/MessageSink.h"
+#include "core/Globals.h"
+#include "core/SuppressControlEvents.h"
+#include "core/Translator.h"
+#include "core/clsConversionOptions.h"
+#include "engine/JobLoop.h"
+#include "jobs/GridSetup.h"
+#include "jobs/MainFormState.h"
+#include "jobs/TaskRowTexts.h"
+#include "jobs/TaskRows.h"
+#include "jobs/Validation.h"
+#include "ui/GridView.h"
+#include "ui/TaskEditor.h"
+#include "ui/frmMainMDI.h"
+
+#include <QPushButton>
+#include <QComboBox>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+bool isTaskRow(const FlexGrid& grid, int row)
+{
+    return row >= 1 && row <= grid.Rows() - 2;
+}
+
+void showFailure(const char* text, const std::exception& e)
+{
+    ShowMessage(Translate(QString::fromLatin1(text)) + QStringLiteral("\r\r") + QString::fromStdString(e.what()),
+                Translate(QStringLiteral("Error")), MessageButtons::Ok, MessageIcon::Information);
+}
+
+} // namespace
+
+bool frmMain::collectValidatedTask(clsConversionOptions& options)
+{
+    GetOptionsFromGUI(m_form, options);
+    ValidateConversionOptions(m_form, options, &editor->fields());
+    // The reporter may fix the task, or the user may choose to go on.
+    return options.lErr == 0 || bConfirmConversionItemGUI(m_form, options, prompter(), &editor->fields())
+           || options.lErr == 0;
+}
+
+bool frmMain::AddFileToConvertGUI()
+{
+    // Marked changed first, so also when the task is then refused.
+    m_form.bAskToSaveKRJFileBeforeExit = true;
+    try {
+        clsConversionOptions options;
+        if (!collectValidatedTask(options))
+            return false;
+        m_form.bCurrentActionItemDirty = false;
+        if (!AddOptionsToGrid(options, m_form.fgToDo)) {
+            SelectTab(1);
+            ShowMessage(TaskRowTextsMessage(options, QStringLiteral("\n\n")), Translate(QStringLiteral("Error")),
+                        MessageButtons::Ok, MessageIcon::Information);
+            return false;
+        }
+        editor->UpdateMRUs();
+        UpdateMenuToolbar();
+        SelectTab(1);
+        return true;
+    } catch (const std::exception& e) {
+        SelectTab(1);
+        showFailure("AddFileToConvertGUIErr: Unable to add", e);
+        return false;
+    }
+}
+
+bool frmMain::ConversionJobUpdate()
+{
+    FlexGrid& grid = m_form.fgToDo;
+    // Only a task row takes the editor: never the header or the "*" row.
+    if (!isTaskRow(grid, grid.Row()))
+        return false;
+    m_form.bAskToSaveKRJFileBeforeExit = true;
+    try {
+        clsConversionOptions options;
+        if (!collectValidatedTask(options))
+            return false;
+        {
+            SuppressControlEvents suppress;
+            if (options.sActionToDo.contains(u'C'))
+                editor->UpdateGridFromGUI_ConversionItem(grid);
+            else if (options.sActionToDo.contains(u'S'))
+                editor->UpdateGridFromGUI_SpecializedItem(grid, options);
+        }
+        fgToDo->setFocus();
+        m_form.bCurrentActionItemDirty = false;
+        UpdateMenuToolbar();
+        return true;
+    } catch (const std::exception& e) {
+        showFailure("ConversionJobUpdate: Unable to update", e);
+        return false;
+    }
+}
+
+void frmMain::RemoveActionItem()
+{
+    m_form.bAskToSaveKRJFileBeforeExit = true;
+    FlexGrid& grid = m_form.fgToDo;
+    if (grid.TextMatrix(1, todocol::Number).isEmpty()) {
+        SetUpToDoGrid(grid);
+        UpdateMenuToolbar();
+        return;
+    }
+    if (grid.Row() == 1 && grid.Rows() == 2)
+        return;
+    if (grid.Row() > 0) {
+        if (grid.TextMatrix(grid.Row(), todocol::Number) == QLatin1String("*"))
+            return;
+        RemoveAllFilesWithJobNumber(grid.Row());
+    }
+    fgToDo_EnterCell();
+    UpdateMenuToolbar();
+}
+
+void frmMain::RemoveAllFilesWithJobNumber(int lRow)
+{
+    FlexGrid& grid = m_form.fgToDo;
+    SuppressControlEvents suppress;
+    grid.RemoveItem(lRow);
+    for (int i = 1; i <= grid.Rows() - 2; ++i)
+        grid.setTextMatrix(i, todocol::Number, QString::number(i));
+}
+
+bool frmMain::bCheckToUpdateDirtyConversionItem()
+{
+    const bool scheduled = m_engine.hooks.bSchedularEnabled && m_engine.hooks.bSchedularEnabled();
+    if (scheduled || m_form.bRunning)
+        return true;
+    FlexGrid& grid = m_form.fgToDo;
+    const int row = grid.Row();
+    if (isTaskRow(grid, row) && grid.TextMatrix(row, todocol::Number) != QLatin1String("*")
+        && grid.TextMatrix(1, todocol::Number) != QLatin1String("*") && m_form.bCurrentActionItemDirty) {
+        MessageAnswer answer = MessageAnswer::Yes;
+        if (grid.Rows() > 3)
+            answer = ShowMessage(Translate(QStringLiteral("You've changed the current conversion item #"))
+                                     + QString::number(row) + QStringLiteral("\r\r")
+                                     + Translate(QStringLiteral("Do you want to update your changes?")),
+                                 Translate(QStringLiteral("Update Conversion Item")), MessageButtons::YesNoCancel,
+                                 MessageIcon::None);
+        switch (answer) {
+        case MessageAnswer::Yes:
+            return ConversionJobUpdate();
+        case MessageAnswer::No:
+            m_form.bCurrentActionItemDirty = false;
+            return true;
+        default:
+            return false;
+        }
+    }
+    m_form.bCurrentActionItemDirty = false;
+    return true;
+}
+
+bool frmMain::bCheckToZeroConversionItems()
+{
+    const bool scheduled = m_engine.hooks.bSchedularEnabled && m_engine.hooks.bSchedularEnabled();
+    if (!isVisible() || scheduled || m_form.bRunning)
+        return false;
+    if (m_form.fgToDo.Rows() == 2)
+        return !AddFileToConvertGUI();
+    if (m_form.fgToDo.Rows() == 3)
+        ConversionJobRewind();
+    return false;
+}
+
+bool frmMain::fgToDo_LeaveCell()
+{
+    if (m_form.bRunning || G_bSuppressControlEvents)
+        return true;
+    // Cancel keeps the cursor, and so the edits, on the task.
+    return bCheckToUpdateDirtyConversionItem();
+}
+
+void frmMain::fgToDo_DblClick()
+{
+    // During a run the task being run is neither shown nor changed.
+    if (m_form.bRunning)
+        return;
+    cmdAdvancedOptions_Click();
+}
+
+void frmMain::showRowInEditor()
+{
+    FlexGrid& grid = m_form.fgToDo;
+    const int row = grid.Row();
+    if (!isTaskRow(grid, row) || grid.TextMatrix(row, todocol::Number).isEmpty())
+        return;
+    const QString action = grid.TextMatrix(row, todocol::Do);
+    if (action.contains(u'C'))
+        editor->UpdateGUI_ConversionItemViaCellContents(grid);
+    else if (action.contains(u'S'))
+        editor->UpdateGUI_SpecializedToDOItemViaCellContents(grid);
+}
+
+void frmMain::cmdAdvancedOptions_Click()
+{
+    if (!commands.ShowConversionOptions)
+        return;
+    QString sDataTransfer = m_form.sImageConversionOptions;
+    commands.ShowConversionOptions(sDataTransfer);
+    if (sDataTransfer == m_form.sImageConversionOptions)
+        return;
+    m_form.sImageConversionOptions = sDataTransfer;
+    m_form.bCurrentActionItemDirty = true;
+    if (!m_form.bRunning)
+        ConversionJobUpdate();
+    UpdateMenuToolbar();
+}
+
+void frmMain::cmdAdvancedOptionsRexhound_Click()
+{
+    if (!commands.ShowRexhoundOptions)
+        return;
+    const bool changed = commands.ShowRexhoundOptions();
+    editor->cmdAdvancedOptionsRexhound->setFocus();
+    if (changed) {
+        m_form.bCurrentActionItemDirty = true;
+        UpdateMenuToolbar();
+    }
+    editor->cbOriginalFileSpecialized->setFocus();
+}
+
+void frmMain::Timer1_Timer()
+{
+    if (m_frame.isMinimized()) {
+        if (flashFrame)
+            flashFrame();
+    } else {
+        const bool odd = m_blinkCount % 2 != 0;
+        m_frame.SetRunStatePicture(odd ? 9 : 10);
+        m_frame.SetRunStatePanelEnabled(odd);
+    }
+    ++m_blinkCount;
+    if (m_blinkCount > 3) {
+        m_blinkCount = 0;
+        m_frame.SetRunStatePanelEnabled(true);
+        Timer1->stop();
+    }
+}
