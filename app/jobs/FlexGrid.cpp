@@ -7,6 +7,15 @@ namespace {
 
 constexpr char kTab = '\t';
 
+// A cell's text from its UTF-8 bytes. QString::fromUtf8 drops a leading
+// EF BB BF as a byte-order mark; in a cell it is the text's own U+FEFF.
+QString cellText(QByteArrayView utf8)
+{
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        return QChar(0xFEFF) + QString::fromUtf8(utf8.sliced(3));
+    return QString::fromUtf8(utf8);
+}
+
 template <typename Listeners, typename Call>
 void notifyAll(const Listeners& listeners, Call call)
 {
@@ -57,7 +66,7 @@ QStringList splitFields(const QByteArray& joined, int cols)
     while (cells.size() < cols) {
         const qsizetype tab = joined.indexOf(kTab, start);
         const qsizetype end = tab < 0 ? joined.size() : tab;
-        cells.append(QString::fromUtf8(QByteArrayView(joined).sliced(start, end - start)));
+        cells.append(cellText(QByteArrayView(joined).sliced(start, end - start)));
         if (tab < 0)
             break;
         start = tab + 1;
@@ -125,7 +134,7 @@ QString FlexGrid::TextMatrix(int row, int col) const
     qsizetype start = 0, end = 0;
     if (!fieldRange(r.joined, col, start, end))
         return QString();
-    return QString::fromUtf8(QByteArrayView(r.joined).sliced(start, end - start));
+    return cellText(QByteArrayView(r.joined).sliced(start, end - start));
 }
 
 bool FlexGrid::setTextMatrix(int row, int col, const QString& text)

@@ -31,8 +31,13 @@ void setError(QString* sErr, const QString& text)
         *sErr = text;
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* sErr)
+bool writeFileAtomically(const QString& path, QByteArray bytes, QString* sErr)
 {
+    // The loader takes a file's first EF BB BF for a byte-order mark: a
+    // first task text that begins with U+FEFF would lose it, so such a file
+    // gets a mark of its own first.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.prepend("\xEF\xBB\xBF");
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         if (file.write(bytes) == bytes.size() && file.commit())

@@ -60,7 +60,8 @@ inline QString programOf(qint64 pid)
 // Every process below `root` seen while it runs, with its start time.
 // Copies of the root's own program are not counted: a fork that has not
 // started its program yet is counted once it has, and the leak checker of
-// a sanitizer build runs as such a copy while the program ends.
+// a sanitizer build runs as such a copy while the program ends; nor is the
+// sanitizers' symbolizer.
 class Descendants
 {
 public:
@@ -79,7 +80,12 @@ public:
             ProcessEntry entry;
             if (!number || m_seen.contains(pid) || !readProcess(pid, entry) || !m_parents.contains(entry.parent))
                 continue;
-            if (!m_rootProgram.isEmpty() && programOf(pid) == m_rootProgram)
+            const QString program = programOf(pid);
+            if (!m_rootProgram.isEmpty() && program == m_rootProgram)
+                continue;
+            // The sanitizers' own helper, which names the frames of a
+            // report (also to match leak suppressions at exit).
+            if (QFileInfo(program).fileName().startsWith(QLatin1String("llvm-symbolizer")))
                 continue;
             m_seen.insert(pid, entry.started);
             m_parents.insert(pid);

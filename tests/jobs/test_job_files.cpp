@@ -119,6 +119,22 @@ private slots:
         QCOMPARE(other.fgToDo.Row(), 4); // the new-task row is current
     }
 
+    // Found by fuzzing: a first task whose first text begins with U+FEFF
+    // lost that character to the loader, which took it for a byte-order
+    // mark.
+    void firstTextBeginningWithAMarkLoadsBack()
+    {
+        MainFormState form;
+        const QByteArray mark("\xEF\xBB\xBF");
+        QVERIFY(testutil::writeFile(path("mark.krj"), mark + mark + "x\t\t1\tC\t/in/a\r\n" + kNewTaskLine));
+        QCOMPARE(LoadConversionJobFile(form, path("mark.krj"), 1, form.fgToDo), JobLoadResult::Complete);
+        QCOMPARE(form.fgToDo.TextMatrix(1, 0), QString(QChar(0xFEFF)) + u'x');
+        QVERIFY(SaveConversionJobFile(form, path("mark2.krj"), form.fgToDo));
+        MainFormState other;
+        QCOMPARE(LoadConversionJobFile(other, path("mark2.krj"), 1, other.fgToDo), JobLoadResult::Complete);
+        QCOMPARE(other.fgToDo.RowTexts(1), form.fgToDo.RowTexts(1));
+    }
+
     void loadedTasks_data()
     {
         QTest::addColumn<QByteArray>("bytes");
