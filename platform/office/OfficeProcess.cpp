@@ -108,6 +108,7 @@ bool OfficeProcess::ensureProfileFolder(const QString& program, QString& error)
     }
     m_profileDir = QFile::decodeName(tmpl);
     QDir(m_profileDir).mkpath(QStringLiteral("user"));
+    QDir(m_profileDir).mkpath(QStringLiteral("tmp"));
     QByteArray xml = kProfileSettings;
     const QString version = OfficeSetupVersion(program);
     if (!version.isEmpty())
@@ -149,6 +150,16 @@ bool OfficeProcess::start(const QString& program, QString& error)
     for (const QByteArray& a : args)
         argv.push_back(const_cast<char*>(a.constData()));
     argv.push_back(nullptr);
+    // The office's own temporary files (its lu*.tmp folders) go inside the
+    // profile folder, so that an office that was killed leaves none in the
+    // user's temporary folder: they go with the profile.
+    const QByteArray tmpdir = "TMPDIR=" + QFile::encodeName(QDir(m_profileDir).filePath(QStringLiteral("tmp")));
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+            envp.push_back(*e);
+    envp.push_back(const_cast<char*>(tmpdir.constData()));
+    envp.push_back(nullptr);
     const pid_t parent = ::getpid();
 
     // A call that writes to the pipe of an office that has just died must
@@ -182,7 +193,7 @@ bool OfficeProcess::start(const QString& program, QString& error)
             ::dup2(devnull, 2);
         }
         ::close_range(3, ~0U, 0);
-        ::execve(argv[0], argv.data(), environ);
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     // Also set the group from here, so that a kill right after fork reaches

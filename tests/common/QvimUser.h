@@ -43,23 +43,10 @@ public:
     QvimRun run(const QStringList& arguments, const std::function<void()>& beforeStart = {},
                 testutil::Descendants** watched = nullptr) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* sub : {"home", "config", "runtime", "tmp"})
-            QDir().mkpath(path(QString::fromLatin1(sub)));
-        env.insert("HOME", path("home"));
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_RUNTIME_DIR", path("runtime"));
-        env.insert("TMPDIR", path("tmp"));
         QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(path("home"));
-        if (beforeStart)
-            process.setChildProcessModifier(beforeStart);
-        process.start(QStringLiteral(QVIM_BINARY), arguments);
         QvimRun result;
-        if (!process.waitForStarted())
+        if (!start(process, arguments, beforeStart))
             return result;
-        m_watch = std::make_unique<testutil::Descendants>(process.processId());
         QDeadlineTimer deadline(120000);
         while (!process.waitForFinished(20) && !deadline.hasExpired())
             m_watch->scan();
@@ -72,6 +59,32 @@ public:
         return result;
     }
 
+    // Starts qvim as run() does without waiting for it; the processes it
+    // starts are watched by watch() from then on. False when it did not
+    // start.
+    bool start(QProcess& process, const QStringList& arguments, const std::function<void()>& beforeStart = {}) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* sub : {"home", "config", "runtime", "tmp"})
+            QDir().mkpath(path(QString::fromLatin1(sub)));
+        env.insert("HOME", path("home"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_RUNTIME_DIR", path("runtime"));
+        env.insert("TMPDIR", path("tmp"));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(path("home"));
+        if (beforeStart)
+            process.setChildProcessModifier(beforeStart);
+        process.start(QStringLiteral(QVIM_BINARY), arguments);
+        if (!process.waitForStarted())
+            return false;
+        m_watch = std::make_unique<testutil::Descendants>(process.processId());
+        return true;
+    }
+
+    // The processes of the last run started.
+    testutil::Descendants& watch() const { return *m_watch; }
+
     // What the last run wrote on standard error.
     QByteArray lastStderr() const { return m_stderr; }
 
@@ -80,6 +93,23 @@ public:
         QDir().mkpath(QFileInfo(path(to)).path());
         QFile::remove(path(to));
         QVERIFY2(QFile::copy(from, path(to)), qPrintable(from));
+    }
+
+    // Writes a file of the user's, with its folders.
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        if (!testutil::writeFile(path(name), bytes))
+            qFatal("cannot write %s", qPrintable(name));
+        return path(name);
+    }
+
+    // Everything in a folder of the user's, hidden files and sockets
+    // included, by name.
+    QStringList entries(const QString& folder) const
+    {
+        return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Name);
     }
 
     QString log(const QString& name) const { return QString::fromUtf8(testutil::readFile(path(name))); }

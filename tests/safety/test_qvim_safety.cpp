@@ -60,23 +60,7 @@ bool canDropFileOverride()
     return ::geteuid() != 0 || ::prctl(PR_CAPBSET_READ, CAP_SETPCAP, 0, 0, 0) == 1;
 }
 
-class User : public QvimUser
-{
-public:
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        if (!testutil::writeFile(path(name), bytes))
-            qFatal("cannot write %s", qPrintable(name));
-        return path(name);
-    }
-
-    // Everything in a folder of the user's, hidden files included.
-    QStringList entries(const QString& folder) const
-    {
-        return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
-};
+using User = QvimUser;
 
 } // namespace
 

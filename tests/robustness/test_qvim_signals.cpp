@@ -1,0 +1,219 @@
+// The real program stopped by a signal in the middle of a batch of twenty
+// documents: it ends within five seconds with 128 + the signal, leaves no
+// office running, no office profile and no pipe of its own, and every file
+// in the output folder is a whole PDF; the log says the run was stopped. A
+// second signal ends it at once. A start removes the office profiles and
+// pipes that killed processes of this user left, and nothing else.
+#include "QvimUser.h"
+#include "../office/OfficeTestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDocuments = 20;
+
+using User = QvimUser;
+
+// A document that keeps an office busy for a moment.
+QByteArray document(int number)
+{
+    QByteArray body;
+    for (int i = 0; i < 1500; ++i)
+        body += "Document " + QByteArray::number(number) + " paragraph " + QByteArray::number(i)
+                + " with words enough to lay out\\par ";
+    return officetest::rtfDocument(body);
+}
+
+// The pipe sockets named after process pid in the system's socket folder.
+QStringList pipesOf(qint64 pid)
+{
+    return QDir(QStringLiteral("/tmp"))
+        .entryList({QStringLiteral("OSL_PIPE_%1_tessaview_%2_*").arg(::geteuid()).arg(pid)}, QDir::System);
+}
+
+QString programs(const QList<qint64>& pids)
+{
+    QStringList names;
+    for (const qint64 pid : pids)
+        names << QString::number(pid) + u' ' + QString::fromUtf8(testutil::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid))).replace(u'\0', u' ');
+    return names.join(QStringLiteral("; "));
+}
+
+// A pid that no process has now: a child that has ended and been reaped.
+pid_t endedPid()
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+bool makeSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    std::strncpy(address.sun_path, bytes.constData(), sizeof address.sun_path - 1);
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+class TestQvimSignals : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { OFFICE_TEST_REQUIRE_OFFICE(); }
+
+    void stopInTheMiddleOfABatch_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("officesHung");
+        QTest::newRow("SIGTERM") << SIGTERM << false;
+        QTest::newRow("SIGINT") << SIGINT << false;
+        QTest::newRow("SIGHUP") << SIGHUP << false;
+        // The documents in flight cannot finish: they are cut off.
+        QTest::newRow("SIGTERM, offices hung") << SIGTERM << true;
+    }
+
+    void stopInTheMiddleOfABatch()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, officesHung);
+        User user;
+        for (int i = 1; i <= kDocuments; ++i)
+            user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')), document(i));
+        QDir().mkpath(user.path("out"));
+        QProcess process;
+        QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/L",
+                                     user.path("qvim.log"), "/P"}));
+        const qint64 pid = process.processId();
+
+        // Stopped once the first documents are written.
+        QDeadlineTimer deadline(120000);
+        while (user.entries("out").filter(QStringLiteral(".pdf")).size() < 2 && !deadline.hasExpired()
+               && !process.waitForFinished(20))
+            user.watch().scan();
+        QVERIFY2(process.state() == QProcess::Running, "the batch ended before it could be stopped");
+        user.watch().scan();
+        QVERIFY(user.watch().count() > 0);
+        if (officesHung) {
+            for (const qint64 office : testutil::runningChildren(pid, "soffice.bin"))
+                ::kill(pid_t(office), SIGSTOP);
+        }
+        QElapsedTimer stopped;
+        stopped.start();
+        ::kill(pid_t(pid), signal);
+        while (!process.waitForFinished(20) && stopped.elapsed() < 10000)
+            user.watch().scan();
+        const qint64 took = stopped.elapsed();
+        QVERIFY2(took < 5000, qPrintable(QStringLiteral("ended after %1 ms").arg(took)));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + signal);
+
+        QVERIFY2(user.watch().stillRunning().isEmpty(), qPrintable(programs(user.watch().stillRunning())));
+        QCOMPARE(user.entries("tmp"), QStringList{});
+        QCOMPARE(pipesOf(pid), QStringList{});
+        const QStringList outputs = user.entries("out");
+        QVERIFY2(outputs.size() < kDocuments, qPrintable(outputs.join(u' ')));
+        for (const QString& name : outputs) {
+            QVERIFY2(name.endsWith(QLatin1String(".pdf")), qPrintable(name));
+            const QString pdf = user.path("out/") + name;
+            QVERIFY2(officetest::pdfInfo(pdf).exitCode == 0, qPrintable(name + " is not a whole PDF"));
+        }
+        const QString log = user.log("qvim.log");
+        QVERIFY2(log.contains(QStringLiteral("The run was stopped by a signal before the job was complete:")),
+                 qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("Conversion Successful")), qPrintable(log));
+    }
+
+    // A second signal ends the program at once, without the grace that
+    // hung offices would get from the first.
+    void secondSignalEndsAtOnce()
+    {
+        User user;
+        for (int i = 1; i <= 4; ++i)
+            user.write(QStringLiteral("in/doc%1.rtf").arg(i), document(i));
+        QDir().mkpath(user.path("out"));
+        QProcess process;
+        QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/P"}));
+        const qint64 pid = process.processId();
+        QDeadlineTimer deadline(120000);
+        while (testutil::runningChildren(pid, "soffice.bin").isEmpty() && !deadline.hasExpired()
+               && !process.waitForFinished(20))
+            user.watch().scan();
+        QVERIFY(process.state() == QProcess::Running);
+        for (const qint64 office : testutil::runningChildren(pid, "soffice.bin"))
+            ::kill(pid_t(office), SIGSTOP);
+        QElapsedTimer stopped;
+        stopped.start();
+        ::kill(pid_t(pid), SIGTERM);
+        QTest::qWait(100); // taken, so the two do not merge or swap
+        ::kill(pid_t(pid), SIGINT);
+        QVERIFY(process.waitForFinished(5000));
+        QVERIFY2(stopped.elapsed() < 1500, qPrintable(QString::number(stopped.elapsed())));
+        QCOMPARE(process.exitCode(), 128 + SIGINT);
+        // The offices notice their parent's end.
+        QDeadlineTimer gone(10000);
+        while (!user.watch().stillRunning().isEmpty() && !gone.hasExpired())
+            QTest::qWait(50);
+        QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
+        for (const QString& name : user.entries("out"))
+            QVERIFY2(officetest::pdfInfo(user.path("out/") + name).exitCode == 0, qPrintable(name));
+    }
+
+    // What processes that were killed left: their profile folders and their
+    // pipes go at the next start; those of live processes, other folders and
+    // other sockets stay.
+    void startSweepsWhatKilledProcessesLeft()
+    {
+        User user;
+        QDir().mkpath(user.path("tmp"));
+        const pid_t gone = endedPid();
+        const QString stale = user.path(QStringLiteral("tmp/tessaview-office-%1-a1B2c3").arg(gone));
+        const QString live = user.path(QStringLiteral("tmp/tessaview-office-%1-d4E5f6").arg(::getpid()));
+        const QString unnamed = user.path(QStringLiteral("tmp/tessaview-office-x%1-g7H8i9").arg(gone));
+        const QString other = user.path(QStringLiteral("tmp/other-%1").arg(gone));
+        for (const QString& folder : {stale, live, unnamed, other})
+            QVERIFY(QDir().mkpath(folder + QStringLiteral("/user")));
+        user.write(QStringLiteral("tmp/tessaview-office-%1-a1B2c3/user/registrymodifications.xcu").arg(gone), "x");
+        const QString stalePipe = QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(gone);
+        const QString livePipe =
+            QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(::getpid());
+        QVERIFY(makeSocket(stalePipe));
+        QVERIFY(makeSocket(livePipe));
+
+        // Any start sweeps, also one that is refused.
+        const QvimRun run = user.run({"/S", user.path("missing.pdf"), "/T", user.path("out/x.png"), "/P"});
+        const bool livePipeStayed = QFileInfo::exists(livePipe);
+        const bool stalePipeStayed = QFileInfo::exists(stalePipe);
+        ::unlink(QFile::encodeName(livePipe).constData());
+        ::unlink(QFile::encodeName(stalePipe).constData());
+        QCOMPARE(run.status, 253);
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(QFileInfo::exists(live));
+        QVERIFY(QFileInfo::exists(unnamed));
+        QVERIFY(QFileInfo::exists(other));
+        QVERIFY(!stalePipeStayed);
+        QVERIFY(livePipeStayed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQvimSignals)
+#include "test_qvim_signals.moc"
