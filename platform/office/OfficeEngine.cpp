@@ -8,7 +8,9 @@
 #include "office/OfficeProcess.h"
 #include "office/OfficeUno.h"
 #include "office/OfficeWatchdog.h"
+#include "office/PdfEncryption.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -568,7 +570,15 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
         status.message = QStringLiteral("The office could not write %1 as %2 (%3).")
                              .arg(path, OutputFormatName(options), status.message);
     }
-    if (status.ok() && !MoveIntoPlace(folder.file(), path, error))
+    QString finished = folder.file();
+    if (status.ok() && options.format == OfficeOutputFormat::Pdf && PdfNeedsEncryption(options.pdf)) {
+        // Encrypted beside the plain file, inside the private folder: the
+        // plain PDF never reaches the target's folder.
+        finished = QDir(folder.folder()).filePath(QStringLiteral("encrypted.pdf"));
+        if (!EncryptPdf(folder.file(), finished, options.pdf, error))
+            status = {OfficeFailure::SaveFailed, error};
+    }
+    if (status.ok() && !MoveIntoPlace(finished, path, error))
         status = {OfficeFailure::SaveFailed, error};
     return status;
 }

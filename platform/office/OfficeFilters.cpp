@@ -227,18 +227,9 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
             data.push_back(makeProperty("ReduceImageResolution", makeAny(true)));
             data.push_back(makeProperty("MaxImageResolution", makeAny(sal_Int32(pdf.maxImageResolution))));
         }
-        if (encrypt) {
-            data.push_back(makeProperty("EncryptFile", makeAny(true)));
-            data.push_back(makeProperty("DocumentOpenPassword", makeAny(toOUString(pdf.openPassword))));
-        }
-        if (restrict) {
-            data.push_back(makeProperty("RestrictPermissions", makeAny(true)));
-            data.push_back(makeProperty("PermissionPassword", makeAny(toOUString(pdf.permissionPassword))));
-            data.push_back(makeProperty("Printing", makeAny(sal_Int32(std::clamp(pdf.printing, 0, 2)))));
-            data.push_back(makeProperty("Changes", makeAny(sal_Int32(std::clamp(pdf.changes, 0, 4)))));
-            data.push_back(makeProperty("EnableCopyingOfContent", makeAny(pdf.allowCopying)));
-            data.push_back(makeProperty("EnableTextAccessForAccessibilityTools", makeAny(pdf.allowAccessibility)));
-        }
+        // Passwords and permissions are not the office's: its export knows
+        // only RC4. The PDF is written plain and encrypted with AES-256
+        // afterwards (PdfEncryption.h).
         descriptor.push_back(makeProperty("FilterName", makeAny(rtl::OUString("writer_pdf_Export"))));
         descriptor.push_back(makeProperty("FilterData", makeAny(toSequence(data))));
         return true;

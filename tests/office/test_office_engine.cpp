@@ -241,11 +241,14 @@ private slots:
         QTest::addColumn<QString>("permissionPassword");
         QTest::addColumn<int>("printing");
         QTest::addColumn<bool>("copying");
+        QTest::addColumn<int>("changes");
         QTest::addColumn<QString>("expectedPermissions");
 
-        QTest::newRow("open password only") << "open-me" << "" << 2 << true << "print:yes copy:yes change:yes";
-        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << "print:no copy:no change:yes";
-        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << "print:yes copy:no";
+        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes";
+        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes";
+        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no";
+        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no";
+        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes";
     }
 
     void pdfSecurity()
@@ -254,10 +257,12 @@ private slots:
         QFETCH(QString, permissionPassword);
         QFETCH(int, printing);
         QFETCH(bool, copying);
+        QFETCH(int, changes);
         QFETCH(QString, expectedPermissions);
 
         const QString input = write(QStringLiteral("secret.rtf"), Rtf("Secret body"));
         OfficeSaveOptions save;
+        save.pdf.changes = changes;
         save.pdf.openPassword = openPassword;
         save.pdf.permissionPassword = permissionPassword;
         save.pdf.printing = printing;
@@ -275,6 +280,7 @@ private slots:
         QCOMPARE(info.exitCode, 0);
         const QString encrypted = pdfInfoField(info.out, QStringLiteral("Encrypted"));
         QVERIFY2(encrypted.startsWith(QLatin1String("yes")), qPrintable(encrypted));
+        QVERIFY2(encrypted.contains(QLatin1String("algorithm:AES-256")), qPrintable(encrypted));
         const QString expectedChange = expectedPermissions.section(QLatin1Char(' '), 2);
         QVERIFY2(encrypted.contains(expectedPermissions.section(QLatin1Char(' '), 0, 0)), qPrintable(encrypted));
         QVERIFY2(encrypted.contains(expectedPermissions.section(QLatin1Char(' '), 1, 1)), qPrintable(encrypted));
