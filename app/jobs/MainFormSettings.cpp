@@ -6,7 +6,10 @@
 #include "jobs/MainFormState.h"
 #include "jobs/TextNumbers.h"
 
+#include <QFile>
+
 #include <optional>
+#include <sys/stat.h>
 #include <variant>
 #include <vector>
 
@@ -224,6 +227,17 @@ private:
     QString m_file;
 };
 
+// A settings file about to hold a password is made readable by its owner
+// alone, also when it was made wider before; the settings layer keeps a
+// replaced file's mode from then on, and makes a new file so.
+void restrictToOwner(const QString& file)
+{
+    const QByteArray path = QFile::encodeName(file);
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0 && (st.st_mode & 077) != 0)
+        ::chmod(path.constData(), st.st_mode & 07700);
+}
+
 class SectionWriter
 {
 public:
@@ -231,6 +245,10 @@ public:
 
     void text(const QString& key, const QString& value)
     {
+        if (!m_restricted && !value.isEmpty() && key.contains(QLatin1String("Password"))) {
+            restrictToOwner(m_file);
+            m_restricted = true;
+        }
         if (!WriteIniText(kMainFormSection, key, value, m_file))
             m_notKept << key;
     }
@@ -266,6 +284,7 @@ public:
 private:
     QString m_file;
     QStringList m_notKept;
+    bool m_restricted = false;
 };
 
 QString defaultReportFile()

@@ -325,6 +325,31 @@ private slots:
         QVERIFY(!QFileInfo::exists(G_IniFilePath));
     }
 
+    // A settings file the user made readable by others is made private
+    // once a password goes into it; without one its mode stays.
+    void settingsFileWithAPasswordIsPrivate_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("password") << "open-secret" << 0600;
+        QTest::newRow("none") << "" << 0644;
+    }
+
+    void settingsFileWithAPasswordIsPrivate()
+    {
+        QFETCH(QString, password);
+        QFETCH(int, mode);
+        G_IniFilePath = path("shared.ini");
+        QVERIFY(testutil::writeFile(G_IniFilePath, "[frmMain]\r\n"));
+        QVERIFY(::chmod(QFile::encodeName(G_IniFilePath).constData(), 0644) == 0);
+        MainFormState form;
+        form.bOverridePDFSettings = true;
+        form.sVyxPDFUserPassword = password;
+        SaveIniFile(form);
+        QCOMPARE(modeOf(G_IniFilePath), mode_t(mode));
+        QCOMPARE(frmMain("sVyxPDFUserPassword", G_IniFilePath), password);
+    }
+
     void roundTripOfEveryWrittenKey()
     {
         MainFormState form;

@@ -6,7 +6,9 @@
 #include "QvimUser.h"
 #include "TestUtil.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
@@ -69,6 +71,67 @@ private slots:
         // The office it started is gone with it.
         QVERIFY(processes && processes->count() > 0);
         QCOMPARE(processes->stillRunning(), QList<qint64>());
+    }
+
+    // /W gives the open password, the settings file the permissions
+    // password and the permissions; the PDF is encrypted with AES-256.
+    void encryptedWithAes256AndThePermissionsOfTheSettings()
+    {
+        User user;
+        user.copy(kDemo + QStringLiteral("/Sample Rich Text.rtf"), QStringLiteral("in/a.rtf"));
+        // Low-resolution printing, screen readers, filling in forms.
+        user.write(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"),
+                   "[frmMain]\r\nbOverridePDFSettings=TRUE\r\nsVyxPDFMasterPassword=perm-secret\r\n"
+                   "lDocAccessPermissions=134\r\n");
+        const QString pdf = user.path("out/a.pdf");
+        QCOMPARE(user.qvim({"/S", user.path("in/a.rtf"), "/T", pdf, "/C", "12", "/W", "open-secret", "/P"}), 0);
+        QVERIFY(pdfInfo(pdf).exitCode != 0);
+        QCOMPARE(pdfEncryption(pdf, QStringLiteral("open-secret")),
+                 QStringLiteral("yes (print:yes copy:no change:no addNotes:no algorithm:AES-256)"));
+        QCOMPARE(pdfInfo(pdf, {QStringLiteral("-opw"), QStringLiteral("perm-secret")}).exitCode, 0);
+        QVERIFY(pdfText(pdf, QStringLiteral("open-secret")).contains(QStringLiteral("Rich")));
+    }
+
+    // A failing run with both passwords: neither shows in the log file, on
+    // standard error, in the job file of the failed items or in the name of
+    // any file the program or its office made in the temporary folder.
+    void passwordsStayOutOfEveryReport()
+    {
+        User user;
+        user.copy(kDemo + QStringLiteral("/Sample Word Document.docx"), QStringLiteral("in/b-good.docx"));
+        const QByteArray docx = testutil::readFile(kDemo + QStringLiteral("/Sample Word Document.docx"));
+        user.write(QStringLiteral("in/a-damaged.docx"), docx.left(docx.size() / 3));
+        const QString openPassword = QStringLiteral("pdf-open-6Qz");
+        const QString inputPassword = QStringLiteral("input-pw-9Xk");
+        QProcess process;
+        QVERIFY(user.start(process, {"/S", user.path("in/*.docx"), "/T", user.path("out/*.pdf"), "/C", "12", "/W",
+                                     openPassword, "/Z", inputPassword, "/L", user.path("run.log"), "/V", "/B",
+                                     user.path("failed.KRJ"), "/P"}));
+        QSet<QString> names;
+        QDeadlineTimer deadline(120000);
+        while (!process.waitForFinished(5) && !deadline.hasExpired()) {
+            QDirIterator it(user.path("tmp"), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                names.insert(it.next());
+        }
+        QCOMPARE(process.exitCode(), 252);
+        QVERIFY(!names.isEmpty());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        const QString log = user.log(QStringLiteral("run.log"));
+        const QString failed = user.log(QStringLiteral("failed.KRJ"));
+        QVERIFY2(log.contains(user.path("in/a-damaged.docx")), qPrintable(log));
+        QVERIFY2(err.contains(user.path("in/a-damaged.docx")), qPrintable(err));
+        QVERIFY2(failed.contains(user.path("in/a-damaged.docx")), qPrintable(failed));
+        QVERIFY(pdfEncryption(user.path("out/b-good.pdf"), openPassword).startsWith(QLatin1String("yes")));
+        for (const QString& password : {openPassword, inputPassword}) {
+            QVERIFY2(!log.contains(password), qPrintable(log));
+            QVERIFY2(!err.contains(password), qPrintable(err));
+            QVERIFY2(!failed.contains(password), qPrintable(failed));
+            for (const QString& name : std::as_const(names))
+                QVERIFY2(!name.contains(password), qPrintable(name));
+        }
+        QCOMPARE(user.entries("tmp"), QStringList{});
     }
 
     void passwordForAPdfAOutputIsRefused()
