@@ -1,6 +1,7 @@
 #include "pdf2bmp/MuPdfPages.h"
 
 #include "pdf2bmp/PageScale.h"
+#include "pdf2bmp/PageTimeLimit.h"
 #include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/pdf2bmp.h"
 
@@ -9,6 +10,7 @@ extern "C" {
 #include <mupdf/pdf.h>
 }
 
+#include <cstdio>
 #include <mutex>
 #include <new>
 #include <string>
@@ -168,6 +170,10 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
     out->dpiX = scale.dpiX;
     out->dpiY = scale.dpiY;
 
+    // Lives outside fz_try: nothing with a destructor may be inside.
+    fz_cookie cookie {};
+    const long long limitMs = PageTimeLimitMs(static_cast<long long>(scale.pixelWidth) * scale.pixelHeight);
+    const PageDeadline deadline(&cookie.abort, limitMs);
     fz_pixmap* pix = nullptr;
     fz_device* dev = nullptr;
     fz_var(pix);
@@ -180,7 +186,7 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
         const fz_matrix ctm = fz_concat(fz_translate(-bounds.x0, -bounds.y0),
                                         fz_scale(scale.scaleX, scale.scaleY));
         dev = fz_new_draw_device(ctx, ctm, pix);
-        fz_run_page(ctx, page, dev, fz_identity, nullptr);
+        fz_run_page(ctx, page, dev, fz_identity, &cookie);
         fz_close_device(ctx, dev);
     }
     fz_always(ctx)
@@ -193,6 +199,17 @@ int RenderPage(fz_context* ctx, fz_document* doc, int pageIndex, int width, int 
     {
         result = PDF2BMP_ERR_RENDER;
         pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " cannot be drawn: " + fz_caught_message(ctx));
+    }
+    // A page cut off is not handed to another renderer: it would take as
+    // long there.
+    if (deadline.expired()) {
+        result = PDF2BMP_ERR_TIME_LIMIT;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", double(limitMs) / 1000.0);
+        pdf2bmp_reason::Set("page " + std::to_string(pageIndex + 1) + " took longer than " + seconds
+                            + " seconds to draw (the limit of a page of "
+                            + std::to_string(scale.pixelWidth) + " x " + std::to_string(scale.pixelHeight)
+                            + " pixels) and was cut off");
     }
     return result;
 }

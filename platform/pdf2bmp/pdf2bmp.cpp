@@ -1,10 +1,12 @@
 #include "pdf2bmp/pdf2bmp.h"
 
+
 #include "imagefile/ImageFile.h"
 #include "pdf2bmp/MemoryBudget.h"
 #include "pdf2bmp/MuPdfPages.h"
 #include "pdf2bmp/OutputFile.h"
 #include "pdf2bmp/PageFiles.h"
+#include "pdf2bmp/PageTimeLimit.h"
 #include "pdf2bmp/Pdf2BmpReason.h"
 #include "pdf2bmp/PopplerPages.h"
 #include "pdf2bmp/TiffPageList.h"
@@ -335,6 +337,11 @@ int pdf_save_pages(int handle, int firstPage, int pageCount, int width, int heig
     for (int i = 0; i < pageCount; ++i)
         pages[i] = firstPage + i;
     return pdf_save_page_list(handle, pages.data(), pageCount, width, height, dpi, quality, outPath);
+}
+
+void pdf_set_page_time_limit(int base_ms, int per_megapixel_ms)
+{
+    SetPageTimeLimit(base_ms, per_megapixel_ms);
 }
 
 void pdf_set_thread_count(int threads)

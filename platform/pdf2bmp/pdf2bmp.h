@@ -27,6 +27,7 @@ enum Pdf2BmpResult {
     PDF2BMP_ERR_TOO_LARGE = -6,     // the page would exceed kPdf2BmpMaxPixels
     PDF2BMP_ERR_WRITE = -7,         // the output file cannot be written
     PDF2BMP_ERR_NOT_INITIALISED = -8,
+    PDF2BMP_ERR_TIME_LIMIT = -9,    // the page took longer to draw than its time limit
     PDF2BMP_ERR_CALLER_SAVE = -9,   // the caller's writer could not save a page
 };
 
@@ -141,6 +142,12 @@ int pdf_render_page(int handle, int page, int width, int height, int dpi, Raster
 // Threads used by pdf_save_pages, pdf_save_tiff and pdf_save_page_files;
 // 0 (the default) means one per processor.
 void pdf_set_thread_count(int threads);
+
+// The time a page may take to draw: base_ms plus per_megapixel_ms for
+// every million pixels of the page (10 s plus 2 s by default), so that a
+// hostile page fails alone and an honest large one finishes; 0 and 0 turn
+// the limit off. A page cut off fails with PDF2BMP_ERR_TIME_LIMIT.
+void pdf_set_page_time_limit(int base_ms, int per_megapixel_ms);
 
 // The memory the pages being rendered at once may take, shared by every
 // call of the process; 0 (the default) means a quarter of the machine's

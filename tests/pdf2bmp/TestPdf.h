@@ -35,7 +35,21 @@ struct PageSpec {
     double width = 612; // points
     double height = 792;
     int rotate = 0;
+    QByteArray content; // the page's content stream; empty for the usual drawing
 };
+
+// A one-page PDF whose content stream fills the whole page `fills` times:
+// a page no renderer draws in reasonable time.
+inline PageSpec hostilePage(int fills)
+{
+    PageSpec spec;
+    const QByteArray fill = "0 0 612 792 re f\n";
+    spec.content.reserve(fill.size() * fills + 16);
+    spec.content = "0.5 0.5 0.5 rg\n";
+    for (int i = 0; i < fills; ++i)
+        spec.content += fill;
+    return spec;
+}
 
 inline QByteArray pageContent(int page, const PageSpec& spec)
 {
@@ -83,7 +97,7 @@ inline QByteArray makePdf(const std::vector<PageSpec>& pages, const ExtraKid& ex
     objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     for (size_t i = 0; i < pages.size(); ++i) {
         const PageSpec& spec = pages[i];
-        const QByteArray content = pageContent(static_cast<int>(i) + 1, spec);
+        const QByteArray content = spec.content.isEmpty() ? pageContent(static_cast<int>(i) + 1, spec) : spec.content;
         objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + QByteArray::number(spec.width)
                           + " " + QByteArray::number(spec.height) + "] /Rotate "
                           + QByteArray::number(spec.rotate)

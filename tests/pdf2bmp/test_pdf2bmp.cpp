@@ -8,6 +8,7 @@
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
@@ -155,6 +156,47 @@ private slots:
     }
 
     void cleanupTestCase() { pdf_done(); }
+
+    // A page that would paint for minutes is cut off at its time limit and
+    // fails alone, however it is drawn (a page alone, page files on several
+    // threads, a multi-page TIFF): no other renderer gets it, nothing is
+    // left at its output, and the file's honest page is drawn.
+    void hostilePageIsCutOffAtItsTimeLimit()
+    {
+        const QString pdf = path(QStringLiteral("hostile.pdf"));
+        QVERIFY(testpdf::writePdf(pdf, testpdf::makePdf({testpdf::hostilePage(250000), PageSpec()})));
+        // 0.3 s and 0.1 s per megapixel: 0.4 s for a letter page at 72 dpi.
+        pdf_set_page_time_limit(300, 100);
+        const int handle = openOrFail(pdf);
+        QVERIFY(handle > 0);
+        QElapsedTimer timer;
+        timer.start();
+        const QString bmp = path(QStringLiteral("hostile-1.bmp"));
+        const int result = pdf_save_page(handle, 1, 0, 0, 72, 75, PDF2BMP_FORMAT_BMP, local(bmp).constData());
+        const QString reason = QString::fromUtf8(pdf_last_error());
+        const qint64 took = timer.elapsed();
+        QCOMPARE(result, int(PDF2BMP_ERR_TIME_LIMIT));
+        QVERIFY2(took < 3000, qPrintable(QString::number(took)));
+        QCOMPARE(reason, QStringLiteral("page 1 took longer than 0.4 seconds to draw (the limit of a page of "
+                                        "612 x 792 pixels) and was cut off"));
+        QVERIFY(!QFile::exists(bmp));
+        QCOMPARE(pdf_save_page(handle, 2, 0, 0, 72, 75, PDF2BMP_FORMAT_BMP,
+                               local(path(QStringLiteral("hostile-2.bmp"))).constData()),
+                 int(PDF2BMP_OK));
+        pdf_close_file(handle);
+
+        timer.restart();
+        const QString tiff = path(QStringLiteral("hostile.tif"));
+        QCOMPARE(saveTiff(pdf, {2, 1}, 0, false, tiff, 2, 72), int(PDF2BMP_ERR_TIME_LIMIT));
+        QVERIFY(!QFile::exists(tiff));
+        const QString folder = path(QStringLiteral("hostile-pages"));
+        QVERIFY(QDir().mkpath(folder));
+        const PageFilesRun run = savePageFiles(pdf, {2, 1}, folder, PDF2BMP_FORMAT_BMP, QStringLiteral("bmp"), 2);
+        QCOMPARE(run.result, int(PDF2BMP_ERR_TIME_LIMIT));
+        QCOMPARE(filesIn(folder), QStringList{QStringLiteral("page-2.bmp")});
+        QVERIFY2(timer.elapsed() < 6000, qPrintable(QString::number(timer.elapsed())));
+        pdf_set_page_time_limit(10000, 2000);
+    }
 
     void opensAndCountsPages_data()
     {
