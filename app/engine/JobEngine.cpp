@@ -85,8 +85,12 @@ OfficePool& JobEngine::Pool()
         m_pool = std::make_unique<OfficePool>(ProgramOfficeWorkers(form, *m_workerLimits));
     }
     // The workers' offices keep the limits of the form's own.
-    m_workerLimits->loadMs = TextControls().Engine().loadTimeout();
-    m_workerLimits->saveMs = TextControls().Engine().saveTimeout();
+    const OfficeTimeLimit load = TextControls().Engine().loadTimeLimit();
+    const OfficeTimeLimit save = TextControls().Engine().saveTimeLimit();
+    m_workerLimits->loadMs = load.baseMs;
+    m_workerLimits->loadPerMegabyteMs = load.perMegabyteMs;
+    m_workerLimits->saveMs = save.baseMs;
+    m_workerLimits->savePerMegabyteMs = save.perMegabyteMs;
     return *m_pool;
 }
 

@@ -22,8 +22,8 @@ public:
 
     int Render(const OfficeJob& job, const QString&, clsConversionOptions& item) override
     {
-        m_host.Engine().setLoadTimeout(m_limits.loadMs);
-        m_host.Engine().setSaveTimeout(m_limits.saveMs);
+        m_host.Engine().setLoadTimeLimit({m_limits.loadMs, m_limits.loadPerMegabyteMs});
+        m_host.Engine().setSaveTimeLimit({m_limits.saveMs, m_limits.savePerMegabyteMs});
         return ConvertViaTextControl(m_host, m_form, item, job.bForRasteriser);
     }
 

@@ -7,12 +7,15 @@
 
 class MainFormState;
 
-// Time limits the text-control workers give their offices, in ms; read at
-// every document, so a change applies to the next one.
+// Time limits the text-control workers give their offices (a base and a
+// time per megabyte, in ms: OfficeTimeLimit); read at every document, so a
+// change applies to the next one.
 struct OfficeWorkerLimits
 {
     std::atomic<int> loadMs{0};
+    std::atomic<int> loadPerMegabyteMs{0};
     std::atomic<int> saveMs{0};
+    std::atomic<int> savePerMegabyteMs{0};
 };
 
 // Workers that render as the program's routes do, with the form's

@@ -27,6 +27,7 @@
 #include <rtl/ref.hxx>
 
 #include <cstdlib>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -40,7 +41,6 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-constexpr int kDefaultTimeoutMs = 120000;
 constexpr int kConnectTimeoutMs = 60000;
 constexpr int kQuitTimeoutMs = 10000;
 constexpr int kProbeTimeoutMs = 15000;
@@ -87,8 +87,8 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     OfficeWatchdog watchdog{[this] { process.kill(); }};
     QString program = QStringLiteral(TESSAVIEW_LO_PROGRAM_DIR "/soffice.bin");
     bool keepAlive = true;
-    int loadTimeoutMs = kDefaultTimeoutMs;
-    int saveTimeoutMs = kDefaultTimeoutMs;
+    OfficeTimeLimit loadLimit;
+    OfficeTimeLimit saveLimit;
     unsigned generation = 1;
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
@@ -98,12 +98,12 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
 
     ~Private() { quit(); }
 
-    int limitFor(Phase phase) const
+    int limitFor(Phase phase, qint64 bytes) const
     {
         switch (phase) {
-        case Phase::Load: return loadTimeoutMs;
+        case Phase::Load: return loadLimit.forBytes(bytes);
         case Phase::Save:
-        case Phase::Call: return saveTimeoutMs;
+        case Phase::Call: return saveLimit.forBytes(bytes);
         case Phase::Probe: return kProbeTimeoutMs;
         case Phase::Quit: return kQuitTimeoutMs;
         }
@@ -126,12 +126,13 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
         ++generation;
     }
 
-    // Runs one blocking UNO call under the watchdog. `what` completes
-    // messages such as "The office did not finish loading <file>".
+    // Runs one blocking UNO call under the watchdog, whose limit follows
+    // the size of the document in `bytes`. `what` completes messages such
+    // as "The office did not finish loading <file>".
     template <typename Fn>
-    OfficeStatus guarded(Phase phase, const QString& what, Fn&& fn)
+    OfficeStatus guarded(Phase phase, const QString& what, Fn&& fn, qint64 bytes = 0)
     {
-        const int limit = limitFor(phase);
+        const int limit = limitFor(phase, bytes);
         OfficeStatus status;
         bool bridgeGone = false;
         watchdog.arm(limit);
@@ -260,13 +261,16 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
         doc.closed = true;
         Reference<css::lang::XComponent> component = doc.component;
         doc.component.clear();
-        guarded(Phase::Call, QStringLiteral("closing a document"), [&] {
-            Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
-            if (closeable.is())
-                closeable->close(true);
-            else if (component.is())
-                component->dispose();
-        });
+        guarded(
+            Phase::Call, QStringLiteral("closing a document"),
+            [&] {
+                Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+                if (closeable.is())
+                    closeable->close(true);
+                else if (component.is())
+                    component->dispose();
+            },
+            doc.sourceBytes);
         if (documents.empty() && !keepAlive)
             quit();
     }
@@ -293,9 +297,10 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     }
 
     std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName,
-                                          bool withFields = true)
+                                          bool withFields = true, qint64 sourceBytes = 0)
     {
         auto p = std::make_unique<OfficeDocument::Private>();
+        p->sourceBytes = sourceBytes;
         p->engine = weak_from_this();
         p->generation = generation;
         p->component = component;
@@ -350,10 +355,18 @@ void OfficeEngine::setKeepAlive(bool keep)
 }
 
 bool OfficeEngine::keepAlive() const { return d->keepAlive; }
-void OfficeEngine::setLoadTimeout(int ms) { d->loadTimeoutMs = ms; }
-void OfficeEngine::setSaveTimeout(int ms) { d->saveTimeoutMs = ms; }
-int OfficeEngine::loadTimeout() const { return d->loadTimeoutMs; }
-int OfficeEngine::saveTimeout() const { return d->saveTimeoutMs; }
+int OfficeTimeLimit::forBytes(qint64 bytes) const
+{
+    if (baseMs <= 0)
+        return 0;
+    const qint64 grown = qint64(baseMs) + qint64(perMegabyteMs) * std::max<qint64>(0, bytes) / (1024 * 1024);
+    return int(std::min<qint64>(grown, std::numeric_limits<int>::max()));
+}
+
+void OfficeEngine::setLoadTimeLimit(const OfficeTimeLimit& limit) { d->loadLimit = limit; }
+void OfficeEngine::setSaveTimeLimit(const OfficeTimeLimit& limit) { d->saveLimit = limit; }
+OfficeTimeLimit OfficeEngine::loadTimeLimit() const { return d->loadLimit; }
+OfficeTimeLimit OfficeEngine::saveTimeLimit() const { return d->saveLimit; }
 void OfficeEngine::setProgram(const QString& path) { d->program = path; }
 QString OfficeEngine::program() const { return d->program; }
 
@@ -389,6 +402,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
 
     const QString url = FileUrl(path);
     const QString what = QStringLiteral("loading %1").arg(path);
+    const qint64 bytes = QFileInfo(path).size();
     struct Attempt
     {
         OfficeStatus status;
@@ -430,7 +444,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
                 a.model.clear();
                 throw;
             }
-        });
+        }, bytes);
         a.log = handler->log();
         return a;
     };
@@ -443,7 +457,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     withoutPassword.password.clear();
     Attempt first = attempt(withoutPassword);
     if (loaded(first))
-        return d->adopt(first.model, first.filterName, first.withFields);
+        return d->adopt(first.model, first.filterName, first.withFields, bytes);
     if (first.status.officeStopped()) {
         status = first.status;
         return nullptr;
@@ -451,7 +465,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     if (!options.password.isEmpty() && first.log.passwordRequested) {
         Attempt second = attempt(options);
         if (loaded(second))
-            return d->adopt(second.model, second.filterName, second.withFields);
+            return d->adopt(second.model, second.filterName, second.withFields, bytes);
         if (second.status.officeStopped()) {
             status = second.status;
             return nullptr;
@@ -558,7 +572,7 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
     status = engine->guarded(Phase::Save, what, [&] {
         Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
         storable->storeToURL(url, seq);
-    });
+    }, d->sourceBytes);
     if (status.ok()) {
         if (engine->saveHook)
             engine->saveHook(folder.folder());
@@ -590,5 +604,5 @@ OfficeStatus RunOnDocument(OfficeDocument& doc, const QString& what,
     auto engine = p->engine.lock();
     if (!doc.isOpen())
         return {OfficeFailure::DocumentLost, QStringLiteral("The document is no longer open in the office.")};
-    return engine->guarded(Phase::Call, what, [&] { fn(p->component); });
+    return engine->guarded(Phase::Call, what, [&] { fn(p->component); }, p->sourceBytes);
 }

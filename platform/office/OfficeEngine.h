@@ -118,6 +118,17 @@ struct OfficeSaveOptions
 
 class OfficeDocument;
 
+// A watchdog's limit: baseMs plus perMegabyteMs for each megabyte of the
+// document (in proportion). A base of 0 means no limit.
+struct OfficeTimeLimit
+{
+    int baseMs = 20000;
+    int perMegabyteMs = 10000;
+
+    // The limit for a document of `bytes` bytes, in milliseconds; 0 for none.
+    int forBytes(qint64 bytes) const;
+};
+
 class OfficeEngine
 {
 public:
@@ -134,11 +145,17 @@ public:
     bool keepAlive() const;
 
     // Time limits of one load and one save (also of other calls on a
-    // document), in milliseconds; 0 means none.
-    void setLoadTimeout(int ms);
-    void setSaveTimeout(int ms);
-    int loadTimeout() const;
-    int saveTimeout() const;
+    // document). By default each is a base plus a time per megabyte of the
+    // document (its input file's size), so that a small document that hangs
+    // the office costs seconds and a large slow one is not cut off.
+    // setLoadTimeout and setSaveTimeout set a fixed limit in milliseconds;
+    // 0 means none.
+    void setLoadTimeLimit(const OfficeTimeLimit& limit);
+    void setSaveTimeLimit(const OfficeTimeLimit& limit);
+    OfficeTimeLimit loadTimeLimit() const;
+    OfficeTimeLimit saveTimeLimit() const;
+    void setLoadTimeout(int ms) { setLoadTimeLimit({ms, 0}); }
+    void setSaveTimeout(int ms) { setSaveTimeLimit({ms, 0}); }
 
     // The office program started (default: soffice.bin of the installed
     // LibreOffice).

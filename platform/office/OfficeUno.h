@@ -64,6 +64,7 @@ struct OfficeDocument::Private
     css::uno::Reference<css::lang::XComponent> component;
     bool closed = false;
     bool withFields = true; // the load found fields besides comments (a new document: unknown)
+    qint64 sourceBytes = 0; // the size of the file it was loaded from: its calls' time limits grow with it
 };
 
 // Runs `fn` with the document's model under the engine's watchdog (the save

@@ -599,6 +599,42 @@ private slots:
         QTest::newRow("saving") << true;
     }
 
+    // The watchdog's limit is a base plus a time per megabyte of the
+    // document it was loaded from: an office that hangs on a small document
+    // is stopped soon, on a large one only after the larger limit.
+    void watchdogLimitGrowsWithTheDocument_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("limitMs");
+        QTest::newRow("small") << 10 * 1024 << 419;
+        QTest::newRow("two megabytes") << 2 * 1024 * 1024 << 4400;
+    }
+
+    void watchdogLimitGrowsWithTheDocument()
+    {
+        QFETCH(int, bytes);
+        QFETCH(int, limitMs);
+        QCOMPARE((OfficeTimeLimit{400, 2000}.forBytes(bytes)), limitMs);
+        QByteArray text = "{\\rtf1\\ansi ";
+        while (text.size() < bytes)
+            text += "Words to pad the document with\\par ";
+        text += "}";
+        const QString input = write(QStringLiteral("sized.rtf"), text);
+        m_engine->setSaveTimeLimit({400, 2000});
+        OfficeStatus status;
+        const std::unique_ptr<OfficeDocument> doc = m_engine->load(input, OfficeLoadOptions{}, status);
+        QVERIFY2(doc, qPrintable(status.message));
+        const pid_t pid = m_engine->processId();
+        ::kill(pid, SIGSTOP); // hangs it
+        QElapsedTimer timer;
+        timer.start();
+        status = doc->save(path(QStringLiteral("sized.pdf")), OfficeSaveOptions{});
+        const qint64 took = timer.elapsed();
+        QCOMPARE(status.failure, OfficeFailure::SaveTimeout);
+        QVERIFY2(took >= limitMs && took < limitMs + 3000, qPrintable(QString::number(took)));
+        QVERIFY(!ProcessExists(pid));
+    }
+
     void watchdogStopsHungOffice()
     {
         QFETCH(bool, whileSaving);
