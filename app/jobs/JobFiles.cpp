@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <sys/stat.h>
 
 namespace {
 
@@ -241,6 +242,11 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     }
     const qint64 textStart = text->pos();
     lStartTask = std::max(1, lStartTask);
+    // A file read as it is loaded (not whole at once) must not change
+    // meanwhile: a line cut by a truncation would pass for a task.
+    const bool readAsLoaded = text == &file;
+    struct stat opened {};
+    const bool watched = readAsLoaded && ::fstat(file.handle(), &opened) == 0;
 
     const bool wasRunning = form.bRunning;
     const bool wasLoading = form.bLoadingJobFile;
@@ -270,10 +276,18 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     grid.setRow(grid.Rows() - 1);
     SelectWholeGridRow(grid);
 
+    QString changed;
+    struct stat now {};
+    if (watched && end != PassEnd::ReadError && ::fstat(file.handle(), &now) == 0
+        && (now.st_size != opened.st_size || now.st_mtim.tv_sec != opened.st_mtim.tv_sec
+            || now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec)) {
+        changed = Translate(QStringLiteral("The file was changed while it was loading."));
+        end = PassEnd::ReadError;
+    }
     if (end != PassEnd::Whole && ownJob)
         form.sConversionJobFileName = QStringLiteral("*");
     if (end == PassEnd::ReadError) {
-        reportUnreadable(sPath, text->errorString());
+        reportUnreadable(sPath, changed.isEmpty() ? text->errorString() : changed);
         return JobLoadResult::Failed;
     }
     return end == PassEnd::Whole ? JobLoadResult::Complete : JobLoadResult::Partial;

@@ -119,6 +119,50 @@ private slots:
         QCOMPARE(other.fgToDo.Row(), 4); // the new-task row is current
     }
 
+    // The job file changes while it loads (at the loader's first yield):
+    // replaced by another file, the load goes on with the file it opened;
+    // cut short where it is, the load fails with the reason, since the line
+    // cut last would pass for a task.
+    void jobFileChangedWhileItLoads_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("replaced by a rename") << true;
+        QTest::newRow("truncated in place") << false;
+    }
+
+    void jobFileChangedWhileItLoads()
+    {
+        QFETCH(bool, replaced);
+        const QString job = path("changing.krj");
+        QVERIFY(testutil::writeFile(job, taskLines(1, 2500) + kNewTaskLine));
+        MainFormState form;
+        int yields = 0;
+        form.hooks.DoEvents = [&] {
+            if (yields++ != 0)
+                return;
+            if (replaced) {
+                QVERIFY(testutil::writeFile(path("other.krj"), taskLines(7001, 7003) + kNewTaskLine));
+                QVERIFY(::rename(QFile::encodeName(path("other.krj")).constData(), QFile::encodeName(job).constData()) == 0);
+            } else {
+                QVERIFY(::truncate(QFile::encodeName(job).constData(), 1500 * taskLine(1).size() + 7) == 0);
+            }
+        };
+        const JobLoadResult result = LoadConversionJobFile(form, job, 1, form.fgToDo);
+        QVERIFY(yields > 0);
+        if (!replaced) {
+            QCOMPARE(result, JobLoadResult::Failed);
+            QCOMPARE(m_sink.messages.size(), 1);
+            QVERIFY2(m_sink.messages.first().endsWith(job + QStringLiteral("\n\nThe file was changed while it was loading.")),
+                     qPrintable(m_sink.messages.first()));
+            return;
+        }
+        QCOMPARE(result, JobLoadResult::Complete);
+        const QStringList loaded = tasks(form.fgToDo);
+        QCOMPARE(loaded.size(), 2500);
+        for (int i = 0; i < loaded.size(); ++i)
+            QCOMPARE(loaded.at(i), QStringLiteral("%1=/in/%1.docx").arg(i + 1));
+    }
+
     // Found by fuzzing: a first task whose first text begins with U+FEFF
     // lost that character to the loader, which took it for a byte-order
     // mark.

@@ -62,6 +62,17 @@ inline QByteArray rtfDocument(const QByteArray& body)
     return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Liberation Serif;}}\\f0\\fs24 " + body + "}";
 }
 
+// An RTF document of `paragraphs` paragraphs that name it by `number`:
+// enough of them keep an office busy for a moment.
+inline QByteArray numberedRtf(int number, int paragraphs)
+{
+    QByteArray body;
+    for (int i = 0; i < paragraphs; ++i)
+        body += "Document " + QByteArray::number(number) + " paragraph " + QByteArray::number(i)
+                + " with words enough to lay out\\par ";
+    return rtfDocument(body);
+}
+
 // An HTML document of many paragraphs, long enough to keep the office busy
 // for a while.
 inline QByteArray bigHtml(int paragraphs)

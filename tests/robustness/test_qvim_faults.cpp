@@ -9,9 +9,42 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using User = QvimUser;
+
+namespace {
+
+// Runs qvim until `fault` has been done once `ready` holds (asked every
+// 10 ms while it runs); gives its exit status, -1 when it did not end in
+// two minutes or the fault never came.
+int runWithFault(const User& user, const QStringList& arguments, const std::function<bool()>& ready,
+                 const std::function<void()>& fault, const std::function<void()>& beforeStart = {})
+{
+    QProcess process;
+    if (!user.start(process, arguments, beforeStart))
+        return -1;
+    bool done = false;
+    QDeadlineTimer deadline(120000);
+    while (!process.waitForFinished(10) && !deadline.hasExpired()) {
+        user.watch().scan();
+        if (!done && ready()) {
+            fault();
+            done = true;
+        }
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return done ? process.exitCode() : -1;
+}
+
+} // namespace
 
 class TestQvimFaults : public QObject
 {
@@ -44,6 +77,79 @@ private slots:
                  qPrintable(log));
         QCOMPARE(user.entries("out"), (QStringList{"b-good-00001.png", "b-good-00002.png"}));
         QVERIFY(identifiedFormat(user.path("out/b-good-00002.png")).startsWith(QLatin1String("PNG")));
+        QCOMPARE(user.entries("tmp"), QStringList{});
+    }
+
+    // The output folder becomes read-only in the middle of a batch of
+    // documents whose inputs go once converted: every later document fails
+    // with the system's reason and keeps its input, the run goes on to the
+    // last, and no temporary file is left in either folder.
+    void outputFolderBecomesReadOnly()
+    {
+        if (!canDropFileOverride())
+            QSKIP("root's override of file permissions cannot be dropped here");
+        User user;
+        constexpr int kDocuments = 12;
+        QStringList inputs;
+        for (int i = 1; i <= kDocuments; ++i)
+            inputs << user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')), officetest::numberedRtf(i, 800));
+        user.write(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"),
+                   "[frmMain]\r\nbDeleteOriginalFileAfterProcessing=TRUE\r\n");
+        QDir().mkpath(user.path("out"));
+        const QByteArray out = QFile::encodeName(user.path("out"));
+        const int status = runWithFault(
+            user,
+            {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/L", user.path("run.log"), "/P"},
+            [&] { return !user.entries("out").isEmpty(); }, [&] { ::chmod(out.constData(), 0555); },
+            dropFileOverride);
+        ::chmod(out.constData(), 0755);
+        QCOMPARE(status, 252);
+
+        const QString log = user.log(QStringLiteral("run.log"));
+        const QStringList outputs = user.entries("out");
+        QVERIFY(!outputs.isEmpty() && outputs.size() < kDocuments);
+        for (const QString& input : std::as_const(inputs)) {
+            const QString name = QFileInfo(input).completeBaseName();
+            const bool converted = outputs.contains(name + QStringLiteral(".pdf"));
+            // Converted: its input went. Not converted: it is in the log
+            // with the reason, and its input is still there.
+            QCOMPARE(QFileInfo::exists(input), !converted);
+            if (!converted)
+                QVERIFY2(log.contains(QStringLiteral("Permission denied - ") + input), qPrintable(log));
+            else
+                QVERIFY(officetest::pdfInfo(user.path("out/") + name + QStringLiteral(".pdf")).exitCode == 0);
+        }
+        QVERIFY2(log.contains(QStringLiteral(" - ") + inputs.last()), qPrintable(log));
+        QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
+        QCOMPARE(user.entries("tmp"), QStringList{});
+    }
+
+    // An input deleted after the task's files were listed fails alone, with
+    // the reason; the run goes on to the files after it.
+    void inputDeletedBeforeItsTurn()
+    {
+        User user;
+        QStringList inputs;
+        for (const char* name : {"a", "b", "c", "d", "e", "f"})
+            inputs << user.write(QStringLiteral("in/%1.pdf").arg(QLatin1String(name)), testpdf::makePdf(3));
+        QDir().mkpath(user.path("out"));
+        const QString gone = user.path("in/e.pdf");
+        const int status = runWithFault(
+            user,
+            {"/S", user.path("in/*.pdf"), "/T", user.path("out/*.png"), "/1", "1-3", "/5", "150", "/L",
+             user.path("run.log"), "/P"},
+            [&] { return !user.entries("out").isEmpty(); }, [&] { QFile::remove(gone); });
+        QCOMPARE(status, 252);
+        const QString log = user.log(QStringLiteral("run.log"));
+        QVERIFY2(log.contains(QStringLiteral("Job # 1  Unable to open the input file. - cannot open ") + gone), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("No such file or directory - ") + gone), qPrintable(log));
+        const QStringList outputs = user.entries("out");
+        for (const char* name : {"a", "b", "c", "d", "f"})
+            for (int page = 1; page <= 3; ++page)
+                QVERIFY2(outputs.contains(QStringLiteral("%1-0000%2.png").arg(QLatin1String(name)).arg(page)),
+                         qPrintable(outputs.join(u' ')));
+        QCOMPARE(outputs.filter(QStringLiteral("e-")), QStringList{});
+        QCOMPARE(outputs.size(), 15);
         QCOMPARE(user.entries("tmp"), QStringList{});
     }
 };

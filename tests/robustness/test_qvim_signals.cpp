@@ -25,16 +25,6 @@ constexpr int kDocuments = 20;
 
 using User = QvimUser;
 
-// A document that keeps an office busy for a moment.
-QByteArray document(int number)
-{
-    QByteArray body;
-    for (int i = 0; i < 1500; ++i)
-        body += "Document " + QByteArray::number(number) + " paragraph " + QByteArray::number(i)
-                + " with words enough to lay out\\par ";
-    return officetest::rtfDocument(body);
-}
-
 // The pipe sockets named after process pid in the system's socket folder.
 QStringList pipesOf(qint64 pid)
 {
@@ -98,7 +88,7 @@ private slots:
         QFETCH(bool, officesHung);
         User user;
         for (int i = 1; i <= kDocuments; ++i)
-            user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')), document(i));
+            user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')), officetest::numberedRtf(i, 1500));
         QDir().mkpath(user.path("out"));
         QProcess process;
         QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/L",
@@ -149,7 +139,7 @@ private slots:
     {
         User user;
         for (int i = 1; i <= 4; ++i)
-            user.write(QStringLiteral("in/doc%1.rtf").arg(i), document(i));
+            user.write(QStringLiteral("in/doc%1.rtf").arg(i), officetest::numberedRtf(i, 1500));
         QDir().mkpath(user.path("out"));
         QProcess process;
         QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/P"}));

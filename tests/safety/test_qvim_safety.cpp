@@ -16,8 +16,6 @@
 
 #include <csignal>
 #include <functional>
-#include <linux/capability.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -46,18 +44,6 @@ void limitFileSize()
     ::setrlimit(RLIMIT_FSIZE, &limit);
     // A write past the limit then fails with EFBIG instead of ending the program.
     ::signal(SIGXFSZ, SIG_IGN);
-}
-
-// Without these, root writes into a folder without write permission.
-void dropFileOverride()
-{
-    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-        ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
-}
-
-bool canDropFileOverride()
-{
-    return ::geteuid() != 0 || ::prctl(PR_CAPBSET_READ, CAP_SETPCAP, 0, 0, 0) == 1;
 }
 
 using User = QvimUser;
