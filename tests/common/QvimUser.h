@@ -12,10 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <functional>
 #include <linux/capability.h>
 #include <memory>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 // For a run's beforeStart: without these, root writes into a folder
@@ -24,6 +26,16 @@ inline void dropFileOverride()
 {
     for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
         ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+// For a run's beforeStart: no file of the program's, or of what it starts,
+// may grow past 1 MB, as on a disk that is full; a write past it fails with
+// EFBIG instead of ending the program.
+inline void limitFileSize()
+{
+    const rlimit limit{1 << 20, 1 << 20};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 inline bool canDropFileOverride()

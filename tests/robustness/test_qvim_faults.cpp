@@ -12,8 +12,11 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+
 #include <sys/stat.h>
 
+using testpdf::PageSpec;
 using User = QvimUser;
 
 namespace {
@@ -121,6 +124,75 @@ private slots:
         }
         QVERIFY2(log.contains(QStringLiteral(" - ") + inputs.last()), qPrintable(log));
         QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
+        QCOMPARE(user.entries("tmp"), QStringList{});
+    }
+
+    // One office of the batch killed and another hung in the middle of it:
+    // the documents they held fail alone (the hung one at its small
+    // document's time limit, not after minutes), every other document is
+    // written, and no office is left.
+    void officesKilledAndHungInTheMiddle()
+    {
+        User user;
+        constexpr int kDocuments = 12;
+        QStringList inputs;
+        for (int i = 1; i <= kDocuments; ++i)
+            inputs << user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')),
+                                 officetest::numberedRtf(i, 800));
+        QDir().mkpath(user.path("out"));
+        qint64 pid = 0;
+        QElapsedTimer timer;
+        timer.start();
+        QProcess process;
+        QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/L",
+                                     user.path("run.log"), "/P"}));
+        pid = process.processId();
+        bool done = false;
+        while (!process.waitForFinished(10) && timer.elapsed() < 120000) {
+            user.watch().scan();
+            const QList<qint64> offices = testutil::runningChildren(pid, "soffice.bin");
+            if (!done && offices.size() >= 2 && !user.entries("out").isEmpty()) {
+                ::kill(pid_t(offices.at(0)), SIGKILL);
+                ::kill(pid_t(offices.at(1)), SIGSTOP);
+                done = true;
+            }
+        }
+        QVERIFY(done);
+        QCOMPARE(process.state(), QProcess::NotRunning);
+        QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(process.exitCode() == 0 || process.exitCode() == 252);
+        const QString log = user.log(QStringLiteral("run.log"));
+        for (const QString& input : std::as_const(inputs)) {
+            const QString pdf = user.path("out/") + QFileInfo(input).completeBaseName() + QStringLiteral(".pdf");
+            if (QFileInfo::exists(pdf))
+                QVERIFY2(officetest::pdfInfo(pdf).exitCode == 0, qPrintable(pdf));
+            else
+                QVERIFY2(log.contains(QStringLiteral(" - ") + input), qPrintable(log));
+        }
+        QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
+        QCOMPARE(user.entries("tmp"), QStringList{});
+    }
+
+    // A full disk for one PDF of a batch (its page does not fit, the pages
+    // of the others do): that item fails with the system's reason and keeps
+    // no part of its file; the items after it are written.
+    void fullDiskForOneItemOfABatch()
+    {
+        User user;
+        const PageSpec small{144, 144, 0};
+        user.write(QStringLiteral("in/a.pdf"), testpdf::makePdf({small, small}));
+        user.write(QStringLiteral("in/b.pdf"), testpdf::makePdf({PageSpec()}));
+        user.write(QStringLiteral("in/c.pdf"), testpdf::makePdf({small, small}));
+        QDir().mkpath(user.path("out"));
+        const QvimRun run = user.run({"/S", user.path("in/*.pdf"), "/T", user.path("out/*.bmp"), "/1", "1-2", "/5",
+                                      "150", "/L", user.path("run.log"), "/P"},
+                                     limitFileSize);
+        QCOMPARE(run.status, 252);
+        const QString log = user.log(QStringLiteral("run.log"));
+        QVERIFY2(log.contains(QStringLiteral("Unable to write ") + user.path("out/b-00001.bmp")
+                              + QStringLiteral(": File too large")),
+                 qPrintable(log));
+        QCOMPARE(user.entries("out"), (QStringList{"a-00001.bmp", "a-00002.bmp", "c-00001.bmp", "c-00002.bmp"}));
         QCOMPARE(user.entries("tmp"), QStringList{});
     }
 

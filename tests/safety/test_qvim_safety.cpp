@@ -36,16 +36,6 @@ QString failure(const QvimRun& run, const QString& input)
     return at < 0 || stop < 0 ? run.err : run.err.mid(at + start.size(), stop - at - start.size());
 }
 
-// Runs in the program's process just before it starts: limits only the
-// program and what it starts.
-void limitFileSize()
-{
-    const rlimit limit{1 << 20, 1 << 20};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    // A write past the limit then fails with EFBIG instead of ending the program.
-    ::signal(SIGXFSZ, SIG_IGN);
-}
-
 using User = QvimUser;
 
 } // namespace
