@@ -133,12 +133,6 @@ const char* StopSignalName(int signal)
     }
 }
 
-void RequestStop(int signal)
-{
-    InstallStopSignals();
-    onSignal(signal);
-}
-
 StopAction::StopAction(std::function<void(int)> action, int delayMs)
 {
     Registry& r = registry();

@@ -27,10 +27,6 @@ inline int StopExitStatus(int signal)
     return 128 + signal;
 }
 
-// Asks for a stop as the signal would (tests, and a stop of the program's
-// own making).
-void RequestStop(int signal);
-
 // Runs `action` with the signal's number once a stop was asked and
 // `delayMs` have passed since, on the stop requests' thread, at most once,
 // and only while this object lives: its destructor waits for a running
