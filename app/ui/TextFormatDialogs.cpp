@@ -13,7 +13,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -43,9 +45,12 @@ int twipsOf(const QDoubleSpinBox* box)
     return int(std::lround(box->value() * kTwipsPerPoint));
 }
 
-void setButtonColor(QPushButton* button, int bgr)
+// A swatch of the colour beside the button's text; none for "no colour".
+void setButtonColor(QPushButton* button, int bgr, bool none = false)
 {
-    button->setStyleSheet(QStringLiteral("background-color: %1").arg(ColorOfBgr(bgr).name()));
+    QPixmap swatch(16, 16);
+    swatch.fill(none ? Qt::transparent : ColorOfBgr(bgr));
+    button->setIcon(QIcon(swatch));
 }
 
 QPushButton* okButton(QWidget* dialog, QPushButton*& ok, QPushButton*& cancel, QVBoxLayout* column)
@@ -110,7 +115,7 @@ TextFontDialog::TextFontDialog(const FontValues& values, QWidget* parent) : Opti
     // Escape in the embedded chooser cancels this dialog, not the chooser alone.
     connect(fontChooser, &QDialog::rejected, this, &QDialog::reject);
 
-    auto* extras = named(new QGroupBox(QStringLiteral("Effects")), "frameEffects");
+    auto* extras = named(new QGroupBox(QStringLiteral("Colour, underline and baseline")), "frameEffects");
     cmdForeColor = named(new QPushButton(QStringLiteral("Text colour..")), "cmdForeColor");
     chkTextBackground = named(new QCheckBox(QStringLiteral("Text background")), "chkTextBackground");
     cmdTextBkColor = named(new QPushButton(QStringLiteral("Background colour..")), "cmdTextBkColor");
@@ -144,7 +149,7 @@ TextFontDialog::TextFontDialog(const FontValues& values, QWidget* parent) : Opti
     const int style = values.lVyxFontUnderlineStyle;
     cboUnderlineStyle->setCurrentIndex(style >= 1 && style <= 5 ? style - 1 : 0);
     setButtonColor(cmdForeColor, values.lVyxForeColor);
-    setButtonColor(cmdTextBkColor, values.lVyxTextBkColor);
+    setButtonColor(cmdTextBkColor, values.lVyxTextBkColor, values.lVyxTextBkColor == 0);
 
     connect(fontChooser, &QFontDialog::currentFontChanged, this, [this] { updatePreview(); });
     connect(cmdForeColor, &QPushButton::clicked, this, [this] {
@@ -153,13 +158,13 @@ TextFontDialog::TextFontDialog(const FontValues& values, QWidget* parent) : Opti
     });
     connect(cmdTextBkColor, &QPushButton::clicked, this, [this] {
         pickColor(m_values.lVyxTextBkColor);
-        setButtonColor(cmdTextBkColor, m_values.lVyxTextBkColor);
+        setButtonColor(cmdTextBkColor, m_values.lVyxTextBkColor, m_values.lVyxTextBkColor == 0);
     });
     connect(chkTextBackground, &QCheckBox::toggled, this, [this](bool on) {
         cmdTextBkColor->setEnabled(on);
         // 0 is the control's "no background"; white is a background to start from.
         m_values.lVyxTextBkColor = on ? (m_values.lVyxTextBkColor ? m_values.lVyxTextBkColor : 0xFFFFFF) : 0;
-        setButtonColor(cmdTextBkColor, m_values.lVyxTextBkColor);
+        setButtonColor(cmdTextBkColor, m_values.lVyxTextBkColor, !on);
         updatePreview();
     });
     connect(cboUnderlineStyle, &QComboBox::currentIndexChanged, this, [this] { updatePreview(); });

@@ -57,6 +57,8 @@ frmVyxAdvancedOptions::frmVyxAdvancedOptions(const FormattingValues& values, For
 void frmVyxAdvancedOptions::buildWidgets()
 {
     tsDisplay = named(new QTabWidget, "tsDisplay");
+    // Room for all five tabs and the long image texts.
+    setMinimumWidth(760);
     setCycledTabs(tsDisplay);
     for (int i = 0; i < 5; ++i)
         FrameArray[i] = named(new QGroupBox, "FrameArray");
