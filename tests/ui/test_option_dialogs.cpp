@@ -298,6 +298,30 @@ private slots:
         SetMessageSink(nullptr);
     }
 
+    // With the real office: "Use MS Word" asks the Word-conversion control,
+    // which saves a test document as PDF, and the engine change marks the
+    // edited task.
+    void wordEngineThroughTheControl()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("needs soffice");
+        const int status = withWindow([&](frmMain& main) {
+            MainFormState& form = main.form();
+            QCOMPARE(form.lConversionMethod, 2);
+            answer<frmOptions>([&](frmOptions& d) {
+                click(d.cbUseMSWordToRender);
+                QVERIFY(d.cbUseMSWordToRender->isChecked());
+                click(d.cmdApply);
+            });
+            main.menuItem(QStringLiteral("mnuFolioshiftOptions"))->trigger();
+            QVERIFY2(m_sink.shown.isEmpty(), qPrintable(m_sink.shown.join(u'\n')));
+            QCOMPARE(form.lConversionMethod, 1);
+            QVERIFY(form.bUserMSWordToConvert);
+            QVERIFY(form.bCurrentActionItemDirty);
+        });
+        QCOMPARE(status, 0);
+    }
+
     // The editor's Options button: Apply without a change leaves the task
     // as it was; a new compression updates its row; Cancel after moving
     // the quality changes nothing.
