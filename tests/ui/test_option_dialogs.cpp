@@ -223,6 +223,9 @@ private slots:
                 QCOMPARE(d.TabStrip1->currentIndex(), 0);
                 ctrlTab(d.cbMoveAfterProcessing);
                 click(d.rbOptimizeForMemory);
+                m_opener.urls.clear();
+                click(d.cmdHelp);
+                QCOMPARE(m_opener.urls.size(), 1);
                 click(d.cmdApply);
                 QVERIFY(!d.isVisible());
             });
@@ -340,6 +343,10 @@ private slots:
                 QCOMPARE(d.LabelValue->text(), QStringLiteral("75"));
                 QCOMPARE(d.txtResolution->text(), QStringLiteral("100"));
                 QVERIFY(d.rbSingleFile[0]->isChecked());
+                // The program options open from here too, and leave this dialog as it was.
+                answer<frmOptions>([&](frmOptions& o) { click(o.cmdCancel); });
+                click(d.cmdOptions);
+                QVERIFY(d.isVisible());
                 click(d.cmdDone);
             });
             QTest::mouseClick(main.editor->cmdAdvancedOptions, Qt::LeftButton);
