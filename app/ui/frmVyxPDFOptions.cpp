@@ -85,6 +85,11 @@ frmVyxPDFOptions::frmVyxPDFOptions(const PdfSecurityValues& values, QWidget* par
                               "A PDF with a password is encrypted with RC4 (128-bit key), as the office writes it.")),
                           "lblEncryption");
     lblEncryption->setWordWrap(true);
+    auto* pdfA = named(new QLabel(QStringLiteral(
+                           "PDF/A allows no encryption: a task that writes PDF/A with a password fails. Choose "
+                           "[12] Adobe (PDF) as its output type.")),
+                       "lblPdfANoEncryption");
+    pdfA->setWordWrap(true);
 
     cmdOK = named(new QPushButton(QStringLiteral("Ok")), "cmdOK");
     cmdCancel = named(new QPushButton(QStringLiteral("Cancel")), "cmdCancel");
@@ -105,6 +110,7 @@ frmVyxPDFOptions::frmVyxPDFOptions(const PdfSecurityValues& values, QWidget* par
     column->addLayout(grid);
     column->addWidget(permissions);
     column->addWidget(lblEncryption);
+    column->addWidget(pdfA);
     column->addLayout(buttons);
 
     connect(chkUserPassword, &QCheckBox::toggled, this, [this] { chkUserPassword_Click(); });
