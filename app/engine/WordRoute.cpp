@@ -17,6 +17,16 @@ namespace id = quaystone::dispid;
 
 namespace {
 
+// The control's reason for a failed conversion is either its own fixed text,
+// which is translated, or what the office said, with paths and numbers of
+// its own: that goes as it is, so that no such text is ever added to a
+// language file as a phrase.
+QString ControlFailureReason(const QString& reason)
+{
+    static const QString notOpened = QStringLiteral("Unable to open file. Could be a password or network access issue");
+    return reason == notOpened ? Translate(notOpened) : reason;
+}
+
 // The main form's saved properties of its control. The state file is
 // never opened; with bUseStateFile the control keeps it and skips its
 // defaults.
@@ -82,7 +92,7 @@ QString wordErrorText(DispatchClient* control, int code)
     case -9:
         return Translate(QStringLiteral("File is password protected"));
     case -10:
-        return WordFailureText(Translate(control->Get(id::ErrorString).toString()));
+        return WordFailureText(ControlFailureReason(control->Get(id::ErrorString).toString()));
     case -11:
         return Translate(QStringLiteral("Microsoft Office Add-in required: 'Microsoft Save as PDF or XPS'. See "))
             + QStringLiteral("https://www.microsoft.com/en-us/download/details.aspx?id=7");

@@ -9,6 +9,7 @@
 #include "ui/EditorPickers.h"
 #include "ui/FormTranslation.h"
 #include "ui/FormUtilities.h"
+#include "ui/WidgetNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,13 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QComboBox* pathCombo(const char* name)
 {

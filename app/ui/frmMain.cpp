@@ -12,6 +12,7 @@
 #include "scheduler/frmScheduler.h"
 #include "ui/GridView.h"
 #include "ui/MainFormLayout.h"
+#include "ui/OptionDialogs.h"
 #include "ui/FormTranslation.h"
 #include "ui/TaskEditor.h"
 #include "ui/frmMainMDI.h"
@@ -285,6 +286,7 @@ void frmMain::Form_Load()
     }
     FillMRUMenu(*m_mnuMRU, *m_form.mruFileOpen);
     LoadSchedulerForm();
+    InstallOptionDialogs(*this);
     // A dialog that is not part of this window yet is not offered.
     menuItem(QStringLiteral("mnuFolioshiftOptions"))->setEnabled(bool(commands.ShowProgramOptions));
     menuItem(QStringLiteral("mnuScheduleConversionJob"))->setEnabled(bool(commands.ShowScheduler));

@@ -1,5 +1,6 @@
 #include "office/OfficeProcess.h"
 
+#include "office/OfficeExtensionCache.h"
 #include "office/OfficeProfiles.h"
 
 #include <QByteArray>
@@ -92,8 +93,11 @@ OfficeProcess::OfficeProcess() = default;
 OfficeProcess::~OfficeProcess()
 {
     stop(0);
-    if (!m_profileDir.isEmpty())
+    if (!m_profileDir.isEmpty()) {
+        if (m_quitCleanly)
+            KeepOfficeExtensions(m_program, m_profileDir + QStringLiteral("/user"));
         QDir(m_profileDir).removeRecursively();
+    }
 }
 
 bool OfficeProcess::ensureProfileFolder(const QString& program, QString& error)
@@ -109,6 +113,8 @@ bool OfficeProcess::ensureProfileFolder(const QString& program, QString& error)
     m_profileDir = QFile::decodeName(tmpl);
     QDir(m_profileDir).mkpath(QStringLiteral("user"));
     QDir(m_profileDir).mkpath(QStringLiteral("tmp"));
+    m_program = program;
+    SeedOfficeExtensions(program, m_profileDir + QStringLiteral("/user"));
     QByteArray xml = kProfileSettings;
     const QString version = OfficeSetupVersion(program);
     if (!version.isEmpty())
@@ -220,8 +226,10 @@ bool OfficeProcess::reapLocked(bool block)
     } while (r < 0 && errno == EINTR);
     if (r == 0)
         return false;
-    if (r == m_pid)
+    if (r == m_pid) {
         m_exitStatus = status;
+        m_quitCleanly = m_quitCleanly || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
     // r < 0 (ECHILD): someone else reaped it; it is gone all the same.
     m_pid = 0;
     removeLeftSockets();

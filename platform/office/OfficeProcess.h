@@ -59,6 +59,8 @@ private:
     pid_t m_pid = 0;
     int m_exitStatus = -1;
     QString m_profileDir;
+    QString m_program;         // the office of the profile
+    bool m_quitCleanly = false; // an office of this profile ended with status 0
     QString m_profileUrl;
     QString m_pipeName;
     // Declared last: it goes first, while the rest is still there for it.

@@ -101,24 +101,33 @@ bool SaveFormatForCode(int format, short pdfMode, OfficeSaveOptions& options)
     }
 }
 
+PdfPermissionChoices PdfPermissionChoicesOf(int permissions)
+{
+    PdfPermissionChoices c;
+    c.printing = (permissions & 64) ? 2 : (permissions & 128) ? 1 : 0;
+    if ((permissions & 41) == 41)
+        c.changes = 4;
+    else if (permissions & 1)
+        c.changes = 3;
+    else if (permissions & 2)
+        c.changes = 2;
+    else if (permissions & 8)
+        c.changes = 1;
+    c.allowAccessibility = (permissions & 4) != 0;
+    c.allowCopying = (permissions & 16) != 0;
+    return c;
+}
+
 void ApplyPdfSettings(const QString& openPassword, const QString& permissionPassword, int permissions,
                       int imageQuality, int maxImageResolution, OfficePdfOptions& pdf)
 {
     pdf.openPassword = openPassword;
     pdf.permissionPassword = permissionPassword;
-    pdf.printing = (permissions & 64) ? 2 : (permissions & 128) ? 1 : 0;
-    if ((permissions & 41) == 41)
-        pdf.changes = 4;
-    else if (permissions & 1)
-        pdf.changes = 3;
-    else if (permissions & 2)
-        pdf.changes = 2;
-    else if (permissions & 8)
-        pdf.changes = 1;
-    else
-        pdf.changes = 0;
-    pdf.allowAccessibility = (permissions & 4) != 0;
-    pdf.allowCopying = (permissions & 16) != 0;
+    const PdfPermissionChoices choices = PdfPermissionChoicesOf(permissions);
+    pdf.printing = choices.printing;
+    pdf.changes = choices.changes;
+    pdf.allowAccessibility = choices.allowAccessibility;
+    pdf.allowCopying = choices.allowCopying;
     pdf.imageQuality = imageQuality > 0 ? imageQuality : 0;
     pdf.maxImageResolution = maxImageResolution > 0 ? maxImageResolution : 0;
 }

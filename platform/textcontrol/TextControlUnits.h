@@ -25,6 +25,18 @@ bool FilterHasPageLayout(const QString& filterName);
 // PDF saves are PDF/A for code 14 and whenever the PDF mode is PDF/A.
 bool SaveFormatForCode(int format, short pdfMode, OfficeSaveOptions& options);
 
+// The permission bits as the choices a PDF's permissions are made of:
+// printing 0 none, 1 low, 2 high resolution; changes 0 none, 1 pages,
+// 2 form fields, 3 comments and form fields, 4 any but page extraction.
+struct PdfPermissionChoices
+{
+    int printing = 0;
+    int changes = 0;
+    bool allowAccessibility = false;
+    bool allowCopying = false;
+};
+PdfPermissionChoices PdfPermissionChoicesOf(int permissions);
+
 // The PDF security and image settings as the engine takes them.
 // `permissions` holds the permission bits of the control; they only apply
 // together with a permissions password.

@@ -51,7 +51,8 @@ QStringList phrasePatterns()
         QStringLiteral(R"re(\bshowMessage\(QStringLiteral\(LIT)re"),
         QStringLiteral(R"re(\bunitText\(\w+,LIT)re"),
         QStringLiteral(R"re(\b(?:label|option)\(LIT)re"),
-        QStringLiteral(R"re(\bnew Q(?:CheckBox|PushButton|RadioButton|Action)\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bnew Q(?:CheckBox|PushButton|RadioButton|Action|GroupBox)\(QStringLiteral\(LIT)re"),
+        QStringLiteral(R"re(\bsetToolTip\(QStringLiteral\(LIT)re"),
         QStringLiteral(R"re(\baddTab\(\w+,\s*QStringLiteral\(LIT)re"),
     };
     QStringList patterns;

@@ -5,6 +5,7 @@
 // into images by the item runner. One case loads the real library.
 #include "EngineHarness.h"
 #include "TestUtil.h"
+#include "TranslatorFixture.h"
 
 #include "control/QuaystoneIds.h"
 #include "core/FileTypes.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -193,6 +195,33 @@ private slots:
         QCOMPARE(ConvertViaWordControl(h.engine, item), code);
         QCOMPARE(item.lErr, code);
         QCOMPARE(item.sErr, message);
+    }
+
+    // What the office said goes into the row untranslated and is never added
+    // to the language file; the control's own fixed text is translated.
+    void theOfficesReasonStaysOutOfTheLanguageFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray languageFile = "\"Failed to Convert. \",\"Konvertierung fehlgeschlagen. \"\r\n"
+                                        "\"Unable to open file. Could be a password or network access issue\","
+                                        "\"Datei kann nicht ge\xc3\xb6""ffnet werden.\"\r\n";
+        const auto english = qScopeGuard([] { ResetTranslator(); });
+        QVERIFY(testutil::startTranslator(dir.path(), QStringLiteral("German"), languageFile));
+        const QString file = dir.filePath(QStringLiteral("Languages/German-'Tessaview'.txt"));
+        EngineHarness h;
+        auto control = plantControl(h.engine);
+        control->result = -10;
+        control->errorString = QStringLiteral("Document /home/u/secret plan.docx is corrupt (code 0x80)");
+        clsConversionOptions item = wordItem(dir, "out.pdf", filetype::WordPdfFormat);
+        QCOMPARE(ConvertViaWordControl(h.engine, item), -10);
+        QCOMPARE(item.sErr, QStringLiteral("Konvertierung fehlgeschlagen. Document /home/u/secret plan.docx is corrupt (code 0x80)"));
+        control->errorString = QStringLiteral("Unable to open file. Could be a password or network access issue");
+        item = wordItem(dir, "out.pdf", filetype::WordPdfFormat);
+        QCOMPARE(ConvertViaWordControl(h.engine, item), -10);
+        QCOMPARE(item.sErr, QStringLiteral("Konvertierung fehlgeschlagen. Datei kann nicht ge\u00f6""ffnet werden."));
+        const QByteArray after = testutil::readFile(file);
+        QVERIFY2(!after.contains("secret plan"), after.constData());
+        QCOMPARE(after.count("Unable to open file."), 1);
     }
 
     void theAddInMessageNamesWhereToGetIt()
