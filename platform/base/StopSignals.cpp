@@ -17,6 +17,11 @@ namespace {
 std::atomic<int> g_signal{0};
 int g_wakeFd = -1; // the write end of the watcher's pipe
 
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// The handlers this copy replaced when it joined another copy's (see
+// JoinStopSignals), by the index of the signal in kStopSignals.
+void (*g_joined[3])(int) = {nullptr, nullptr, nullptr};
+
 struct Action
 {
     std::function<void(int)> run;
@@ -93,29 +98,50 @@ void onSignal(int signal)
     if (g_wakeFd >= 0)
         (void)!::write(g_wakeFd, &byte, 1);
     errno = saved;
+    for (int i = 0; i < 3; ++i)
+        if (kStopSignals[i] == signal && g_joined[i])
+            g_joined[i](signal);
 }
+
+void install(bool join)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        std::perror("qvim: cannot watch for stop signals");
+        return;
+    }
+    g_wakeFd = fds[1];
+    registry();
+    std::thread([readFd = fds[0]] { registry().serve(readFd); }).detach();
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction old {};
+        ::sigaction(kStopSignals[i], &action, &old);
+        if (join && !(old.sa_flags & SA_SIGINFO) && old.sa_handler != SIG_DFL && old.sa_handler != SIG_IGN
+            && old.sa_handler != onSignal)
+            g_joined[i] = old.sa_handler;
+    }
+}
+
+std::once_flag g_installed;
 
 } // namespace
 
 void InstallStopSignals()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            std::perror("qvim: cannot watch for stop signals");
-            return;
-        }
-        g_wakeFd = fds[1];
-        registry();
-        std::thread([readFd = fds[0]] { registry().serve(readFd); }).detach();
-        struct sigaction action {};
-        action.sa_handler = onSignal;
-        ::sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT, SIGHUP})
-            ::sigaction(signal, &action, nullptr);
-    });
+    std::call_once(g_installed, [] { install(false); });
+}
+
+void JoinStopSignals()
+{
+    struct sigaction current {};
+    if (::sigaction(SIGTERM, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)
+        || current.sa_handler == SIG_DFL || current.sa_handler == SIG_IGN || current.sa_handler == onSignal)
+        return;
+    std::call_once(g_installed, [] { install(true); });
 }
 
 int StopSignalNumber()

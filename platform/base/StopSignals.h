@@ -15,6 +15,13 @@
 // Installs the handlers; later calls do nothing.
 void InstallStopSignals();
 
+// For a copy of this code in a library the program loads (the
+// Word-conversion control carries one): when the process watches stop
+// signals already, this copy watches them too and hands each signal on to
+// the handler it replaced, so its stop actions run as the program's do.
+// Does nothing in a process that does not watch them.
+void JoinStopSignals();
+
 // The number of the signal that asked the process to stop; 0 while none did.
 int StopSignalNumber();
 

@@ -88,7 +88,12 @@ QString OfficeSetupVersion(const QString& program)
 
 } // namespace
 
-OfficeProcess::OfficeProcess() = default;
+OfficeProcess::OfficeProcess()
+{
+    // The copy of this code in the Word-conversion control joins the
+    // program's stop signals, so a stop kills its offices too.
+    JoinStopSignals();
+}
 
 OfficeProcess::~OfficeProcess()
 {

@@ -75,24 +75,30 @@ private slots:
     {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("officesHung");
-        QTest::newRow("SIGTERM") << SIGTERM << false;
-        QTest::newRow("SIGINT") << SIGINT << false;
-        QTest::newRow("SIGHUP") << SIGHUP << false;
+        QTest::addColumn<QStringList>("method");
+        QTest::newRow("SIGTERM") << SIGTERM << false << QStringList{};
+        QTest::newRow("SIGINT") << SIGINT << false << QStringList{};
+        QTest::newRow("SIGHUP") << SIGHUP << false << QStringList{};
         // The documents in flight cannot finish: they are cut off.
-        QTest::newRow("SIGTERM, offices hung") << SIGTERM << true;
+        QTest::newRow("SIGTERM, offices hung") << SIGTERM << true << QStringList{};
+        // The Word-conversion control's office, which its own copy of the
+        // code started.
+        QTest::newRow("SIGTERM, Word route, office hung") << SIGTERM << true << QStringList{"/M", "1"};
     }
 
     void stopInTheMiddleOfABatch()
     {
         QFETCH(int, signal);
         QFETCH(bool, officesHung);
+        QFETCH(QStringList, method);
         User user;
         for (int i = 1; i <= kDocuments; ++i)
             user.write(QStringLiteral("in/doc%1.rtf").arg(i, 2, 10, QLatin1Char('0')), officetest::numberedRtf(i, 1500));
         QDir().mkpath(user.path("out"));
         QProcess process;
-        QVERIFY(user.start(process, {"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12", "/L",
-                                     user.path("qvim.log"), "/P"}));
+        QVERIFY(user.start(process, QStringList{"/S", user.path("in/*.rtf"), "/T", user.path("out/*.pdf"), "/C", "12",
+                                                "/L", user.path("qvim.log"), "/P"}
+                                        + method));
         const qint64 pid = process.processId();
 
         // Stopped once the first documents are written.
