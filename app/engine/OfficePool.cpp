@@ -5,8 +5,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <chrono>
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -25,6 +30,16 @@ QString pdfStem(const QString& output)
 QString absolute(const QString& path)
 {
     return QFileInfo(path).absoluteFilePath();
+}
+
+// The device and inode of an existing file, so that two names of one file
+// are known as one.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return std::make_pair(st.st_dev, st.st_ino);
 }
 
 } // namespace
@@ -46,14 +61,23 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
     // The private temporary folder is made here, before any worker needs it.
     ProgramTempFolder();
     std::vector<Slot> fresh(jobs.size());
-    std::vector<QString> outputsBefore;
+    // A document whose input is the output of an earlier one (by name, or
+    // as the same file under another name) waits for its turn. Each name is
+    // looked at once, so a list of thousands costs no more than its length.
+    QSet<QString> outputNames;
+    std::set<std::pair<dev_t, ino_t>> outputFiles;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const QString input = absolute(jobs[i].sOriginalFile);
-        bool afterAnOutput = false;
-        for (const QString& output : outputsBefore)
-            afterAnOutput = afterAnOutput || output == input || bSameFile(output, input);
+        bool afterAnOutput = outputNames.contains(input);
+        if (!afterAnOutput && !outputFiles.empty()) {
+            const auto id = fileIdentity(input);
+            afterAnOutput = id && outputFiles.count(*id) > 0;
+        }
         fresh[i].pooled = !afterAnOutput;
-        outputsBefore.push_back(absolute(jobs[i].sTargetFile));
+        const QString output = absolute(jobs[i].sTargetFile);
+        outputNames.insert(output);
+        if (const auto id = fileIdentity(output))
+            outputFiles.insert(*id);
     }
     const int wanted = std::max(1, std::min<int>(workers, int(jobs.size())));
     {
@@ -127,14 +151,7 @@ void OfficePool::work(Worker& worker)
 
         lock.lock();
         --m_busy;
-        bool counted = false;
-        for (auto& entry : m_renders)
-            if (entry.first == job.sOriginalFile) {
-                ++entry.second;
-                counted = true;
-            }
-        if (!counted)
-            m_renders.emplace_back(job.sOriginalFile, 1);
+        ++m_renders[job.sOriginalFile];
         if (size_t(index) < m_slots.size() && size_t(index) >= m_taken) {
             m_slots[index].render = std::move(render);
             m_slots[index].done = true;
@@ -230,8 +247,5 @@ std::vector<pid_t> OfficePool::ProcessIds() const
 int OfficePool::RenderCount(const QString& input) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const auto& entry : m_renders)
-        if (entry.first == input)
-            return entry.second;
-    return 0;
+    return m_renders.value(input, 0);
 }

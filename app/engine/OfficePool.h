@@ -9,6 +9,7 @@
 // document starts a fresh office.
 #include "core/TemporaryFile.h"
 
+#include <QHash>
 #include <QString>
 
 #include <condition_variable>
@@ -122,5 +123,5 @@ private:
     bool m_feeding = false;
     bool m_quit = false;
     bool m_shutdown = false;
-    std::vector<std::pair<QString, int>> m_renders;
+    QHash<QString, int> m_renders;
 };
