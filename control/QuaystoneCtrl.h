@@ -7,6 +7,7 @@
 //
 // Hosts reach it by dispatch id (QuaystoneDispatch.h); this class is its
 // C++ side, also used directly by the tests.
+#include "QuaystoneIds.h"
 #include "WordAutomation.h"
 
 #include <QString>
@@ -146,18 +147,6 @@ private:
         bool installed = false;
     } m_wordInfoCache;
 };
-
-// The texts the control reports.
-namespace quaystonetext {
-inline const QString kWordNotStarted = QStringLiteral("Unable to create Word Application. Is it installed?");
-inline const QString kWordNotReleased = QStringLiteral("Unable to destroy Word application. Is it installed?");
-inline const QString kPathEmpty = QStringLiteral("Source or Target file path is empty");
-inline const QString kPasswordProtection = QStringLiteral("Password protection issue detected.");
-inline const QString kNotOpened = QStringLiteral("Unable to open file. Could be a password or network access issue");
-inline const QString kPdfAddInMissing = QStringLiteral("Microsoft Office Add-in required: Microsoft Save as PDF or XPS.");
-// The -2 text: this, two carriage returns and the source path.
-inline const QString kSourceMissing = QStringLiteral("Source file does not exist ");
-} // namespace quaystonetext
 
 // The open password given when none is set, and when testing for one.
 inline const QString kDummyPassword = QStringLiteral("!%blotched&~");

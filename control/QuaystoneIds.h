@@ -4,6 +4,8 @@
 // the control only through these ids (see dispatch/Dispatch.h); this header
 // is the whole of what they share with it.
 
+#include <QString>
+
 // Programmatic identifier of the control's class.
 #define QUAYSTONE_PROGID "Quaystone.QuaystoneCtrl"
 // The library's file name.
@@ -67,3 +69,16 @@ constexpr int PdfAddInMissing = -11;
 constexpr int kWordFormatPdf = 17;
 
 } // namespace quaystone
+
+// The texts the control reports; a host translates them (the fixed ones
+// it receives in ErrorString).
+namespace quaystonetext {
+inline const QString kWordNotStarted = QStringLiteral("Unable to create Word Application. Is it installed?");
+inline const QString kWordNotReleased = QStringLiteral("Unable to destroy Word application. Is it installed?");
+inline const QString kPathEmpty = QStringLiteral("Source or Target file path is empty");
+inline const QString kPasswordProtection = QStringLiteral("Password protection issue detected.");
+inline const QString kNotOpened = QStringLiteral("Unable to open file. Could be a password or network access issue");
+inline const QString kPdfAddInMissing = QStringLiteral("Microsoft Office Add-in required: Microsoft Save as PDF or XPS.");
+// The -2 text: this, two carriage returns and the source path.
+inline const QString kSourceMissing = QStringLiteral("Source file does not exist ");
+} // namespace quaystonetext

@@ -23,8 +23,7 @@ namespace {
 // language file as a phrase.
 QString ControlFailureReason(const QString& reason)
 {
-    static const QString notOpened = QStringLiteral("Unable to open file. Could be a password or network access issue");
-    return reason == notOpened ? Translate(notOpened) : reason;
+    return reason == quaystonetext::kNotOpened ? Translate(reason) : reason;
 }
 
 // The main form's saved properties of its control. The state file is

@@ -75,21 +75,14 @@ int WritePageImage(const RasterImage& image, int format, int quality, const char
     return PDF2BMP_OK;
 }
 
-int WritePageFiles(const PageFilesSource& source, const Pdf2BmpPageFiles& job, int* written, bool* stopped)
+int WritePageFiles(const PageRenderJob& source, const Pdf2BmpPageFiles& job, int* written, bool* stopped)
 {
-    PageRenderJob pages;
-    pages.base = source.base;
-    pages.path = source.path;
-    pages.password = source.password;
-    pages.owner = source.owner;
+    PageRenderJob pages = source;
     pages.pages = job.pages;
     pages.count = job.count;
     pages.width = job.width;
     pages.height = job.height;
     pages.dpi = job.dpi;
-    pages.threads = source.threads;
-    pages.renderHere = source.renderHere;
-    pages.scratch = source.scratch;
     pages.keepGoing = job.keepGoing;
     pages.prepare = [&job](int i, RasterImage& image, std::unique_ptr<PreparedPage>* out) {
         auto prepared = std::make_unique<PreparedFile>(job.paths[i]);

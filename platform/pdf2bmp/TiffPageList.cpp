@@ -78,25 +78,13 @@ int WriteTiffPageList(const TiffPageListJob& job, const char* outPath)
         return PDF2BMP_ERR_WRITE;
     TiffFileWriter writer;
     int result = PDF2BMP_OK;
-    if (!openWriter(writer, output, target, job.count, job.append, &result))
+    if (!openWriter(writer, output, target, job.pages.count, job.append, &result))
         return result;
 
-    PageRenderJob pages;
-    pages.base = job.base;
-    pages.path = job.path;
-    pages.password = job.password;
-    pages.owner = job.owner;
-    pages.pages = job.pages;
-    pages.count = job.count;
-    pages.width = job.width;
-    pages.height = job.height;
-    pages.dpi = job.dpi;
-    pages.threads = job.threads;
-    pages.renderHere = job.renderHere;
-    pages.scratch = job.scratch;
+    PageRenderJob pages = job.pages;
     pages.prepare = [&job](int i, RasterImage& image, std::unique_ptr<PreparedPage>* out) {
         auto prepared = std::make_unique<PreparedTiffPage>();
-        const int encoded = encode(image, job.compression, job.pages[i], &prepared->page);
+        const int encoded = encode(image, job.compression, job.pages.pages[i], &prepared->page);
         *out = std::move(prepared);
         return encoded;
     };

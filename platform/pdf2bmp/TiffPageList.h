@@ -4,34 +4,14 @@
 // worker threads (PagePipeline.h) and written in list order by the calling
 // thread; the first failure stops the work and leaves no file behind (an
 // existing one stays as it was).
-#include "pdf2bmp/RasterImage.h"
-
-#include <functional>
-
-struct fz_context;
+#include "pdf2bmp/PagePipeline.h"
 
 struct TiffPageListJob {
-    // Workers open path with these passwords in contexts of their own. A
-    // null base means the pages are rendered on the calling thread.
-    fz_context* base = nullptr;
-    const char* path = nullptr;
-    const char* password = nullptr;
-    const char* owner = nullptr;
-    const int* pages = nullptr; // page numbers from 1
-    int count = 0;
-    int width = 0;
-    int height = 0;
-    int dpi = 0;
-    int threads = 1;
+    // The document, pages, size and threads; prepare and commit are the
+    // writer's own.
+    PageRenderJob pages;
     int compression = 0; // Pdf2BmpTiffCompression
     bool append = false;
-    // Renders a page (index from 0) on the calling thread; used when there
-    // are no workers and for pages a worker could not draw, so that the
-    // caller's fallback applies to them.
-    std::function<int(int pageIndex, RasterImage* out)> renderHere;
-    // Scratch raster for the calling thread, kept between calls by the
-    // caller; null: one of its own.
-    RasterImage* scratch = nullptr;
 };
 
 int WriteTiffPageList(const TiffPageListJob& job, const char* outPath);

@@ -147,6 +147,28 @@ int threadCount(const Library& lib)
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
+// The pages of `pdf` at one size, drawn on the library's threads; pages a
+// worker cannot draw are drawn here with the library's fallback.
+PageRenderJob pageSource(Library& lib, OpenPdf* pdf, const int* pages, int count, int width, int height, int dpi)
+{
+    PageRenderJob job;
+    job.base = pdf->doc ? lib.ctx : nullptr;
+    job.path = pdf->path.c_str();
+    job.password = pdf->password.c_str();
+    job.owner = pdf->owner.c_str();
+    job.pages = pages;
+    job.count = count;
+    job.width = width;
+    job.height = height;
+    job.dpi = dpi;
+    job.threads = threadCount(lib);
+    job.renderHere = [&lib, pdf, width, height, dpi](int pageIndex, RasterImage* out) {
+        return renderPage(lib, *pdf, pageIndex, width, height, dpi, out);
+    };
+    job.scratch = &lib.scratch;
+    return job;
+}
+
 } // namespace
 
 int pdf_init()
@@ -262,22 +284,9 @@ int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int he
         return refuse(PDF2BMP_ERR_ARGUMENT, outside);
 
     TiffPageListJob job;
-    job.base = pdf->doc ? lib.ctx : nullptr;
-    job.path = pdf->path.c_str();
-    job.password = pdf->password.c_str();
-    job.owner = pdf->owner.c_str();
-    job.pages = pages;
-    job.count = pageCount;
-    job.width = width;
-    job.height = height;
-    job.dpi = dpi;
-    job.threads = threadCount(lib);
+    job.pages = pageSource(lib, pdf, pages, pageCount, width, height, dpi);
     job.compression = options.compression;
     job.append = options.append;
-    job.renderHere = [&lib, pdf, width, height, dpi](int pageIndex, RasterImage* out) {
-        return renderPage(lib, *pdf, pageIndex, width, height, dpi, out);
-    };
-    job.scratch = &lib.scratch;
     const int result = WriteTiffPageList(job, outPath);
     releaseLargeScratch(lib);
     return finish(result);
@@ -307,16 +316,7 @@ int pdf_save_page_files(int handle, const Pdf2BmpPageFiles& job, int* written, b
     if (const std::string outside = pagesOutside(job.pages, job.count, pdf->pageCount); !outside.empty())
         return refuse(PDF2BMP_ERR_ARGUMENT, outside);
 
-    PageFilesSource source;
-    source.base = pdf->doc ? lib.ctx : nullptr;
-    source.path = pdf->path.c_str();
-    source.password = pdf->password.c_str();
-    source.owner = pdf->owner.c_str();
-    source.threads = threadCount(lib);
-    source.renderHere = [&lib, pdf, &job](int pageIndex, RasterImage* out) {
-        return renderPage(lib, *pdf, pageIndex, job.width, job.height, job.dpi, out);
-    };
-    source.scratch = &lib.scratch;
+    const PageRenderJob source = pageSource(lib, pdf, job.pages, job.count, job.width, job.height, job.dpi);
     const int result = WritePageFiles(source, job, written, stopped);
     releaseLargeScratch(lib);
     return finish(result);
