@@ -8,6 +8,7 @@
 #include "engine/clsRexhound.h"
 #include "engine/TextControlRoute.h"
 #include "engine/WordRoute.h"
+#include "base/Processors.h"
 #include "dispatch/Dispatch.h"
 #include "jobs/MainFormState.h"
 #include "office/OfficeEngine.h"
@@ -16,8 +17,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <sched.h>
-#include <thread>
 
 namespace {
 
@@ -70,11 +69,7 @@ int JobEngine::OfficeWorkers() const
     if (m_officeWorkers > 0)
         return m_officeWorkers;
     // The processors this process may run on (taskset narrows them).
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    const int count = ::sched_getaffinity(0, sizeof cpus, &cpus) == 0
-        ? CPU_COUNT(&cpus)
-        : static_cast<int>(std::thread::hardware_concurrency());
+    const int count = static_cast<int>(UsableProcessors().size());
     return std::max(1, count / 2);
 }
 

@@ -151,10 +151,12 @@ public:
 
     // While the speed setting is on, the documents of a task are converted
     // on this many office processes at once (the office pool); 0, the
-    // default, means half the processors, and at least one. One means the
-    // form's own office alone.
+    // default, means half the processors, and at least one. One set here
+    // means the form's own office alone (tests); the default renders on the
+    // pool even where it has one worker.
     void SetOfficeWorkers(int count);
     int OfficeWorkers() const;
+    bool RendersOnPool() const { return m_officeWorkers != 1; }
     // The pool, made when a task first needs it; its offices are quit at
     // the end of every run.
     OfficePool& Pool();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <sys/types.h>
 #include <thread>
 #include <vector>
@@ -104,6 +105,7 @@ private:
     struct Worker
     {
         std::thread thread;
+        int processor = -1; // where the worker and its offices run; -1: anywhere (set by the worker)
         std::unique_ptr<OfficeWorker> office[2]; // text control, Word
     };
 
@@ -124,4 +126,6 @@ private:
     bool m_quit = false;
     bool m_shutdown = false;
     QHash<QString, int> m_renders;
+    std::vector<int> m_processors;   // where the process may run
+    std::set<int> m_heldProcessors;  // those the workers keep to
 };

@@ -171,8 +171,9 @@ FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& ru
 
 // The documents of a conversion task rendered ahead on the office pool
 // while the walk puts each in place in its turn. Only while the speed
-// setting is on, with more than one worker, for documents (a PDF input
-// needs no office) and for the program's own routes and item runner.
+// setting is on, for two documents or more (a PDF input needs no office),
+// and for the program's own routes and item runner. A pool of one worker
+// still pays: its office shares a processor with the worker that calls it.
 class RenderAhead
 {
 public:
@@ -182,7 +183,7 @@ public:
         , m_first(engine.lResumeFileIndex > 0 ? engine.lResumeFileIndex : 1)
     {
         const int n = int(files.size());
-        if (!engine.form.bOptimizeForSpeed || engine.OfficeWorkers() < 2 || n - m_first < 1
+        if (!engine.form.bOptimizeForSpeed || !engine.RendersOnPool() || n - m_first < 1
             || task.lOriginalFileType == filetype::Pdf || !engine.routes || !engine.routes->bRendersOnOfficePool()
             || !engine.bProgramItemRunner())
             return;

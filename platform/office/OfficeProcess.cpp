@@ -1,5 +1,7 @@
 #include "office/OfficeProcess.h"
 
+#include "base/ChildExit.h"
+
 #include "office/OfficeExtensionCache.h"
 #include "office/OfficeProfiles.h"
 
@@ -270,6 +272,22 @@ void OfficeProcess::kill()
 bool OfficeProcess::waitForExit(int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    int pidFd = -1;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (reapLocked(false))
+            return true;
+        // Not reaped yet, so the pid is still our child's.
+        pidFd = OpenChildPidFd(m_pid);
+    }
+    if (pidFd >= 0) {
+        // Woken the moment the office ends: a quit costs no more than the
+        // office takes.
+        WaitForChildPidFd(pidFd, ms);
+        ::close(pidFd);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return reapLocked(false);
+    }
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -278,7 +296,7 @@ bool OfficeProcess::waitForExit(int ms)
         }
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "process/LaunchedProgram.h"
 
+#include "base/ChildExit.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -57,18 +59,6 @@ int exitCodeOf(int status)
     if (WIFSIGNALED(status))
         return 128 + WTERMSIG(status);
     return 0;
-}
-
-int openPidFd(pid_t pid)
-{
-#ifdef SYS_pidfd_open
-    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
-    if (fd >= 0) {
-        ::fcntl(int(fd), F_SETFD, FD_CLOEXEC);
-        return int(fd);
-    }
-#endif
-    return -1;
 }
 
 } // namespace
@@ -160,7 +150,7 @@ bool LaunchedProgram::Start(const QString& program, const QStringList& arguments
         error = errorText(execError);
         return false;
     }
-    m_pidFd = openPidFd(child);
+    m_pidFd = OpenChildPidFd(child);
     return true;
 }
 
@@ -189,9 +179,7 @@ bool LaunchedProgram::WaitForEnd(int milliseconds)
     if (milliseconds <= 0)
         return false;
     if (m_pidFd >= 0) {
-        pollfd p{m_pidFd, POLLIN, 0};
-        while (::poll(&p, 1, milliseconds) < 0 && errno == EINTR) {
-        }
+        WaitForChildPidFd(m_pidFd, milliseconds);
         return reap(false);
     }
     // Without a pidfd, look again every few milliseconds.

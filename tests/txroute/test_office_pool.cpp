@@ -3,7 +3,8 @@
 // gives (log rows, pass marks, outputs, the later of two inputs winning
 // one output), also when one worker's office crashes and another's hangs;
 // the Word route on the pool; and a Pause in the middle of a pool run, then
-// Convert again, converts every document exactly once. Offices are crashed and hung by the pids
+// Convert again, converts every document exactly once; each worker's office
+// runs on a processor of its own. Offices are crashed and hung by the pids
 // the engine gives, never by name.
 #include "../engine/EngineHarness.h"
 #include "RouteTestSupport.h"
@@ -25,8 +26,13 @@
 
 #include <atomic>
 #include <csignal>
+#include <map>
+#include <mutex>
+#include <sched.h>
 #include <memory>
+#include <set>
 #include <thread>
+#include <vector>
 
 using namespace officetest;
 using namespace routetest;
@@ -234,6 +240,60 @@ private slots:
         }
         // The form's own control was never needed.
         QVERIFY(!h.engine.HasQuaystone1());
+    }
+
+    // Each worker's office, and every thread of it, stays on one processor,
+    // and no two offices share one (on a machine with enough of them).
+    void eachOfficeKeepsAProcessorOfItsOwn()
+    {
+        cpu_set_t usable;
+        CPU_ZERO(&usable);
+        QCOMPARE(::sched_getaffinity(0, sizeof usable, &usable), 0);
+        if (CPU_COUNT(&usable) < 3)
+            QSKIP("needs three processors");
+        for (int i = 1; i <= 6; ++i)
+            write(QStringLiteral("placed/doc-%1.rtf").arg(i), slowRtf("Placed"));
+        EngineHarness h;
+        h.form.bRunning = true;
+        h.engine.SetOfficeWorkers(3);
+        h.engine.Pool();
+        // Every thread of every office seen while the task runs, by pid.
+        std::map<pid_t, std::vector<int>> processors;
+        std::atomic<bool> stop{false};
+        std::mutex mutex;
+        std::thread watcher([&] {
+            while (!stop) {
+                for (const pid_t pid : h.engine.OfficeProcessIds()) {
+                    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+                    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                        cpu_set_t set;
+                        CPU_ZERO(&set);
+                        if (::sched_getaffinity(tid.toInt(), sizeof set, &set) != 0)
+                            continue;
+                        std::lock_guard<std::mutex> lock(mutex);
+                        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+                            if (CPU_ISSET(cpu, &set))
+                                processors[pid].push_back(cpu);
+                    }
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        clsConversionOptions task = folderTask(path(QStringLiteral("placed/*.rtf")), path(QStringLiteral("placed-out/*.pdf")));
+        const int result = PerformBlock(h.engine, 1, task);
+        stop = true;
+        watcher.join();
+        QCOMPARE(result, 0);
+        QCOMPARE(h.logRows(), 0);
+        QCOMPARE(int(processors.size()), 3);
+        std::set<int> taken;
+        for (auto& [pid, cpus] : processors) {
+            std::sort(cpus.begin(), cpus.end());
+            cpus.erase(std::unique(cpus.begin(), cpus.end()), cpus.end());
+            QVERIFY2(cpus.size() == 1, qPrintable(QStringLiteral("office %1 runs on %2 processors").arg(pid).arg(cpus.size())));
+            QVERIFY2(CPU_ISSET(cpus.front(), &usable), "an office runs where the program may not");
+            QVERIFY2(taken.insert(cpus.front()).second, "two offices share a processor");
+        }
     }
 
     // A Pause while the pool renders ahead: the documents begun are
