@@ -64,6 +64,12 @@ QString OfficeExtensionCacheFolder(const QString& program)
     return base + QStringLiteral("/tessaview/office-extensions-") + QString::fromLatin1(InstallationKey(program));
 }
 
+bool OfficeExtensionsKept(const QString& program)
+{
+    const QString kept = OfficeExtensionCacheFolder(program);
+    return kept.isEmpty() || QFileInfo::exists(kept);
+}
+
 bool SeedOfficeExtensions(const QString& program, const QString& userFolder)
 {
     const QString kept = OfficeExtensionCacheFolder(program);

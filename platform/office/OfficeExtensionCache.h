@@ -17,5 +17,9 @@ bool SeedOfficeExtensions(const QString& program, const QString& userFolder);
 // so a reader never finds half of one.
 void KeepOfficeExtensions(const QString& program, const QString& userFolder);
 
+// True when a profile of `program` has nothing left to give the cache:
+// the registry is kept already, or there is no cache folder to keep it in.
+bool OfficeExtensionsKept(const QString& program);
+
 // Where the registry of `program` is kept (tests).
 QString OfficeExtensionCacheFolder(const QString& program);

@@ -300,6 +300,11 @@ bool OfficeProcess::waitForExit(int ms)
     }
 }
 
+bool OfficeProcess::mayEndAtOnce() const
+{
+    return m_profileDir.isEmpty() || m_quitCleanly || OfficeExtensionsKept(m_program);
+}
+
 void OfficeProcess::stop(int graceMs)
 {
     if (graceMs > 0 && waitForExit(graceMs))

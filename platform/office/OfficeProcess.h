@@ -50,6 +50,12 @@ public:
     // and reaps it. Afterwards pid() is 0.
     void stop(int graceMs);
 
+    // Whether an office that has closed its documents and agreed to quit
+    // may be ended at once: its profile goes with it, so what it still
+    // writes there on its way out is of no use, unless the profile's
+    // extension registry is still to be kept, which needs a clean end.
+    bool mayEndAtOnce() const;
+
 private:
     bool reapLocked(bool block);
     void removeLeftSockets() const;

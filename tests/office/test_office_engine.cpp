@@ -2,6 +2,7 @@
 // PDF, PDF/A, PDF security, document outputs, protected inputs, damaged
 // inputs, an office that hangs or is killed, and clean shutdown.
 #include "office/OfficeEngine.h"
+#include "office/OfficeProfiles.h"
 
 #include "OfficeTestSupport.h"
 #include "TestUtil.h"
@@ -109,6 +110,13 @@ private slots:
         QVERIFY(ProcessExists(pid));
         m_engine.reset();
         QVERIFY2(!ProcessExists(pid), "the office outlived its engine");
+        // An office that agreed to quit is ended without its tidying; its
+        // profile goes all the same.
+        QString pattern = OfficeProfilePattern();
+        pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("*"));
+        const QStringList profiles = QDir(QFileInfo(pattern).path()).entryList({QFileInfo(pattern).fileName()},
+                                                                               QDir::Dirs | QDir::Hidden);
+        QVERIFY2(profiles.isEmpty(), qPrintable(profiles.join(QLatin1Char(' '))));
 
         // Offices killed on the way left no pipe sockets behind.
         const QStringList sockets = QDir(QStringLiteral("/tmp")).entryList(
