@@ -14,7 +14,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
@@ -92,6 +94,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     unsigned generation = 1;
     Reference<css::uno::XComponentContext> context; // the office's
     Reference<css::frame::XDesktop2> desktop;
+    Reference<css::lang::XComponent> bridge; // the connection to the office
     Reference<css::document::XTypeDetection> detection; // made on the first load of each office
     std::set<OfficeDocument::Private*> documents;
     std::function<void(const QString&)> saveHook;
@@ -118,6 +121,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
         desktop.clear();
         detection.clear();
         context.clear();
+        endBridge();
         for (OfficeDocument::Private* doc : documents) {
             doc->component.clear();
             doc->closed = true;
@@ -198,6 +202,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             try {
                 Reference<css::bridge::XUnoUrlResolver> resolver = css::bridge::UnoUrlResolver::create(local);
                 context.set(resolver->resolve(url), UNO_QUERY_THROW);
+                keepBridge(local, pipeName);
                 desktop = css::frame::Desktop::create(context);
             } catch (const css::connection::NoConnectException&) {
                 refused = true;
@@ -297,7 +302,41 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
         // agreed to quit would spend some 50 ms more tidying a profile that
         // goes with it.
         process.stop(agreed && process.mayEndAtOnce() ? 0 : kQuitGraceMs);
+        endBridge();
         ++generation;
+    }
+
+    // The bridge to an office winds down on threads of its own when the
+    // office ends. Disposing of it joins them, so none is left running
+    // while the engine goes or the program exits.
+    void endBridge()
+    {
+        const Reference<css::lang::XComponent> ending = bridge;
+        bridge.clear();
+        if (!ending.is())
+            return;
+        try {
+            ending->dispose();
+        } catch (const css::uno::Exception&) {
+            // Ended already.
+        }
+    }
+
+    // The bridge of the connection just made, found by its pipe's name.
+    void keepBridge(const Reference<css::uno::XComponentContext>& local, const QString& pipeName)
+    {
+        const QString name = QStringLiteral("pipe,name=%1,").arg(pipeName);
+        try {
+            const Reference<css::bridge::XBridgeFactory2> factory = css::bridge::BridgeFactory::create(local);
+            for (const Reference<css::bridge::XBridge>& each : factory->getExistingBridges()) {
+                if (each.is() && toQString(each->getDescription()).contains(name)) {
+                    bridge.set(each, UNO_QUERY);
+                    return;
+                }
+            }
+        } catch (const css::uno::Exception&) {
+            // Without it the bridge ends by itself, as it always can.
+        }
     }
 
     std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName,
