@@ -1,5 +1,6 @@
 #include "engine/JobEngine.h"
 
+#include "base/Processors.h"
 #include "engine/ConversionItem.h"
 #include "engine/OfficePool.h"
 #include "engine/OfficeWorkers.h"
@@ -8,7 +9,6 @@
 #include "engine/clsRexhound.h"
 #include "engine/TextControlRoute.h"
 #include "engine/WordRoute.h"
-#include "base/Processors.h"
 #include "dispatch/Dispatch.h"
 #include "jobs/MainFormState.h"
 #include "office/OfficeEngine.h"

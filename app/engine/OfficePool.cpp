@@ -123,15 +123,12 @@ void OfficePool::work(Worker& worker)
     // times the office's own work for a small document. The processor is
     // the one the system started the thread on, where it found room, unless
     // another worker holds it.
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        worker.processor = ChooseFreeProcessor(m_processors, m_heldProcessors, CurrentProcessor());
-        if (worker.processor >= 0)
-            m_heldProcessors.insert(worker.processor);
-    }
-    if (worker.processor >= 0)
-        KeepThreadOnProcessor(worker.processor);
     std::unique_lock<std::mutex> lock(m_mutex);
+    const int processor = ChooseFreeProcessor(m_processors, m_heldProcessors, CurrentProcessor());
+    if (processor >= 0) {
+        m_heldProcessors.insert(processor);
+        KeepThreadOnProcessor(processor);
+    }
     for (;;) {
         int index = -1;
         m_changed.wait(lock, [&] { return m_quit || nextJob(index); });

@@ -105,7 +105,6 @@ private:
     struct Worker
     {
         std::thread thread;
-        int processor = -1; // where the worker and its offices run; -1: anywhere (set by the worker)
         std::unique_ptr<OfficeWorker> office[2]; // text control, Word
     };
 
