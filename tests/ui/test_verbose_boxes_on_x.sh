@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # /V on a real X display (Xvfb): each message of the run is shown in an
 # information box, and the run goes on only when the box is answered; the
-# same for a command given to the automation server. A box's text is read
+# same for a command given to the automation server. A run without /V makes
+# no window, unless it is the first run on a locale that is not English,
+# which asks for the language. A box's text is read
 # back as a user copies it: a triple click on it selects the line, which is
 # then the display's primary selection.
 #   test_verbose_boxes_on_x.sh <qvim>
@@ -62,6 +64,31 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
   wait "$run" || status=$?
   [ "$status" -eq 253 ] || fail "the run ended with $status, not 253: $(cat "$WORK/run.err")"
   grep -q "Input File" "$WORK/run.err" && fail "a message went to standard error as well: $(cat "$WORK/run.err")"
+
+  # A plain command-line run makes no window, but on its first run on a
+  # locale that is not English it still asks for the language; a
+  # cancelled question leaves English, and the run goes on.
+  mkdir -p "$WORK/first/config" "$WORK/first/home"
+  LC_ALL=de_DE.UTF-8 HOME=$WORK/first/home XDG_CONFIG_HOME=$WORK/first/config \
+    "$QVIM" /S "$WORK/missing.pdf" /T "$WORK/out.png" /P 2>"$WORK/first.err" &
+  first=$!
+  asked=""
+  for _ in $(seq 1 100); do
+    asked=$(xdotool search --onlyvisible --pid "$first" --name "^Language\$" 2>/dev/null | head -1 || true)
+    [ -n "$asked" ] && break
+    sleep 0.1
+  done
+  [ -n "$asked" ] || { kill "$first"; fail "the first run on a German locale did not ask for the language"; }
+  xdotool windowfocus --sync "$asked" key --clearmodifiers Escape
+  status=0
+  wait "$first" || status=$?
+  [ "$status" -eq 253 ] || fail "the first run ended with $status after the question: $(cat "$WORK/first.err")"
+  grep -q "missing.pdf does not exist" "$WORK/first.err" || fail "the first run did not go on in English: $(cat "$WORK/first.err")"
+  "$QVIM" /S "$WORK/missing.pdf" /T "$WORK/out.png" /P 2>/dev/null &
+  plain=$!
+  sleep 1
+  [ -z "$(xdotool search --pid "$plain" --name . 2>/dev/null || true)" ] || fail "a command-line run opened a window"
+  wait "$plain" || true
 
   # An automation call with /V: the reply comes when its boxes are answered.
   "$QVIM" -Embedding 2>"$WORK/server.err" &
