@@ -6,11 +6,13 @@
 
 #include "OfficeTestSupport.h"
 #include "TestUtil.h"
+#include "ZipFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -466,6 +468,63 @@ private slots:
         QVERIFY(pdfText(path(QStringLiteral("batch-b.pdf"))).contains(QStringLiteral("Batch item B")));
         QVERIFY(m_engine->processId() != pid);
         QVERIFY(!ProcessExists(pid));
+    }
+
+    void memoryBudgetStopsTheOfficeOnOneDocument_data()
+    {
+        QTest::addColumn<bool>("whileSaving");
+        QTest::newRow("loading") << false;
+        QTest::newRow("saving") << true;
+    }
+
+    // An office that passes its memory budget on a document is ended by
+    // its pid; that document fails alone with a reason that names it, and
+    // the documents before and after it convert.
+    void memoryBudgetStopsTheOfficeOnOneDocument()
+    {
+        QFETCH(bool, whileSaving);
+        const qint64 budget = m_engine->memoryBudget();
+        QVERIFY(budget > 0);
+        const auto restore = qScopeGuard([&] { m_engine->setMemoryBudget(budget); });
+        const QString before = write(QStringLiteral("memory-a.rtf"), Rtf("Before the hungry document"));
+        const QString after = write(QStringLiteral("memory-c.rtf"), Rtf("After the hungry document"));
+        QVERIFY(m_engine->convert(before, OfficeLoadOptions{}, path(QStringLiteral("memory-a.pdf")), OfficeSaveOptions{}).ok());
+        const pid_t pid = m_engine->processId();
+
+        const qint64 small = qint64(400) << 20;
+        QString hungry;
+        OfficeStatus status;
+        if (whileSaving) {
+            // Loaded within the budget; the save, long enough to be
+            // watched, finds the office past a budget lowered under what
+            // it holds.
+            hungry = write(QStringLiteral("memory-b.rtf"), numberedRtf(2, 20000));
+            std::unique_ptr<OfficeDocument> doc = m_engine->load(hungry, OfficeLoadOptions{}, status);
+            QVERIFY2(doc, qPrintable(status.message));
+            m_engine->setMemoryBudget(qint64(1) << 20);
+            status = doc->save(path(QStringLiteral("memory-b.pdf")), OfficeSaveOptions{});
+            QVERIFY(!doc->isOpen());
+            QVERIFY2(status.message.contains(QStringLiteral("1 MB of memory on the document ") + hungry),
+                     qPrintable(status.message));
+            m_engine->setMemoryBudget(budget);
+        } else {
+            hungry = write(QStringLiteral("memory-b.docx"), testutil::memoryHungryDocx());
+            QVERIFY(QFileInfo(hungry).size() < 1024 * 1024);
+            m_engine->setMemoryBudget(small);
+            status = m_engine->convert(hungry, OfficeLoadOptions{}, path(QStringLiteral("memory-b.pdf")), OfficeSaveOptions{});
+            QVERIFY2(status.message.contains(QStringLiteral("used more than 400 MB of memory while loading ") + hungry),
+                     qPrintable(status.message));
+        }
+        QCOMPARE(status.failure, OfficeFailure::MemoryExceeded);
+        QVERIFY(status.officeStopped());
+        QVERIFY(!ProcessExists(pid));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("memory-b.pdf"))));
+
+        // The next document converts on a fresh office, within the budget.
+        status = m_engine->convert(after, OfficeLoadOptions{}, path(QStringLiteral("memory-c.pdf")), OfficeSaveOptions{});
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QVERIFY(pdfText(path(QStringLiteral("memory-c.pdf"))).contains(QStringLiteral("After the hungry document")));
+        QVERIFY(m_engine->processId() != pid);
     }
 
     // A call that writes to the pipe of an office killed a moment ago must
