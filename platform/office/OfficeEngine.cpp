@@ -2,6 +2,7 @@
 
 #include "base/StopSignals.h"
 #include "office/OfficeFilters.h"
+#include "office/OfficeImages.h"
 #include "office/OfficeInteraction.h"
 #include "office/OfficeLoader.h"
 #include "office/OfficeMemory.h"
@@ -636,7 +637,12 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
     const rtl::OUString url = toOUString(FileUrl(folder.file()));
     const auto seq = toSequence(descriptor);
     const QString what = QStringLiteral("saving %1 as %2").arg(path, OutputFormatName(options));
+    const int maxDpi = options.format == OfficeOutputFormat::Pdf ? options.pdf.maxImageResolution : 0;
     status = engine->guarded(Phase::Save, what, [&] {
+        // The pictures are made smaller for this export alone.
+        OfficePictureReduction pictures;
+        if (maxDpi > 0)
+            pictures.reduce(engine->context, d->component, maxDpi, folder.folder());
         Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
         storable->storeToURL(url, seq);
     }, d->sourceBytes, d->source);

@@ -106,7 +106,10 @@ struct OfficePdfOptions
     bool allowCopying = true;
     bool allowAccessibility = true;
     int imageQuality = 0;       // JPEG quality 1 to 100; 0 keeps the office's default
-    int maxImageResolution = 0; // reduce images above this many dpi; 0 keeps them
+    // Pictures above this many dots per inch of their size on the page are
+    // resampled to it, any value from 1 up (see OfficeImages.h); 0 keeps
+    // every picture as it is.
+    int maxImageResolution = 0;
 };
 
 struct OfficeSaveOptions

@@ -99,30 +99,42 @@ inline QByteArray zipBytes(const ZipEntries& entries)
     return out;
 }
 
-// A DOCX whose body is `body` (WordprocessingML paragraphs).
-inline QByteArray docxBytes(const QByteArray& body)
+// A DOCX whose body is `body` (WordprocessingML paragraphs, which may use
+// the name spaces of pictures), with `relationships` of the document
+// (Relationship elements) and the `parts` they name (a JPEG picture, say).
+inline QByteArray docxBytes(const QByteArray& body, const QByteArray& relationships = {},
+                            const ZipEntries& parts = {})
 {
-    const QByteArray types =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/word/document.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-        "</Types>";
-    const QByteArray rels =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-        "Target=\"word/document.xml\"/></Relationships>";
-    const QByteArray document =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
+    const QByteArray types = declaration
+        + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+          "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+          "<Default Extension=\"jpg\" ContentType=\"image/jpeg\"/>"
+          "<Override PartName=\"/word/document.xml\" "
+          "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+          "</Types>";
+    const QByteArray relationshipsOpen =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    const QByteArray rels = declaration + relationshipsOpen
+        + "<Relationship Id=\"rId1\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+          "Target=\"word/document.xml\"/></Relationships>";
+    const QByteArray document = declaration
+        + "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+          "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+          "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+          "xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><w:body>"
         + body + "</w:body></w:document>";
-    return zipBytes({{QStringLiteral("[Content_Types].xml"), types},
-                     {QStringLiteral("_rels/.rels"), rels},
-                     {QStringLiteral("word/document.xml"), document}});
+    ZipEntries entries{{QStringLiteral("[Content_Types].xml"), types},
+                       {QStringLiteral("_rels/.rels"), rels},
+                       {QStringLiteral("word/document.xml"), document}};
+    if (!relationships.isEmpty())
+        entries.append({QStringLiteral("word/_rels/document.xml.rels"),
+                        declaration + relationshipsOpen + relationships + "</Relationships>"});
+    entries.append(parts);
+    return zipBytes(entries);
 }
 
 // A small DOCX that asks an office for far more memory than its size says:

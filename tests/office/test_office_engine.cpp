@@ -299,6 +299,64 @@ private slots:
         QVERIFY(pdfText(pdf, openPassword).contains(QStringLiteral("Secret body")));
     }
 
+    // Every maximum resolution takes effect: the export's own reduction
+    // (above 50 dpi) and the pictures made smaller before it (below), read
+    // back by pdfimages. 0 keeps each picture as it is.
+    void maximumImageResolution_data()
+    {
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<bool>("cropped");
+        QTest::addColumn<int>("ppi");
+        // A 1600 x 1200 picture shown at 4 x 3 inches: 400 ppi.
+        QTest::newRow("0 keeps the picture") << 0 << false << 400;
+        QTest::newRow("above the picture's") << 600 << false << 400;
+        QTest::newRow("300") << 300 << false << 300;
+        QTest::newRow("90") << 90 << false << 90;
+        QTest::newRow("51") << 51 << false << 51;
+        QTest::newRow("50") << 50 << false << 50;
+        QTest::newRow("30") << 30 << false << 30;
+        QTest::newRow("1") << 1 << false << 1;
+        QTest::newRow("cropped, 0") << 0 << true << 400;
+        QTest::newRow("cropped, 30") << 30 << true << 30;
+        QTest::newRow("cropped, 90") << 90 << true << 90;
+    }
+
+    void maximumImageResolution()
+    {
+        QFETCH(int, maximum);
+        QFETCH(bool, cropped);
+        QFETCH(int, ppi);
+        // Cropped: the middle half, 800 x 1200 pixels shown at 2 x 3 inches.
+        const QString input = write(QStringLiteral("picture%1.docx").arg(cropped),
+                                    cropped ? pictureDocx(1600, 1200, 2, 3, 0.25) : pictureDocx(1600, 1200, 4, 3));
+        OfficeSaveOptions save;
+        save.pdf.maxImageResolution = maximum;
+        const QString pdf = path(QStringLiteral("picture-%1-%2.pdf").arg(maximum).arg(cropped));
+        const OfficeStatus status = m_engine->convert(input, OfficeLoadOptions{}, pdf, save);
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QCOMPARE(pdfImageResolutions(pdf), (std::vector<std::pair<int, int>>{{ppi, ppi}}));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("After the picture")));
+    }
+
+    // Pictures are made smaller for one export alone: the next save of the
+    // same document has them as they were.
+    void reducedPicturesComeBackForTheNextSave()
+    {
+        const QString input = write(QStringLiteral("picture-again.docx"), pictureDocx(1600, 1200, 4, 3));
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, OfficeLoadOptions{}, status);
+        QVERIFY2(doc, qPrintable(status.message));
+        OfficeSaveOptions save;
+        for (const int maximum : {10, 0, 20}) {
+            save.pdf.maxImageResolution = maximum;
+            const QString pdf = path(QStringLiteral("picture-again-%1.pdf").arg(maximum));
+            status = doc->save(pdf, save);
+            QVERIFY2(status.ok(), qPrintable(status.message));
+            const int ppi = maximum ? maximum : 400;
+            QCOMPARE(pdfImageResolutions(pdf), (std::vector<std::pair<int, int>>{{ppi, ppi}}));
+        }
+    }
+
     void pdfAWithPasswordIsRefused()
     {
         const QString input = write(QStringLiteral("refused.rtf"), Rtf("Refused"));
