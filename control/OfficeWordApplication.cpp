@@ -36,6 +36,7 @@ int NumberFor(OfficeFailure failure)
     case OfficeFailure::CallTimeout:
     case OfficeFailure::OfficeDied:
     case OfficeFailure::DocumentLost: return wordautomation::OfficeLost;
+    case OfficeFailure::MemoryExceeded: return wordautomation::OutOfMemory;
     }
     return wordautomation::OfficeLost;
 }

@@ -176,7 +176,11 @@ int QuaystoneCtrl::ClassifyFailure(const WordError& error, bool opened, double v
     using namespace quaystone::result;
     // A failure is a failure whatever the word processor's error number: a
     // lost or crashed office included. Every error ends the conversion.
-    Report(Failed, opened ? error.description : quaystonetext::kNotOpened);
+    // A document that took the office past its memory budget is named with
+    // that reason, also when it never opened: no password or network
+    // would help it.
+    const bool known = opened || error.number == wordautomation::OutOfMemory;
+    Report(Failed, known ? error.description : quaystonetext::kNotOpened);
     if (version >= 12) {
         if (opened && error.number == wordautomation::CommandFailed) {
             m_errorString = quaystonetext::kPdfAddInMissing;

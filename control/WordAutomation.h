@@ -29,6 +29,7 @@ constexpr int CannotOpen = 5792;     // the file is damaged or not a document
 constexpr int SaveFailed = 5096;     // the document could not be written
 constexpr int NoDocument = 4248;     // no document is open
 constexpr int OfficeLost = -2147023174; // 0x800706BA: the office ended, hung and was stopped, or cannot be reached
+constexpr int OutOfMemory = 7;       // the office passed its memory budget on the document and was stopped
 
 // Save formats (SaveAs FileFormat) and the export format of PDF.
 constexpr int FormatDocument = 0;

@@ -1,6 +1,5 @@
 #include "engine/JobEngine.h"
 
-#include "base/Processors.h"
 #include "engine/ConversionItem.h"
 #include "engine/OfficePool.h"
 #include "engine/OfficeWorkers.h"
@@ -12,6 +11,7 @@
 #include "dispatch/Dispatch.h"
 #include "jobs/MainFormState.h"
 #include "office/OfficeEngine.h"
+#include "office/OfficeMemory.h"
 
 #include <QLocale>
 
@@ -68,9 +68,9 @@ int JobEngine::OfficeWorkers() const
 {
     if (m_officeWorkers > 0)
         return m_officeWorkers;
-    // The processors this process may run on (taskset narrows them).
-    const int count = static_cast<int>(UsableProcessors().size());
-    return std::max(1, count / 2);
+    // Half the processors this process may run on (taskset narrows them);
+    // each office's memory budget is shared out by the same count.
+    return DefaultOfficeCount();
 }
 
 OfficePool& JobEngine::Pool()

@@ -2,8 +2,10 @@
 
 #include "base/StopSignals.h"
 #include "office/OfficeFilters.h"
+#include "office/OfficeImages.h"
 #include "office/OfficeInteraction.h"
 #include "office/OfficeLoader.h"
+#include "office/OfficeMemory.h"
 #include "office/OfficeOutput.h"
 #include "office/OfficeProcess.h"
 #include "office/OfficeUno.h"
@@ -28,6 +30,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/ref.hxx>
 
+#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -86,7 +89,12 @@ enum class Phase { Load, Save, Call, Probe, Quit };
 struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Private>
 {
     OfficeProcess process;
-    OfficeWatchdog watchdog{[this] { process.kill(); }};
+    std::atomic<qint64> memoryBudget{OfficeMemoryBudget()};
+    // Declared after what it watches, so it goes first.
+    OfficeWatchdog watchdog{[this] { process.kill(); }, [this] {
+        const qint64 budget = memoryBudget;
+        return budget > 0 && process.residentBytes() > budget;
+    }};
     QString program = QStringLiteral(TESSAVIEW_LO_PROGRAM_DIR "/soffice.bin");
     bool keepAlive = true;
     OfficeTimeLimit loadLimit;
@@ -132,9 +140,11 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
 
     // Runs one blocking UNO call under the watchdog, whose limit follows
     // the size of the document in `bytes`. `what` completes messages such
-    // as "The office did not finish loading <file>".
+    // as "The office hung while loading <file>"; `document`, the file the
+    // document was loaded from, is named where `what` does not name it.
     template <typename Fn>
-    OfficeStatus guarded(Phase phase, const QString& what, Fn&& fn, qint64 bytes = 0)
+    OfficeStatus guarded(Phase phase, const QString& what, Fn&& fn, qint64 bytes = 0,
+                         const QString& document = QString())
     {
         const int limit = limitFor(phase, bytes);
         OfficeStatus status;
@@ -156,10 +166,18 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             watchdog.disarm();
             throw;
         }
-        const bool expired = watchdog.disarm();
-        if (phase == Phase::Quit && !expired)
+        const OfficeWatchdog::Expiry expired = watchdog.disarm();
+        if (phase == Phase::Quit && expired == OfficeWatchdog::Expiry::None)
             return status; // the office ends while it answers: the caller waits for it
-        if (expired) {
+        if (expired == OfficeWatchdog::Expiry::Memory) {
+            dropOffice();
+            const QString on = document.isEmpty() || what.contains(document)
+                ? QString() : QStringLiteral(" on the document %1").arg(document);
+            return {OfficeFailure::MemoryExceeded,
+                    QStringLiteral("The office used more than %1 of memory%2 while %3 and was stopped.")
+                        .arg(MemorySizeText(memoryBudget), on, what)};
+        }
+        if (expired == OfficeWatchdog::Expiry::Time) {
             dropOffice();
             const OfficeFailure failure = phase == Phase::Load ? OfficeFailure::LoadTimeout
                                         : phase == Phase::Save ? OfficeFailure::SaveTimeout
@@ -209,7 +227,10 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
             } catch (const css::uno::Exception& e) {
                 failure = toQString(e.Message);
             }
-            if (watchdog.disarm())
+            const OfficeWatchdog::Expiry expiry = watchdog.disarm();
+            if (expiry == OfficeWatchdog::Expiry::Memory)
+                return {OfficeFailure::StartFailed, QStringLiteral("The office used more than %1 of memory while it started.").arg(MemorySizeText(memoryBudget))};
+            if (expiry == OfficeWatchdog::Expiry::Time)
                 return {OfficeFailure::StartFailed, QStringLiteral("The office did not answer within %1 seconds.").arg(Seconds(kConnectTimeoutMs))};
             if (desktop.is())
                 return {};
@@ -275,7 +296,7 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
                 else if (component.is())
                     component->dispose();
             },
-            doc.sourceBytes);
+            doc.sourceBytes, doc.source);
         if (documents.empty() && !keepAlive)
             quit();
     }
@@ -340,10 +361,12 @@ struct OfficeEngine::Private : std::enable_shared_from_this<OfficeEngine::Privat
     }
 
     std::unique_ptr<OfficeDocument> adopt(const Reference<css::lang::XComponent>& component, const QString& filterName,
-                                          bool withFields = true, qint64 sourceBytes = 0)
+                                          bool withFields = true, qint64 sourceBytes = 0,
+                                          const QString& source = QString())
     {
         auto p = std::make_unique<OfficeDocument::Private>();
         p->sourceBytes = sourceBytes;
+        p->source = source;
         p->engine = weak_from_this();
         p->generation = generation;
         p->component = component;
@@ -410,6 +433,8 @@ void OfficeEngine::setLoadTimeLimit(const OfficeTimeLimit& limit) { d->loadLimit
 void OfficeEngine::setSaveTimeLimit(const OfficeTimeLimit& limit) { d->saveLimit = limit; }
 OfficeTimeLimit OfficeEngine::loadTimeLimit() const { return d->loadLimit; }
 OfficeTimeLimit OfficeEngine::saveTimeLimit() const { return d->saveLimit; }
+void OfficeEngine::setMemoryBudget(qint64 bytes) { d->memoryBudget = std::max<qint64>(0, bytes); }
+qint64 OfficeEngine::memoryBudget() const { return d->memoryBudget; }
 void OfficeEngine::setProgram(const QString& path) { d->program = path; }
 QString OfficeEngine::program() const { return d->program; }
 
@@ -500,7 +525,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     withoutPassword.password.clear();
     Attempt first = attempt(withoutPassword);
     if (loaded(first))
-        return d->adopt(first.model, first.filterName, first.withFields, bytes);
+        return d->adopt(first.model, first.filterName, first.withFields, bytes, path);
     if (first.status.officeStopped()) {
         status = first.status;
         return nullptr;
@@ -508,7 +533,7 @@ std::unique_ptr<OfficeDocument> OfficeEngine::load(const QString& path, const Of
     if (!options.password.isEmpty() && first.log.passwordRequested) {
         Attempt second = attempt(options);
         if (loaded(second))
-            return d->adopt(second.model, second.filterName, second.withFields, bytes);
+            return d->adopt(second.model, second.filterName, second.withFields, bytes, path);
         if (second.status.officeStopped()) {
             status = second.status;
             return nullptr;
@@ -612,10 +637,15 @@ OfficeStatus OfficeDocument::save(const QString& path, const OfficeSaveOptions& 
     const rtl::OUString url = toOUString(FileUrl(folder.file()));
     const auto seq = toSequence(descriptor);
     const QString what = QStringLiteral("saving %1 as %2").arg(path, OutputFormatName(options));
+    const int maxDpi = options.format == OfficeOutputFormat::Pdf ? options.pdf.maxImageResolution : 0;
     status = engine->guarded(Phase::Save, what, [&] {
+        // The pictures are made smaller for this export alone.
+        OfficePictureReduction pictures;
+        if (maxDpi > 0)
+            pictures.reduce(engine->context, d->component, maxDpi, folder.folder());
         Reference<css::frame::XStorable> storable(d->component, UNO_QUERY_THROW);
         storable->storeToURL(url, seq);
-    }, d->sourceBytes);
+    }, d->sourceBytes, d->source);
     if (status.ok()) {
         if (engine->saveHook)
             engine->saveHook(folder.folder());
@@ -647,5 +677,5 @@ OfficeStatus RunOnDocument(OfficeDocument& doc, const QString& what,
     auto engine = p->engine.lock();
     if (!doc.isOpen())
         return {OfficeFailure::DocumentLost, QStringLiteral("The document is no longer open in the office.")};
-    return engine->guarded(Phase::Call, what, [&] { fn(p->component); }, p->sourceBytes);
+    return engine->guarded(Phase::Call, what, [&] { fn(p->component); }, p->sourceBytes, p->source);
 }

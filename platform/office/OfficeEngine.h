@@ -12,7 +12,9 @@
 // noticed and replaced the same way.
 //
 // Use an engine and its documents from one thread. No UNO type appears in
-// this header. Starting an office makes this process ignore SIGPIPE, so that
+// this header. An office that passes its memory budget while it works on a
+// document is stopped the same way (setMemoryBudget).
+// Starting an office makes this process ignore SIGPIPE, so that
 // a call that meets an office which has just died fails instead of ending
 // the process.
 #include <QString>
@@ -37,6 +39,7 @@ enum class OfficeFailure {
     Refused,          // a request the engine does not carry out
     CallFailed,       // a call on an open document failed
     CallTimeout,      // a call on an open document hung and was stopped
+    MemoryExceeded,   // the office passed its memory budget and was stopped
 };
 
 struct OfficeStatus
@@ -49,7 +52,8 @@ struct OfficeStatus
     bool officeStopped() const
     {
         return failure == OfficeFailure::LoadTimeout || failure == OfficeFailure::SaveTimeout
-            || failure == OfficeFailure::CallTimeout || failure == OfficeFailure::OfficeDied;
+            || failure == OfficeFailure::CallTimeout || failure == OfficeFailure::OfficeDied
+            || failure == OfficeFailure::MemoryExceeded;
     }
 };
 
@@ -102,7 +106,10 @@ struct OfficePdfOptions
     bool allowCopying = true;
     bool allowAccessibility = true;
     int imageQuality = 0;       // JPEG quality 1 to 100; 0 keeps the office's default
-    int maxImageResolution = 0; // reduce images above this many dpi; 0 keeps them
+    // Pictures above this many dots per inch of their size on the page are
+    // resampled to it, any value from 1 up (see OfficeImages.h); 0 keeps
+    // every picture as it is.
+    int maxImageResolution = 0;
 };
 
 struct OfficeSaveOptions
@@ -156,6 +163,14 @@ public:
     OfficeTimeLimit saveTimeLimit() const;
     void setLoadTimeout(int ms) { setLoadTimeLimit({ms, 0}); }
     void setSaveTimeout(int ms) { setSaveTimeLimit({ms, 0}); }
+
+    // The resident memory the office may use while it works on a document,
+    // in bytes (default: OfficeMemoryBudget(), see OfficeMemory.h). An
+    // office that passes it is killed by its pid and the call fails with
+    // MemoryExceeded, naming the document; the next call starts a fresh
+    // office. 0 means no limit.
+    void setMemoryBudget(qint64 bytes);
+    qint64 memoryBudget() const;
 
     // The office program started (default: soffice.bin of the installed
     // LibreOffice).

@@ -1,5 +1,7 @@
 #include "office/OfficeFilters.h"
 
+#include "office/OfficeImages.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -223,10 +225,15 @@ bool SaveDescriptor(const OfficeSaveOptions& options, std::vector<PropertyValue>
         data.push_back(makeProperty("SelectPdfVersion", makeAny(sal_Int32(pdf.pdfA ? kOfficePdfAVersion : 0))));
         if (pdf.imageQuality > 0)
             data.push_back(makeProperty("Quality", makeAny(sal_Int32(std::clamp(pdf.imageQuality, 1, 100)))));
-        if (pdf.maxImageResolution > 0) {
-            data.push_back(makeProperty("ReduceImageResolution", makeAny(true)));
-            data.push_back(makeProperty("MaxImageResolution", makeAny(sal_Int32(pdf.maxImageResolution))));
-        }
+        // The pictures of the document are reduced before the export
+        // (OfficePictureReduction); the export's own reduction takes what
+        // that does not reach (fills, backgrounds), down to the lowest it
+        // knows. 0 keeps every picture as it is, which the office's default
+        // (300 dpi) would not.
+        data.push_back(makeProperty("ReduceImageResolution", makeAny(pdf.maxImageResolution > 0)));
+        if (pdf.maxImageResolution > 0)
+            data.push_back(makeProperty("MaxImageResolution", makeAny(sal_Int32(
+                std::max(pdf.maxImageResolution, kOfficeLowestExportReduction)))));
         // Passwords and permissions are not the office's: its export knows
         // only RC4. The PDF is written plain and encrypted with AES-256
         // afterwards (PdfEncryption.h).

@@ -3,6 +3,7 @@
 #include "base/ChildExit.h"
 
 #include "office/OfficeExtensionCache.h"
+#include "office/OfficeMemory.h"
 #include "office/OfficeProfiles.h"
 
 #include <QByteArray>
@@ -220,6 +221,13 @@ pid_t OfficeProcess::pid() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_pid;
+}
+
+qint64 OfficeProcess::residentBytes() const
+{
+    // Until it is reaped the pid stays our child's, so /proc speaks of it.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pid > 0 ? ProcessResidentBytes(m_pid) : -1;
 }
 
 bool OfficeProcess::reapLocked(bool block)

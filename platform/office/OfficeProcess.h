@@ -35,6 +35,10 @@ public:
     // True while the process has not exited. Reaps it when it has.
     bool isRunning();
 
+    // The resident size of the process in bytes; -1 when none runs. Safe to
+    // ask from another thread.
+    qint64 residentBytes() const;
+
     // Exit status after the process ended (as waitpid reports it), -1 when
     // unknown.
     int exitStatus() const { return m_exitStatus; }

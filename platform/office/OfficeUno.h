@@ -65,6 +65,7 @@ struct OfficeDocument::Private
     bool closed = false;
     bool withFields = true; // the load found fields besides comments (a new document: unknown)
     qint64 sourceBytes = 0; // the size of the file it was loaded from: its calls' time limits grow with it
+    QString source;         // that file, named when the office fails on the document
 };
 
 // Runs `fn` with the document's model under the engine's watchdog (the save

@@ -1,7 +1,10 @@
 #include "office/OfficeWatchdog.h"
 
-OfficeWatchdog::OfficeWatchdog(std::function<void()> onExpiry)
+#include <algorithm>
+
+OfficeWatchdog::OfficeWatchdog(std::function<void()> onExpiry, std::function<bool()> overBudget)
     : m_onExpiry(std::move(onExpiry))
+    , m_overBudget(std::move(overBudget))
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -20,21 +23,22 @@ void OfficeWatchdog::arm(int limitMs)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_fired = false;
-        m_armed = limitMs > 0;
+        m_fired = Expiry::None;
+        m_timed = limitMs > 0;
+        m_armed = m_timed || m_overBudget;
         ++m_generation;
         m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     }
     m_cv.notify_all();
 }
 
-bool OfficeWatchdog::disarm()
+OfficeWatchdog::Expiry OfficeWatchdog::disarm()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_armed = false;
     ++m_generation;
-    const bool fired = m_fired;
-    m_fired = false;
+    const Expiry fired = m_fired;
+    m_fired = Expiry::None;
     return fired;
 }
 
@@ -47,11 +51,21 @@ void OfficeWatchdog::run()
             continue;
         }
         const unsigned generation = m_generation;
-        if (m_cv.wait_until(lock, m_deadline) == std::cv_status::timeout
-            && m_armed && generation == m_generation) {
+        auto wake = m_timed ? m_deadline : std::chrono::steady_clock::time_point::max();
+        if (m_overBudget)
+            wake = std::min(wake, std::chrono::steady_clock::now() + std::chrono::milliseconds(kMemoryPollMs));
+        m_cv.wait_until(lock, wake);
+        if (!m_armed || generation != m_generation)
+            continue;
+        Expiry expiry = Expiry::None;
+        if (m_timed && std::chrono::steady_clock::now() >= m_deadline)
+            expiry = Expiry::Time;
+        else if (m_overBudget && m_overBudget())
+            expiry = Expiry::Memory;
+        if (expiry != Expiry::None) {
             // The expiry action runs under the lock, so a disarm() racing
             // with it waits and then reports the expiry.
-            m_fired = true;
+            m_fired = expiry;
             m_armed = false;
             m_onExpiry();
         }

@@ -59,6 +59,7 @@ void TextControl::Private::raiseFor(const OfficeStatus& status) const
         lostReason = status.message;
         raise(kErrOfficeTimedOut, status.message);
     case OfficeFailure::OfficeDied:
+    case OfficeFailure::MemoryExceeded:
         lostReason = status.message;
         raise(kErrOfficeStopped, status.message);
     case OfficeFailure::DocumentLost:
@@ -145,6 +146,7 @@ void TextControl::Load(const QString& file, int /*flags*/, int format)
             d->fire(kErrOfficeTimedOut, status.message);
             return;
         case OfficeFailure::OfficeDied:
+        case OfficeFailure::MemoryExceeded:
             d->fire(kErrOfficeStopped, status.message);
             return;
         case OfficeFailure::StartFailed:

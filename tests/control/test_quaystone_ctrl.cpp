@@ -85,6 +85,8 @@ private slots:
         const E noExport = WordError{wordautomation::CommandFailed, QStringLiteral("The command failed.")};
         const E serverFault = WordError{int(0x80010105), QStringLiteral("The server threw an exception.")};
         const E lost = WordError{wordautomation::OfficeLost, QStringLiteral("The office process ended.")};
+        const E memory = WordError{wordautomation::OutOfMemory,
+                                   QStringLiteral("The office used more than 3 GB of memory while loading it.")};
 
         QTest::newRow("success") << "" << "" << true << v16 << none << none << false << 0 << " " << QStringList();
         QTest::newRow("missing source") << "missing" << "" << true << v16 << none << none << false << -2
@@ -100,6 +102,9 @@ private slots:
                                         << QStringList{"-10:" + notOpened};
         QTest::newRow("damaged source") << "" << "" << true << v16 << damaged << none << false << -10 << notOpened
                                         << QStringList{"-10:" + notOpened};
+        QTest::newRow("office past its memory on the open: the reason is named")
+            << "" << "" << true << v16 << memory << none << false << -10 << memory->description
+            << QStringList{"-10:" + memory->description};
         QTest::newRow("store fails") << "" << "" << true << v16 << none << diskFull << false << -10
                                      << diskFull->description << QStringList{"-10:" + diskFull->description};
         QTest::newRow("no PDF export after the open") << "" << "" << true << v16 << none << noExport << false << -11

@@ -2,6 +2,8 @@
 // Helpers of the office tests: the skip rule, and the independent readers
 // (pdfinfo, pdftotext) that check what the office wrote.
 #include "TestUtil.h"
+#include "ZipFile.h"
+#include "imagefile/ImageFile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <vector>
 
 namespace officetest {
 
@@ -153,6 +157,67 @@ inline double firstWordLeft(const QString& pdf)
     static const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\""));
     const auto m = word.match(QString::fromUtf8(r.out));
     return m.hasMatch() ? m.captured(1).toDouble() : -1;
+}
+
+// A DOCX with one photograph-like JPEG picture of `width` x `height` pixels
+// shown at `shownWidthInches` x `shownHeightInches`; `cropSides` (a fraction
+// of its width) is cut off its left and right alike.
+inline QByteArray pictureDocx(int width, int height, double shownWidthInches, double shownHeightInches,
+                              double cropSides = 0)
+{
+    RasterImage image;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(size_t(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &image.rgb[(size_t(y) * width + x) * 3];
+            p[0] = std::uint8_t(x * 255 / width);
+            p[1] = std::uint8_t(y * 255 / height);
+            p[2] = std::uint8_t(((x / 40 + y / 40) % 2) * 200);
+        }
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath(QStringLiteral("picture.jpg"));
+    if (!SaveRasterImage(image, jpeg, ImageTypeJpeg, 80))
+        qFatal("cannot write the picture");
+
+    constexpr double kEmuPerInch = 914400;
+    const QByteArray cx = QByteArray::number(qRound64(shownWidthInches * kEmuPerInch));
+    const QByteArray cy = QByteArray::number(qRound64(shownHeightInches * kEmuPerInch));
+    const QByteArray crop = QByteArray::number(qRound(cropSides * 100000));
+    const QByteArray relationships =
+        "<Relationship Id=\"rIdPicture\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
+        "Target=\"media/picture.jpg\"/>";
+    const QByteArray body =
+        "<w:p><w:r><w:t>Before the picture</w:t></w:r></w:p>"
+        "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"" + cx + "\" cy=\"" + cy + "\"/>"
+        "<wp:docPr id=\"1\" name=\"Picture 1\"/><a:graphic>"
+        "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\"><pic:pic>"
+        "<pic:nvPicPr><pic:cNvPr id=\"1\" name=\"picture.jpg\"/><pic:cNvPicPr/></pic:nvPicPr>"
+        "<pic:blipFill><a:blip r:embed=\"rIdPicture\"/><a:srcRect l=\"" + crop + "\" r=\"" + crop + "\"/>"
+        "<a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
+        "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"" + cx + "\" cy=\"" + cy + "\"/></a:xfrm>"
+        "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr></pic:pic></a:graphicData></a:graphic>"
+        "</wp:inline></w:drawing></w:r></w:p>"
+        "<w:p><w:r><w:t>After the picture</w:t></w:r></w:p>";
+    return testutil::docxBytes(body, relationships,
+                               {{QStringLiteral("word/media/picture.jpg"), testutil::readFile(jpeg)}});
+}
+
+// The resolution of each picture of a PDF on its page, as pdfimages gives
+// it (x-ppi, y-ppi), soft masks left out.
+inline std::vector<std::pair<int, int>> pdfImageResolutions(const QString& pdf)
+{
+    const ToolResult r = runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    std::vector<std::pair<int, int>> found;
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& line : lines.mid(2)) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        if (f.size() >= 14 && f[2] == QLatin1String("image"))
+            found.emplace_back(f[12].toInt(), f[13].toInt());
+    }
+    return found;
 }
 
 } // namespace officetest

@@ -6,11 +6,13 @@
 
 #include "OfficeTestSupport.h"
 #include "TestUtil.h"
+#include "ZipFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -297,6 +299,64 @@ private slots:
         QVERIFY(pdfText(pdf, openPassword).contains(QStringLiteral("Secret body")));
     }
 
+    // Every maximum resolution takes effect: the export's own reduction
+    // (above 50 dpi) and the pictures made smaller before it (below), read
+    // back by pdfimages. 0 keeps each picture as it is.
+    void maximumImageResolution_data()
+    {
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<bool>("cropped");
+        QTest::addColumn<int>("ppi");
+        // A 1600 x 1200 picture shown at 4 x 3 inches: 400 ppi.
+        QTest::newRow("0 keeps the picture") << 0 << false << 400;
+        QTest::newRow("above the picture's") << 600 << false << 400;
+        QTest::newRow("300") << 300 << false << 300;
+        QTest::newRow("90") << 90 << false << 90;
+        QTest::newRow("51") << 51 << false << 51;
+        QTest::newRow("50") << 50 << false << 50;
+        QTest::newRow("30") << 30 << false << 30;
+        QTest::newRow("1") << 1 << false << 1;
+        QTest::newRow("cropped, 0") << 0 << true << 400;
+        QTest::newRow("cropped, 30") << 30 << true << 30;
+        QTest::newRow("cropped, 90") << 90 << true << 90;
+    }
+
+    void maximumImageResolution()
+    {
+        QFETCH(int, maximum);
+        QFETCH(bool, cropped);
+        QFETCH(int, ppi);
+        // Cropped: the middle half, 800 x 1200 pixels shown at 2 x 3 inches.
+        const QString input = write(QStringLiteral("picture%1.docx").arg(cropped),
+                                    cropped ? pictureDocx(1600, 1200, 2, 3, 0.25) : pictureDocx(1600, 1200, 4, 3));
+        OfficeSaveOptions save;
+        save.pdf.maxImageResolution = maximum;
+        const QString pdf = path(QStringLiteral("picture-%1-%2.pdf").arg(maximum).arg(cropped));
+        const OfficeStatus status = m_engine->convert(input, OfficeLoadOptions{}, pdf, save);
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QCOMPARE(pdfImageResolutions(pdf), (std::vector<std::pair<int, int>>{{ppi, ppi}}));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("After the picture")));
+    }
+
+    // Pictures are made smaller for one export alone: the next save of the
+    // same document has them as they were.
+    void reducedPicturesComeBackForTheNextSave()
+    {
+        const QString input = write(QStringLiteral("picture-again.docx"), pictureDocx(1600, 1200, 4, 3));
+        OfficeStatus status;
+        std::unique_ptr<OfficeDocument> doc = m_engine->load(input, OfficeLoadOptions{}, status);
+        QVERIFY2(doc, qPrintable(status.message));
+        OfficeSaveOptions save;
+        for (const int maximum : {10, 0, 20}) {
+            save.pdf.maxImageResolution = maximum;
+            const QString pdf = path(QStringLiteral("picture-again-%1.pdf").arg(maximum));
+            status = doc->save(pdf, save);
+            QVERIFY2(status.ok(), qPrintable(status.message));
+            const int ppi = maximum ? maximum : 400;
+            QCOMPARE(pdfImageResolutions(pdf), (std::vector<std::pair<int, int>>{{ppi, ppi}}));
+        }
+    }
+
     void pdfAWithPasswordIsRefused()
     {
         const QString input = write(QStringLiteral("refused.rtf"), Rtf("Refused"));
@@ -466,6 +526,63 @@ private slots:
         QVERIFY(pdfText(path(QStringLiteral("batch-b.pdf"))).contains(QStringLiteral("Batch item B")));
         QVERIFY(m_engine->processId() != pid);
         QVERIFY(!ProcessExists(pid));
+    }
+
+    void memoryBudgetStopsTheOfficeOnOneDocument_data()
+    {
+        QTest::addColumn<bool>("whileSaving");
+        QTest::newRow("loading") << false;
+        QTest::newRow("saving") << true;
+    }
+
+    // An office that passes its memory budget on a document is ended by
+    // its pid; that document fails alone with a reason that names it, and
+    // the documents before and after it convert.
+    void memoryBudgetStopsTheOfficeOnOneDocument()
+    {
+        QFETCH(bool, whileSaving);
+        const qint64 budget = m_engine->memoryBudget();
+        QVERIFY(budget > 0);
+        const auto restore = qScopeGuard([&] { m_engine->setMemoryBudget(budget); });
+        const QString before = write(QStringLiteral("memory-a.rtf"), Rtf("Before the hungry document"));
+        const QString after = write(QStringLiteral("memory-c.rtf"), Rtf("After the hungry document"));
+        QVERIFY(m_engine->convert(before, OfficeLoadOptions{}, path(QStringLiteral("memory-a.pdf")), OfficeSaveOptions{}).ok());
+        const pid_t pid = m_engine->processId();
+
+        const qint64 small = qint64(400) << 20;
+        QString hungry;
+        OfficeStatus status;
+        if (whileSaving) {
+            // Loaded within the budget; the save, long enough to be
+            // watched, finds the office past a budget lowered under what
+            // it holds.
+            hungry = write(QStringLiteral("memory-b.rtf"), numberedRtf(2, 20000));
+            std::unique_ptr<OfficeDocument> doc = m_engine->load(hungry, OfficeLoadOptions{}, status);
+            QVERIFY2(doc, qPrintable(status.message));
+            m_engine->setMemoryBudget(qint64(1) << 20);
+            status = doc->save(path(QStringLiteral("memory-b.pdf")), OfficeSaveOptions{});
+            QVERIFY(!doc->isOpen());
+            QVERIFY2(status.message.contains(QStringLiteral("1 MB of memory on the document ") + hungry),
+                     qPrintable(status.message));
+            m_engine->setMemoryBudget(budget);
+        } else {
+            hungry = write(QStringLiteral("memory-b.docx"), testutil::memoryHungryDocx());
+            QVERIFY(QFileInfo(hungry).size() < 1024 * 1024);
+            m_engine->setMemoryBudget(small);
+            status = m_engine->convert(hungry, OfficeLoadOptions{}, path(QStringLiteral("memory-b.pdf")), OfficeSaveOptions{});
+            QVERIFY2(status.message.contains(QStringLiteral("used more than 400 MB of memory while loading ") + hungry),
+                     qPrintable(status.message));
+        }
+        QCOMPARE(status.failure, OfficeFailure::MemoryExceeded);
+        QVERIFY(status.officeStopped());
+        QVERIFY(!ProcessExists(pid));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("memory-b.pdf"))));
+
+        // The next document converts on a fresh office, within the budget.
+        status = m_engine->convert(after, OfficeLoadOptions{}, path(QStringLiteral("memory-c.pdf")), OfficeSaveOptions{});
+        QVERIFY2(status.ok(), qPrintable(status.message));
+        QVERIFY(pdfText(path(QStringLiteral("memory-c.pdf"))).contains(QStringLiteral("After the hungry document")));
+        QVERIFY(m_engine->processId() != pid);
     }
 
     // A call that writes to the pipe of an office killed a moment ago must

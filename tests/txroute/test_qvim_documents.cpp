@@ -1,10 +1,13 @@
 // The real program converting documents from its command line: a batch
-// with a damaged DOCX goes on to the next file, /W encrypts a plain PDF
-// output and is refused for PDF/A, and no office process of the program's
-// outlives it. The program runs as a user with folders of its own.
+// with a damaged DOCX goes on to the next file, and so does one with a
+// document that takes its office past the memory budget, on either route,
+// one office or the pool; /W encrypts a plain PDF output and is refused for
+// PDF/A, and no office process of the program's outlives it. The program
+// runs as a user with folders of its own.
 #include "RouteTestSupport.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
+#include "ZipFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -69,6 +72,51 @@ private slots:
         QVERIFY(pdfText(user.path("out/b-good.pdf"), QStringLiteral("secret")).contains(QStringLiteral("An old clock ticks")));
 
         // The office it started is gone with it.
+        QVERIFY(processes && processes->count() > 0);
+        QCOMPARE(processes->stillRunning(), QList<qint64>());
+    }
+
+    void batchGoesOnPastADocumentThatTakesTheOfficePastItsMemory_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<bool>("pool");
+        QTest::newRow("text control, the pool") << "0" << true;
+        QTest::newRow("text control, one office") << "0" << false;
+        QTest::newRow("Word-conversion control, the pool") << "1" << true;
+        QTest::newRow("Word-conversion control, one office") << "1" << false;
+    }
+
+    // A small DOCX that needs far more memory than the budget (400 MB here,
+    // set by TESSAVIEW_OFFICE_MEMORY_BUDGET) fails alone with that reason;
+    // the documents around it convert, and no office outlives the run.
+    void batchGoesOnPastADocumentThatTakesTheOfficePastItsMemory()
+    {
+        QFETCH(QString, method);
+        QFETCH(bool, pool);
+        User user;
+        user.copy(kDemo + QStringLiteral("/Sample Word Document.docx"), QStringLiteral("in/a-good.docx"));
+        const QString hungry = user.write(QStringLiteral("in/b-hungry.docx"), testutil::memoryHungryDocx());
+        user.copy(QStringLiteral(TESSAVIEW_CORPUS "/docx/tables.docx"), QStringLiteral("in/c-tables.docx"));
+        if (!pool)
+            user.write(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"),
+                       "[frmMain]\r\nbOptimizeForSpeed=FALSE\r\n");
+
+        qputenv("TESSAVIEW_OFFICE_MEMORY_BUDGET", "400M");
+        Descendants* processes = nullptr;
+        const int status = user.qvim({"/S", user.path("in") + "/*.docx", "/T", user.path("out") + "/*.pdf", "/C", "12",
+                                      "/M", method, "/L", user.path("run.log"), "/P"},
+                                     &processes);
+        qunsetenv("TESSAVIEW_OFFICE_MEMORY_BUDGET");
+        QCOMPARE(status, 252);
+
+        const QStringList lines = user.logLines(QStringLiteral("run.log")).filter(QStringLiteral("Job #"));
+        QVERIFY2(lines.size() == 1, qPrintable(lines.join(u'\n')));
+        QVERIFY2(lines[0].contains(QStringLiteral("The office used more than 400 MB of memory while loading ") + hungry),
+                 qPrintable(lines[0]));
+        QVERIFY(!QFileInfo::exists(user.path("out/b-hungry.pdf")));
+        QVERIFY(pdfText(user.path("out/a-good.pdf")).contains(QStringLiteral("An old clock ticks")));
+        QVERIFY(pdfInfoField(pdfInfo(user.path("out/c-tables.pdf")).out, QStringLiteral("Pages")).toInt() >= 1);
+
         QVERIFY(processes && processes->count() > 0);
         QCOMPARE(processes->stillRunning(), QList<qint64>());
     }

@@ -191,6 +191,35 @@ private slots:
         QVERIFY2(fonts.contains(QLatin1String("LiberationMono")), qPrintable(fonts));
     }
 
+    void maximumImageResolutionOfTheImageGroup_data()
+    {
+        QTest::addColumn<bool>("enforced");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("ppi");
+        // A picture of 400 ppi on the page.
+        QTest::newRow("enforced, 30") << true << 30 << 30;
+        QTest::newRow("enforced, 75") << true << 75 << 75;
+        QTest::newRow("enforced, 0 keeps it") << true << 0 << 400;
+        QTest::newRow("not enforced keeps it") << false << 30 << 400;
+    }
+
+    // "Sets the maximum resolution for all images in the document in dots
+    // per inch when the document is saved", read back by pdfimages.
+    void maximumImageResolutionOfTheImageGroup()
+    {
+        QFETCH(bool, enforced);
+        QFETCH(int, maximum);
+        QFETCH(int, ppi);
+        MainFormState& form = m_h->form;
+        form.bOverrideImageSettings = enforced;
+        form.lImageMaxResolution = maximum;
+        const QString input = write(QStringLiteral("picture.docx"), pictureDocx(1600, 1200, 4, 3));
+        const QString output = path(QStringLiteral("picture-%1-%2.pdf").arg(enforced).arg(maximum));
+        clsConversionOptions item = makeItem(input, filetype::Docx, output, filetype::Pdf);
+        QCOMPARE(convert(item), 0);
+        QCOMPARE(pdfImageResolutions(output), (std::vector<std::pair<int, int>>{{ppi, ppi}}));
+    }
+
     void failingSettingsFailTheItemUntilThePageSizeIsSet()
     {
         MainFormState& form = m_h->form;

@@ -1,0 +1,48 @@
+#pragma once
+// How much memory one office may use. Each office is watched while it works
+// on a document; one whose resident size passes its budget is ended (by its
+// pid) and that document fails alone, so a document that would take all the
+// machine's memory cannot take the user's desktop with it.
+//
+// The budget: half the machine's memory shared by the offices that run at
+// once, but never below kOfficeMemoryFloor:
+//
+//     OfficeMemoryBudget(offices) = max(1 GiB, machine memory / (2 * offices))
+//
+// with `offices` the pool's size, DefaultOfficeCount(). On a machine with
+// 24 GiB and 8 processors that is 24 GiB / (2 * 4) = 3 GiB per office.
+// The environment variable TESSAVIEW_OFFICE_MEMORY_BUDGET replaces it: a
+// number of bytes, or a number followed by K, M or G (1024-based); 0 turns
+// the watch off.
+#include <QString>
+#include <QtGlobal>
+
+#include <sys/types.h>
+
+constexpr qint64 kOfficeMemoryFloor = qint64(1) << 30;
+
+// The physical memory of the machine in bytes.
+qint64 MachineMemoryBytes();
+
+// The number of offices a run keeps at once by default (the pool's size):
+// half the processors this process may use, at least one.
+int DefaultOfficeCount();
+
+// The formula above for a machine with `machineBytes` of memory.
+qint64 OfficeMemoryBudgetFor(qint64 machineBytes, int offices);
+
+// The budget of one office of `offices` on this machine, or what
+// TESSAVIEW_OFFICE_MEMORY_BUDGET says; 0 means no limit.
+qint64 OfficeMemoryBudget(int offices);
+// The same for the pool's size.
+qint64 OfficeMemoryBudget();
+
+// Reads a budget as TESSAVIEW_OFFICE_MEMORY_BUDGET gives it ("3221225472",
+// "3G", "500M"); false when the text is no such size.
+bool ParseMemorySize(const QString& text, qint64& bytes);
+
+// A size for a message: "3 GB", "1.5 GB", "400 MB" (1024-based).
+QString MemorySizeText(qint64 bytes);
+
+// The resident size of process `pid` in bytes, -1 when it cannot be read.
+qint64 ProcessResidentBytes(pid_t pid);

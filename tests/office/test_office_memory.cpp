@@ -1,0 +1,94 @@
+// The memory budget of one office: half the machine's memory shared by the
+// offices that run at once, never below 1 GiB, or what
+// TESSAVIEW_OFFICE_MEMORY_BUDGET says; and the sizes its messages name.
+#include "office/OfficeMemory.h"
+
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 GiB = qint64(1) << 30;
+constexpr qint64 MiB = qint64(1) << 20;
+
+} // namespace
+
+class TestOfficeMemory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { qunsetenv("TESSAVIEW_OFFICE_MEMORY_BUDGET"); }
+
+    void budgetOfOneOffice_data()
+    {
+        QTest::addColumn<qint64>("machine");
+        QTest::addColumn<int>("offices");
+        QTest::addColumn<qint64>("budget");
+        QTest::newRow("24 GiB, 8 processors: 4 offices") << 24 * GiB << 4 << 3 * GiB;
+        QTest::newRow("one office has half") << 8 * GiB << 1 << 4 * GiB;
+        QTest::newRow("never below 1 GiB") << 4 * GiB << 8 << GiB;
+        QTest::newRow("no count counts as one") << 8 * GiB << 0 << 4 * GiB;
+    }
+
+    void budgetOfOneOffice()
+    {
+        QFETCH(qint64, machine);
+        QFETCH(int, offices);
+        QFETCH(qint64, budget);
+        QCOMPARE(OfficeMemoryBudgetFor(machine, offices), budget);
+    }
+
+    void environmentReplacesTheBudget_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<qint64>("budget"); // -1: the formula's
+        QTest::newRow("bytes") << QByteArray("123456789") << qint64(123456789);
+        QTest::newRow("megabytes") << QByteArray("400M") << 400 * MiB;
+        QTest::newRow("gigabytes, lower case, blanks") << QByteArray(" 2g ") << 2 * GiB;
+        QTest::newRow("kilobytes") << QByteArray("512K") << qint64(512 * 1024);
+        QTest::newRow("0 turns the watch off") << QByteArray("0") << qint64(0);
+        QTest::newRow("not a size") << QByteArray("lots") << qint64(-1);
+        QTest::newRow("negative") << QByteArray("-5M") << qint64(-1);
+        QTest::newRow("unknown unit") << QByteArray("3T") << qint64(-1);
+        QTest::newRow("beyond 64 bits") << QByteArray("99999999999999G") << qint64(-1);
+        QTest::newRow("empty") << QByteArray("") << qint64(-1);
+    }
+
+    void environmentReplacesTheBudget()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(qint64, budget);
+        qputenv("TESSAVIEW_OFFICE_MEMORY_BUDGET", value);
+        QCOMPARE(OfficeMemoryBudget(4), budget >= 0 ? budget : OfficeMemoryBudgetFor(MachineMemoryBytes(), 4));
+    }
+
+    void sizesInMessages_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole gigabytes") << 3 * GiB << "3 GB";
+        QTest::newRow("a part of one") << 3 * GiB / 2 << "1.5 GB";
+        QTest::newRow("megabytes below one") << 400 * MiB << "400 MB";
+        QTest::newRow("ten") << 10 * GiB << "10 GB";
+    }
+
+    void sizesInMessages()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(MemorySizeText(bytes), text);
+    }
+
+    void residentSizeOfAProcess()
+    {
+        const qint64 own = ProcessResidentBytes(::getpid());
+        QVERIFY(own > 0);
+        QVERIFY(own < MachineMemoryBytes());
+        QCOMPARE(ProcessResidentBytes(0), qint64(-1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOfficeMemory)
+#include "test_office_memory.moc"
