@@ -43,10 +43,12 @@ struct TextFileContent
     QByteArray markBytes() const { return bytes.left(mark); }
 };
 
-// False when the path is no readable file.
-bool ReadTextFileContent(const QString& path, TextFileContent& content);
+// False when the path is no readable file, with the system's reason in
+// *reason when given.
+bool ReadTextFileContent(const QString& path, TextFileContent& content, QString* reason = nullptr);
 
 // Writes the bytes as the whole file through a temporary file in its folder
 // that is renamed over it (an existing file keeps its permissions; a link
-// is followed). False, with the file as it was, when that fails.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes);
+// is followed). False, with the file as it was and the system's reason in
+// *reason when given, when that fails.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
