@@ -24,13 +24,14 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-// One "\n" per paragraph end, whatever the office puts there.
+// The office's text: one "\n" per paragraph end or line break, and every
+// other character as it stands, a CR in a paragraph included. Each counts
+// as one position of the document, so positions taken from this text are
+// the document's own; folding a CR before a paragraph end into it would
+// shift every later position by one.
 QString Normalised(const rtl::OUString& text)
 {
-    QString s = toQString(text);
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
+    return toQString(text);
 }
 
 // Moves by any number of characters (the office moves at most 32767 at a
