@@ -74,8 +74,8 @@ int removeFromDocument(JobEngine& engine, clsConversionOptions& item, TextContro
 
 int PerformRemoveEmptyLines(JobEngine& engine, clsConversionOptions& item)
 {
-    if (bPlainTextType(item.lOriginalFileType))
-        return DeleteEmptyLinesFromTextFile(item.sOriginalFile, item.sTargetFile);
+    if (bTakesTextFileRoute(item))
+        return DeleteEmptyLinesFromTextFile(item.sOriginalFile, item.sTargetFile, &engine.sProcessNote);
     return RunOnDocumentControls(engine, [&](TextControl& input, TextControl& output) {
         return removeFromDocument(engine, item, input, output);
     });

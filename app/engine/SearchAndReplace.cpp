@@ -6,7 +6,6 @@
 #include "engine/SearchAndReplace.h"
 
 #include "core/StringRoutines.h"
-#include "core/FileTypes.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/JobEngine.h"
@@ -19,11 +18,6 @@
 
 
 namespace {
-
-bool takesEngineRoute(int lFileType)
-{
-    return lFileType == filetype::Text || lFileType == filetype::Text2 || lFileType == filetype::UnicodeText;
-}
 
 // The code between two markers: a whole number from 0 to 255.
 bool readCode(QStringView part, QChar& c)
@@ -146,7 +140,7 @@ int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item)
         return item.lErr;
     }
     int r;
-    if (takesEngineRoute(item.lOriginalFileType)) {
+    if (bPlainTextType(item.lOriginalFileType)) {
         r = RunSearchAndReplaceEngine(engine, item, find, replacement);
         item.sErr = engine.cRexhound().SearchAndReplaceErrorString(r);
         if (r != 0 && !engine.sProcessNote.isEmpty())

@@ -139,10 +139,23 @@ private slots:
     {
         const QString in = write("append3/broken.doc", "not a document at all");
         clsConversionOptions item = specialItem(50, in, path("append3/all.doc"), filetype::Doc);
-        QCOMPARE(run(item), -7);
-        // With the reason the input could not be loaded.
-        QVERIFY2(item.sErr.startsWith(QStringLiteral("Unable to create output File. - ")), qPrintable(item.sErr));
-        QVERIFY(item.sErr.contains(in));
+        // The input is what failed, with the office's reason; no output is made.
+        QCOMPARE(run(item), -3);
+        const QString message =
+            " Unable to open input file. Check file format. Could be a sharing violation: (" + in + ") - ";
+        QVERIFY2(item.sErr.startsWith(message) && item.sErr.size() > message.size(), qPrintable(item.sErr));
+        QVERIFY(!QFileInfo::exists(path("append3/all.doc")));
+    }
+
+    void appendOntoAnOutputThatCannotBeLoadedLeavesIt()
+    {
+        const QString in = write("append4/a.rtf", rtfDocument("Fine\\par"));
+        const QByteArray broken("not a document at all");
+        const QString out = write("append4/all.doc", broken);
+        clsConversionOptions item = specialItem(50, in, out, filetype::Doc);
+        item.lOriginalFileType = filetype::Rtf;
+        QCOMPARE(run(item), -2);
+        QCOMPARE(testutil::readFile(out), broken);
     }
 
     void removeEmptyLinesKeepsTheOthersApart()
@@ -167,6 +180,42 @@ private slots:
         clsConversionOptions emptyItem = specialItem(55, empty, path("remove/empty-out.rtf"), filetype::Rtf);
         QCOMPARE(run(emptyItem), 0);
         QCOMPARE(rtfParagraphs(path("remove/empty-out.rtf")), QStringList());
+    }
+
+    // A Unicode text going into a document goes through the office: every
+    // line end of its style ends a paragraph, and no character moves.
+    void unicodeTextIntoADocument_data()
+    {
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("LF") << "\n";
+        QTest::newRow("CR LF") << "\r\n";
+        QTest::newRow("CR") << "\r";
+    }
+
+    void unicodeTextIntoADocument()
+    {
+        QFETCH(QString, lineEnd);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(u' ');
+        const auto utf16 = [&](const QStringList& lines) {
+            QByteArray bytes("\xFF\xFE", 2);
+            for (const QChar c : QString(lines.join(lineEnd) + lineEnd))
+                bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            return bytes;
+        };
+        const QString in = write("unicode-" + tag + "/in.txt",
+                                 utf16({"Kangaroo", "", "Wombat crossing", "  ", "Numbat end"}));
+        const QString removed = path("unicode-" + tag + "/removed.rtf");
+        clsConversionOptions remove = specialItem(55, in, removed, filetype::Rtf);
+        remove.lOriginalFileType = filetype::UnicodeText;
+        QCOMPARE(run(remove), 0);
+        QCOMPARE(rtfParagraphs(removed), (QStringList{"Kangaroo", "Wombat crossing", "Numbat end"}));
+
+        const QString all = write("unicode-" + tag + "/all.rtf", rtfDocument("First line\\par"));
+        const QString part = write("unicode-" + tag + "/part.txt", utf16({"Extra line", "More"}));
+        clsConversionOptions append = specialItem(50, part, all, filetype::Rtf);
+        append.lOriginalFileType = filetype::UnicodeText;
+        QCOMPARE(run(append), 0);
+        QCOMPARE(rtfParagraphs(all), (QStringList{"First line", "Extra line", "More"}));
     }
 
     void replaceInDocument_data()
