@@ -113,6 +113,8 @@ int RunSearchAndReplaceEngine(JobEngine& engine, clsConversionOptions& item, con
     // Line and column numbers are only counted for a report.
     rexhound.bByteOffsetsOnly = !item.bRXHDGenerateReportWhenDone;
     const int r = rexhound.SearchAndReplace(item.sOriginalFile, item.sTargetFile, find, replacement);
+    if (r == rexhoundcode::FileRenameError)
+        engine.sProcessNote = rexhound.CopyFailureReason();
     // A report that was asked for and is missing is this item's failure.
     if (item.bRXHDGenerateReportWhenDone && r == 0 && !rexhound.SaveDataToTabFile(engine.form.sRXHDReportFileName)) {
         engine.sProcessNote = engine.form.sRXHDReportFileName;

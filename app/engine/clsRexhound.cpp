@@ -25,6 +25,35 @@ QString reportCell(QString text)
     return text;
 }
 
+// Copies the file's bytes into `target`, a file of ours; false with the
+// system's reason.
+bool copyInto(const QString& source, const QString& target, QString& reason)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        reason = in.errorString();
+        return false;
+    }
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        reason = out.errorString();
+        return false;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    while (!in.atEnd()) {
+        const QByteArray bytes = in.read(kChunk);
+        if (in.error() != QFileDevice::NoError) {
+            reason = in.errorString();
+            return false;
+        }
+        if (!WriteAllBytes(out, bytes)) {
+            reason = out.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOut, const QString& sFindString,
@@ -44,6 +73,7 @@ int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOu
     ++m_run;
     m_editedCopy.clear();
     m_output.clear();
+    m_failure.clear();
 
     // In place the engine edits the file itself; it writes only a finished
     // text, so a failure leaves the file as it was.
@@ -58,9 +88,8 @@ int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOu
     if (outputInfo.isSymLink() && !outputInfo.canonicalFilePath().isEmpty())
         target = outputInfo.canonicalFilePath();   // the file the link names is replaced, not the link
     TemporaryFile copy;
-    int error = 0;
-    if (!copy.create(GetFolderPart(target), u'.' + QFileInfo(target).fileName(), QStringLiteral(".tmp"))
-        || !CopyFileSafe(sFileIn, copy.path(), error))
+    if (!copy.create(GetFolderPart(target), u'.' + QFileInfo(target).fileName(), QStringLiteral(".tmp"), &m_failure)
+        || !copyInto(sFileIn, copy.path(), m_failure))
         return rexhoundcode::FileRenameError;
     m_editedCopy = copy.path();
     m_output = sFileOut;
@@ -70,7 +99,7 @@ int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOu
     // The new output keeps the old one's permissions, or takes the input's.
     const QFileInfo old(target);
     QFile::setPermissions(copy.path(), old.exists() ? old.permissions() : QFileInfo(sFileIn).permissions());
-    return copy.moveOver(target) ? 0 : rexhoundcode::FileRenameError;
+    return copy.moveOver(target, &m_failure) ? 0 : rexhoundcode::FileRenameError;
 }
 
 QString clsRexhound::SearchAndReplaceErrorString(int lErrorCode) const

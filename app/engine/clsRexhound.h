@@ -37,6 +37,10 @@ public:
     int SearchAndReplace(const QString& sFileIn, const QString& sFileOut, const QString& sFindString,
                          const QString& ReplaceWith);
 
+    // The system's reason when the last SearchAndReplace gave -1 because
+    // its copy could not be made or put in place; "" otherwise.
+    const QString& CopyFailureReason() const { return m_failure; }
+
     // The message of an engine code, or of kReportNotWritten; "" for 0 and
     // for codes without one.
     QString SearchAndReplaceErrorString(int lErrorCode) const;
@@ -69,6 +73,7 @@ private:
     QVector<RexhoundRecord> m_report;
     QString m_editedCopy;     // the copy the engine edited in the last run; its records name m_output
     QString m_output;
+    QString m_failure;        // why the last copy failed
     int m_run = 0;            // searches made
     int m_collectedRun = 0;   // the last search whose records are in m_report
 };

@@ -147,10 +147,22 @@ bool ReadTextFileContent(const QString& path, TextFileContent& content, QString*
     return true;
 }
 
+bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAllBytes(file, bytes) && file.commit())
         return true;
     if (reason)
         *reason = file.errorString();

@@ -47,6 +47,13 @@ struct TextFileContent
 // *reason when given.
 bool ReadTextFileContent(const QString& path, TextFileContent& content, QString* reason = nullptr);
 
+class QFileDevice;
+
+// Writes all the bytes to a file opened with QIODevice::Unbuffered: a short
+// write is tried again for the rest, so that a failure leaves the system's
+// reason (a full disk, say) in the file's errorString(). False on failure.
+bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes);
+
 // Writes the bytes as the whole file through a temporary file in its folder
 // that is renamed over it (an existing file keeps its permissions; a link
 // is followed). False, with the file as it was and the system's reason in

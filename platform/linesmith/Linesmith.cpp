@@ -111,12 +111,11 @@ bool sameEightBitBytes(Encoding source, Encoding out)
 }
 
 // Writes `bytes` at the end of the target; a write that fails is undone.
-bool appendInPlace(QFile& target, qint64 oldSize, const QByteArray& bytes)
+bool appendInPlace(QFile& target, qint64 oldSize, const QByteArray& bytes, QString& reason)
 {
-    if (!target.seek(oldSize))
-        return false;
-    if (target.write(bytes) == bytes.size() && target.flush())
+    if (target.seek(oldSize) && WriteAllBytes(target, bytes))
         return true;
+    reason = target.errorString();
     target.resize(oldSize);
     return false;
 }
@@ -193,7 +192,7 @@ int ConcatenateTwoTextFilesEx(const QString& sSourceFile, const QString& sTarget
     QFile target(sTargetFile);
     TargetShape shape;
     if (targetExists) {
-        if (!target.open(QIODevice::ReadWrite))
+        if (!target.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
             return fail(kLinesmithTargetError, target.errorString());
         // The whole target is read only when its 8-bit encoding matters.
         const bool asciiText = IsUtf16Encoding(source.encoding) ? IsAsciiText(QStringView(DecodeTextFileBytes(source.body(), source.encoding)))
@@ -228,7 +227,7 @@ int ConcatenateTwoTextFilesEx(const QString& sSourceFile, const QString& sTarget
 
     if (!targetExists)
         return WriteWholeFile(sTargetFile, bytes, &why) ? 0 : fail(kLinesmithTargetError, why);
-    return appendInPlace(target, shape.size, bytes) ? 0 : fail(kLinesmithTargetError, target.errorString());
+    return appendInPlace(target, shape.size, bytes, why) ? 0 : fail(kLinesmithTargetError, why);
 }
 
 int DeleteEmptyLinesFromTextFile(const QString& sSourceFile, const QString& sTargetFile, QString* reason)

@@ -249,6 +249,38 @@ private slots:
         QCOMPARE(user.entries("in"), QStringList{"a.txt"});
         QVERIFY2(user.log("run.log").contains(QStringLiteral("unbalanced ()")), qPrintable(user.log("run.log")));
     }
+
+    // On a disk that fills up, no process leaves a damaged output or a
+    // piece of one: each earlier output is as it was.
+    void aFullDiskLeavesEarlierOutputs()
+    {
+        QvimUser user;
+        QByteArray text;
+        while (text.size() < (3 << 19))   // 1.5 MB, more than the program may write
+            text += "a line of text\n\n";
+        const QString big = user.write("in/big.txt", text);
+        const QString all = user.write("out/all.txt", "First line\n");
+        const QString removed = user.write("out/removed.txt", "removed earlier\n");
+        const QString replaced = user.write("out/replaced.txt", "replaced earlier\n");
+        QByteArray job;
+        job += specialTaskLine(1, 50, QString(), big, all, 1, "TXT");
+        job += specialTaskLine(2, 55, QString(), big, removed, 1, "TXT");
+        job += specialTaskLine(3, 56, searchCell("D", "text", "words"), big, replaced, 1, "TXT");
+        job += jobEndLine();
+        user.write("job.krj", job);
+
+        const QvimRun run = user.run({"/J", user.path("job.krj"), "/L", user.path("run.log"), "/P"}, limitFileSize);
+        QCOMPARE(run.status, 252);
+        QCOMPARE(testutil::readFile(all), QByteArray("First line\n"));
+        QCOMPARE(testutil::readFile(removed), QByteArray("removed earlier\n"));
+        QCOMPARE(testutil::readFile(replaced), QByteArray("replaced earlier\n"));
+        QCOMPARE(user.entries("out"), (QStringList{"all.txt", "removed.txt", "replaced.txt"}));
+        const QString log = user.log("run.log");
+        // Each failure says why.
+        QVERIFY2(log.contains(QStringLiteral("(") + all + QStringLiteral(") - File too large")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("(") + removed + QStringLiteral(") - File too large")), qPrintable(log));
+        QVERIFY2(log.contains(QStringLiteral("FILE_RENAME_ERROR - File too large")), qPrintable(log));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQvimSpecial)

@@ -494,7 +494,7 @@ private slots:
         clsConversionOptions copy = specialItem(56, files.at("@/missing.txt"), files.at("@/out/a.txt"));
         copy.sFindString = QStringLiteral("o");
         QCOMPARE(PerformSpecialProcessItem(h.engine, copy), kStopJob);
-        QCOMPARE(copy.sErr, QStringLiteral("FILE_RENAME_ERROR"));
+        QCOMPARE(copy.sErr, QStringLiteral("FILE_RENAME_ERROR - No such file or directory"));
         QCOMPARE(files.read("@/out/a.txt"), QByteArray("old\n"));
     }
 
