@@ -67,8 +67,9 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
     output.setSelectionStart(-1);
     form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 50 Percent Complete ")));
 
-    input.setSelectionStart(0);
-    input.setSelectionLength(int(input.DocumentText().size()));
+    // All of it, whatever its plain text counts: a picture in a line
+    // takes a place there without a character in the text.
+    input.SelectAll();
     output.InsertData(input.CopySelectionData(QString(), 5, true), 5, true);
     form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
 

@@ -218,6 +218,93 @@ private slots:
         QCOMPARE(rtfParagraphs(all), (QStringList{"First line", "Extra line", "More"}));
     }
 
+    // Fields show more text than the one place they take, and a table's
+    // cells are texts of their own: neither may shift what is removed or
+    // replaced. A blank paragraph that starts a page stays.
+    void fieldsTablesAndPageBreaksStayWhole_data()
+    {
+        QTest::addColumn<QString>("input");   // a file name below the scratch folder or the corpus
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("replacement");
+        QTest::newRow("fields") << "fields.rtf" << int(filetype::Rtf) << "Wombat" << "Koala";
+        QTest::newRow("a table") << TESSAVIEW_CORPUS "/docx/tables.docx" << int(filetype::Docx) << "right" << "RIGHT";
+    }
+
+    void fieldsTablesAndPageBreaksStayWhole()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, type);
+        QFETCH(QString, find);
+        QFETCH(QString, replacement);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(u' ');
+        if (!input.startsWith(u'/'))
+            input = write(tag + "/" + input,
+                          rtfDocument("Date {\\field{\\*\\fldinst DATE \\\\@ \"dddd d MMMM yyyy\"}{\\fldrslt Monday 1 "
+                                      "January 2001}} here\\par\\par Wombat crossing\\par   \\par Last "
+                                      "page\\par\\pard\\pagebb\\par Numbat end\\par"));
+        QVERIFY(QDir().mkpath(path(tag)));
+        const auto runInto = [&](int process, const QString& out, const QString& what, const QString& with) {
+            clsConversionOptions item = specialItem(process, input, path(tag + "/" + out), filetype::Rtf);
+            item.lOriginalFileType = type;
+            item.bCaseSensitive = true;
+            item.sFindString = what;
+            item.sReplaceString = with;
+            return run(item);
+        };
+        // The document as it is, saved as RTF by a search that finds nothing.
+        QCOMPARE(runInto(56, "as-is.rtf", "no such text", "x"), 0);
+        QCOMPARE(runInto(55, "removed.rtf", QString(), QString()), 0);
+        QCOMPARE(runInto(56, "replaced.rtf", find, replacement), 0);
+        const QStringList asIs = rtfParagraphs(path(tag + "/as-is.rtf"));
+
+        QStringList expectedRemoved;
+        for (const QString& line : asIs)
+            if (!line.isEmpty())
+                expectedRemoved << line;
+        const QStringList removed = rtfParagraphs(path(tag + "/removed.rtf"));
+        QStringList removedText = removed;
+        removedText.removeAll(QString());
+        QCOMPARE(removedText, expectedRemoved);
+        // The page still breaks before the last line.
+        QCOMPARE(rtfWithPageBreaks(path(tag + "/removed.rtf")).count(QStringLiteral("<page>")),
+                 rtfWithPageBreaks(path(tag + "/as-is.rtf")).count(QStringLiteral("<page>")));
+
+        QStringList expectedReplaced = asIs;
+        expectedReplaced.replaceInStrings(find, replacement);
+        QCOMPARE(rtfParagraphs(path(tag + "/replaced.rtf")), expectedReplaced);
+        QVERIFY2(expectedReplaced != asIs, qPrintable(asIs.join(u'|')));
+
+        // Appended, the document comes whole after what the output held.
+        const QString all = write(tag + "/all.rtf", rtfDocument("First line\\par"));
+        clsConversionOptions append = specialItem(50, input, all, filetype::Rtf);
+        append.lOriginalFileType = type;
+        QCOMPARE(run(append), 0);
+        QCOMPARE(rtfParagraphs(all), QStringList{"First line"} + asIs);
+    }
+
+    // A line that holds nothing but a picture is no empty line, and an
+    // appended document brings its pictures.
+    void aPictureIsKept_data()
+    {
+        QTest::addColumn<int>("process");
+        QTest::newRow("append") << 50;
+        QTest::newRow("remove empty lines") << 55;
+    }
+
+    void aPictureIsKept()
+    {
+        QFETCH(int, process);
+        const QString out = path(QStringLiteral("picture/%1.rtf").arg(process));
+        QVERIFY(QDir().mkpath(path("picture")));
+        clsConversionOptions item =
+            specialItem(process, QStringLiteral(TESSAVIEW_CORPUS "/docx/tiny-picture.docx"), out, filetype::Rtf);
+        item.lOriginalFileType = filetype::Docx;
+        QCOMPARE(run(item), 0);
+        const QByteArray rtf = testutil::readFile(out);
+        QVERIFY2(rtf.contains("\\pict"), rtf.constData());
+    }
+
     void replaceInDocument_data()
     {
         QTest::addColumn<bool>("caseSensitive");
