@@ -11,6 +11,10 @@
 
 namespace {
 
+const QString kSettingsFileName = QStringLiteral("QVIM_SearchHistory") + QStringLiteral(".INI");
+const QString kCompanyFolder = QStringLiteral("Kestrova, Inc");
+const QString kProductFolder = QStringLiteral("Tessaview");
+
 QString& cachedPath()
 {
     static QString path;
@@ -105,7 +109,14 @@ QString FindWritableDataFolder(const QString& fileName, const QString& company,
 
 QString GetIniFilePath(int /*productCode*/)
 {
-    const QString fileName = QStringLiteral("QVIM_SearchHistory") + QStringLiteral(".INI");
     const int folder = IsVistaOrLater() ? csidl::AppData : 0;
-    return FindWritableDataFolder(fileName, QStringLiteral("Kestrova, Inc"), QStringLiteral("Tessaview"), folder);
+    return FindWritableDataFolder(kSettingsFileName, kCompanyFolder, kProductFolder, folder);
+}
+
+QString DefaultIniFilePath()
+{
+    const QString base = IsVistaOrLater() ? GetSpecialFolderPath(csidl::AppData) + u'/' + kCompanyFolder + u'/'
+                                                + kProductFolder
+                                          : ProgramFolder();
+    return base + u'/' + kSettingsFileName;
 }

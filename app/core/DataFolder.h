@@ -9,6 +9,11 @@ constexpr int kProductCode = 23;
 // The settings file's full path, or "" when no folder is usable.
 QString GetIniFilePath(int productCode);
 
+// The settings file GetIniFilePath takes on this system when its folder is
+// usable, found without testing the folder or creating anything: for a
+// start that must leave the settings file as it is.
+QString DefaultIniFilePath();
+
 // Tries the candidate folders for the settings file `fileName` below
 // company/product and returns the first one that passes IsFolderWritable.
 // `specialFolder` 0 walks the search list; any other number tries only that

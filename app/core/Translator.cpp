@@ -59,11 +59,11 @@ void fallBackToEnglish()
     SaveLanguageCode(G_sLanguage);
 }
 
-QString readSetting(const QString& key)
+QString readSetting(const QString& key, const QString& file = G_IniFilePath)
 {
-    if (G_IniFilePath.isEmpty())
+    if (file.isEmpty())
         return QString();
-    return GetPrivateProfileString(kSection, key, QString(), G_IniFilePath, kSettingBuffer);
+    return GetPrivateProfileString(kSection, key, QString(), file, kSettingBuffer);
 }
 
 void saveSetting(const QString& key, const QString& value)
@@ -196,6 +196,16 @@ bool AppendToLanguageFile(const QString& phrase)
 QString ReadLanguageCode()
 {
     return readSetting(QStringLiteral("Language_Code"));
+}
+
+QString LanguageCodeOfSettingsFile(const QString& settingsFile)
+{
+    return readSetting(QStringLiteral("Language_Code"), settingsFile);
+}
+
+bool FirstRunLanguageQuestionDue(const QString& settingsFile)
+{
+    return LanguageCodeOfSettingsFile(settingsFile).isEmpty() && !isEnglishLocale(GetUserDefaultLCID());
 }
 
 void SaveLanguageCode(const QString& sLanguage)

@@ -36,6 +36,12 @@ bool AppendToLanguageFile(const QString& phrase);
 // "Language_Code" and "Language_Font" of section "Language" in
 // G_IniFilePath; "" when missing. Writing fails silently.
 QString ReadLanguageCode();
+// "Language_Code" of the settings file given, read only.
+QString LanguageCodeOfSettingsFile(const QString& settingsFile);
+// True when a start would put the first-run language question: the
+// settings file names no language yet and the user's locale is not one of
+// the English ones.
+bool FirstRunLanguageQuestionDue(const QString& settingsFile);
 void SaveLanguageCode(const QString& sLanguage);
 QString ReadLanguageFont();
 void SaveLanguageFont(const QString& sFontName);

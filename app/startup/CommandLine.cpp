@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "core/FileSystem.h"
+#include "startup/CommandLineHelp.h"
 #include "core/Globals.h"
 #include "core/DateRoutines.h"
 #include "core/Help.h"
@@ -164,6 +165,13 @@ QString programName()
     return QStringLiteral("qvim");
 }
 
+// The program as the user typed it to start it.
+QString commandName()
+{
+    const QStringList process = QCoreApplication::arguments();
+    return process.isEmpty() || process.first().isEmpty() ? QStringLiteral("qvim") : process.first();
+}
+
 } // namespace
 
 bool IsCommandLineSwitch(const QString& argument)
@@ -206,6 +214,14 @@ bool StartMayOpenWindow(const QStringList& arguments)
         return true;
     for (const CommandLineSwitch& s : ReadCommandLineSwitches(arguments))
         if (s.letter == u'O' || (s.letter == u'J' && s.value.contains(kOpenMarker, Qt::CaseSensitive)))
+            return true;
+    return false;
+}
+
+bool LineIsVerbose(const QStringList& arguments)
+{
+    for (const CommandLineSwitch& s : ReadCommandLineSwitches(arguments))
+        if (s.letter == u'V')
             return true;
     return false;
 }
@@ -301,15 +317,30 @@ bool ParseCommandLine(const QStringList& arguments, clsConversionOptions& option
         G_bCommandLineMode = false;
     }
 
-    ValidateConversionOptions(form, options);
-    if (options.lErr == 0 && pdfAWithPassword(form, options))
-        options.lErr = kErrPdfAWithPassword;
+    // Arguments before the first switch are not read. A line with no switch
+    // has no task, and a path a shell made several of is no input: each is
+    // told as it is rather than as a task that names nothing.
+    const QStringList ignored = ArgumentsBeforeFirstSwitch(arguments);
+    QString refusal;
+    if (ignored.size() == arguments.size())
+        refusal = NoSwitchText(ignored);
+    else if (!G_bAutomationMode) // nothing expands an automation call's words
+        refusal = SeveralPathsText(arguments, commandName());
+    if (!refusal.isEmpty()) {
+        options.lErr = kErrNoTask;
+    } else {
+        ValidateConversionOptions(form, options);
+        if (options.lErr == 0 && pdfAWithPassword(form, options))
+            options.lErr = kErrPdfAWithPassword;
+    }
     if (!options.sLogFile.isEmpty())
         WriteLinesToLogFile(CommandLineLogHeader(), options.sLogFile);
+    if (!ignored.isEmpty() && ignored.size() < arguments.size())
+        WriteMessageToLogFile(IgnoredArgumentsText(ignored), options.sLogFile, options.bVerbose);
     if (options.lErr == 0)
         return true;
-    if (options.lErr == kErrPdfAWithPassword) {
-        options.sErr = pdfAWithPasswordText();
+    if (options.lErr == kErrNoTask || options.lErr == kErrPdfAWithPassword) {
+        options.sErr = options.lErr == kErrNoTask ? refusal : pdfAWithPasswordText();
         WriteMessageToLogFile(options.sErr, options.sLogFile, options.bVerbose);
     } else {
         ReportConversionItemErrorCommandLine(options);

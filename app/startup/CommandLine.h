@@ -39,6 +39,10 @@ bool IsAutomationStart(const QStringList& arguments);
 // needs no display.
 bool StartMayOpenWindow(const QStringList& arguments);
 
+// True when the line asks for a verbose run (/V), whose messages are shown
+// in boxes where there is a display to show them on.
+bool LineIsVerbose(const QStringList& arguments);
+
 // Input type of a path from its extension (letter case ignored): doc 9,
 // htm/html 4, rtf 5, pdf 12, docx 13, xml 10, css 11, txt/log/dat 6 when the
 // file is UTF-16 text with a byte-order mark, else 1; anything else unset.
@@ -65,12 +69,18 @@ QStringList CommandLineLogHeader();
 // is unless /C says otherwise) asked to carry a password: PDF/A forbids
 // encryption.
 inline constexpr int kErrPdfAWithPassword = -120;
+// Verdict left in lErr for a line that holds no task at all: no switch, or
+// a path that a shell made several of (startup/CommandLineHelp.h).
+inline constexpr int kErrNoTask = -121;
 
 // Reads the arguments into the task record and the settings the command
 // line may override on the main form (/Z, /W), writes the log file's header
 // when /L is given, and validates the task. A PDF/A output with a PDF
 // password (/W, or the PDF settings) is refused with advice to ask for a
-// plain PDF (/C 12). True when the task is valid.
+// plain PDF (/C 12). A line without any switch, and a /S or /T whose value
+// is several existing paths (an unquoted wildcard the shell expanded), are
+// refused with what to type instead; arguments before the first switch are
+// noted as not read. True when the task is valid.
 // False for no arguments and for an automation start (nothing written; the
 // run is then not a command-line run), and for an invalid task, whose
 // message is then in sErr and the log file.

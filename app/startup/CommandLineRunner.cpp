@@ -6,11 +6,42 @@
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 
+#include "base/MessageSink.h"
+
 #include <exception>
+
+namespace {
+
+// The sink a verbose run's messages go to, for the run; then the one
+// before, unless the run put another in place (the window it opened).
+class VerboseMessagesScope
+{
+public:
+    VerboseMessagesScope(MessageSink* sink, bool verbose)
+        : m_sink(verbose ? sink : nullptr), m_previous(&CurrentMessageSink())
+    {
+        if (m_sink)
+            SetMessageSink(m_sink);
+    }
+    ~VerboseMessagesScope()
+    {
+        if (m_sink && &CurrentMessageSink() == m_sink)
+            SetMessageSink(m_previous);
+    }
+    VerboseMessagesScope(const VerboseMessagesScope&) = delete;
+    VerboseMessagesScope& operator=(const VerboseMessagesScope&) = delete;
+
+private:
+    MessageSink* m_sink;
+    MessageSink* m_previous;
+};
+
+} // namespace
 
 int RunCommandLine(MainFormState& form, const QStringList& arguments, const StartupHooks& hooks)
 {
     clsConversionOptions options;
+    const VerboseMessagesScope boxes(hooks.VerboseMessages, LineIsVerbose(arguments));
     try {
         // The settings file of /I is read before the switches are applied,
         // so that /Z and /W override the passwords it holds and the task is

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "startup/CommandLine.h"
+#include "startup/CommandLineHelp.h"
 #include "startup/CommandLineRunner.h"
 #include "startup/clsTessaview.h"
 #include "core/DataFolder.h"
@@ -76,6 +77,10 @@ int StatusUnlessStopped(int status)
 
 int Main(const QStringList& arguments, const StartupHooks& hooks)
 {
+    // --help and --version are answered before anything is looked for or
+    // written.
+    if (const std::optional<int> status = AnswerHelpOrVersion(arguments))
+        return *status;
     WatchStopSignals();
     // Offices of earlier runs that were killed left their profiles behind.
     SweepStaleOfficeProfiles();

@@ -7,6 +7,7 @@
 
 class clsConversionOptions;
 class MainFormState;
+class MessageSink;
 
 // Run codes of a command line.
 namespace runcode {
@@ -42,6 +43,10 @@ struct StartupHooks
     // Runs a parsed, valid command line (a job file or the single task),
     // logs the outcome and returns the run code. Empty: RunParsedCommandLine.
     std::function<int(MainFormState&, clsConversionOptions&, const StartupHooks&)> RunParsedCommandLine;
+    // Where the messages of a verbose run (/V) go while it runs: boxes the
+    // user closes, when the program can show them. Null: the current sink
+    // (standard error on the command line).
+    MessageSink* VerboseMessages = nullptr;
 };
 
 // Through the hooks above, or their defaults.

@@ -73,6 +73,10 @@ StartupHooks MainWindowStartupHooks()
     hooks.ShowMainWindow = showMainWindow;
     hooks.RunWindowLoop = RunMainWindowLoop;
     hooks.CloseMainWindow = DestroyMainWindow;
+    // A verbose run on a display shows each message in a box and waits.
+    static QtMessageSink boxes;
+    if (MessageBoxesCanBeSeen())
+        hooks.VerboseMessages = &boxes;
     return hooks;
 }
 

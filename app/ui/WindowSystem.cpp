@@ -1,5 +1,7 @@
 #include "WindowSystem.h"
 
+#include "core/DataFolder.h"
+#include "core/Translator.h"
 #include "startup/CommandLine.h"
 #include "ui/LanguageDialog.h"
 
@@ -17,6 +19,14 @@ bool isHeadlessPlatform(const QString& platform)
 // platform at its end is a fallback, not a choice.
 bool g_ownPlatformList = false;
 
+// Starts that may show a window, a box or the language question; the
+// rest need no widgets, and do without the display's start-up.
+bool mayShowSomething(const QStringList& arguments)
+{
+    return StartMayOpenWindow(arguments) || LineIsVerbose(arguments) || IsAutomationStart(arguments)
+           || FirstRunLanguageQuestionDue(DefaultIniFilePath());
+}
+
 } // namespace
 
 bool DisplayAvailable()
@@ -30,9 +40,8 @@ bool DisplayAvailable()
 std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv, const QStringList& arguments)
 {
     const bool userPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    const bool display = DisplayAvailable();
     const bool windowOnNamedPlatform = userPlatform && StartMayOpenWindow(arguments);
-    if (!display && !windowOnNamedPlatform)
+    if (!(DisplayAvailable() && mayShowSomething(arguments)) && !windowOnNamedPlatform)
         return std::make_unique<QCoreApplication>(argc, argv);
 
     // Qt tries the platforms in turn; the last one always starts.
@@ -53,6 +62,12 @@ std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv, const
         SetLanguageChooser(&chooser);
     }
     return app;
+}
+
+bool MessageBoxesCanBeSeen()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance())
+           && !isHeadlessPlatform(QGuiApplication::platformName());
 }
 
 bool MainWindowCanBeShown()

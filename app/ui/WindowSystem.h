@@ -1,11 +1,11 @@
 #pragma once
-// The program's application object: a widget application on a display, a
-// plain one without (a command-line run from a service or over ssh, or
-// tests on the offscreen platform). Only on a display does the program show
-// what the headless layers ask for through their interfaces (the language
-// dialog). A start that opens the main window also gets a widget
-// application on a platform the user names ($QT_QPA_PLATFORM, such as
-// offscreen); every other run needs no display.
+// The program's application object: a widget application on a display for
+// a start that may show something there (the main window, the boxes of a
+// verbose run, the automation server, the first-run language question), a
+// plain one for every other start (a command-line run, one from a service
+// or over ssh, tests on the offscreen platform). A start that opens the
+// main window also gets a widget application on a platform the user names
+// ($QT_QPA_PLATFORM, such as offscreen); every other run needs no display.
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -24,3 +24,7 @@ std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv, const
 // True when the main window can be shown: a widget application on a
 // display, or on the platform the user asked for.
 bool MainWindowCanBeShown();
+
+// True when a message box would be seen and can be answered: a widget
+// application on a display, not on the offscreen or minimal platform.
+bool MessageBoxesCanBeSeen();

@@ -31,11 +31,6 @@ constexpr int kLogoSize = 96;
 
 } // namespace
 
-QString AboutVersionText(int major, int minor, int revision)
-{
-    return QString::number(major) + u'.' + QString::number(minor) + QString::number(revision);
-}
-
 QPixmap LogoFrame(int frame, int size)
 {
     // Four tiles that turn into place one after another, a quarter turn

@@ -2,6 +2,8 @@
 // The About box: version, product name and description, a small logo
 // animation, the support address, and the settings file opened on a
 // double click of the logo.
+#include "core/ProgramVersion.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -36,10 +38,6 @@ private:
     int m_next = 1;
     int m_last = 16;
 };
-
-// The version as the About box shows it: major, ".", then the minor
-// version and the revision run together (2.3.6 gives "2.36").
-QString AboutVersionText(int major, int minor, int revision);
 
 // One of the logo's 16 animation frames (1 to 16), drawn at `size` pixels.
 class QPixmap;

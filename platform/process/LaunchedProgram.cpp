@@ -96,6 +96,7 @@ bool LaunchedProgram::Start(const QString& program, const QStringList& arguments
         argv.push_back(b.data());
     argv.push_back(nullptr);
     const bool setNice = niceValue.has_value();
+    const bool outputToError = m_outputToError;
     const int nice = niceValue.value_or(0);
 
     int fds[2];
@@ -119,6 +120,8 @@ bool LaunchedProgram::Start(const QString& program, const QStringList& arguments
         ::signal(SIGCHLD, SIG_DFL);
         if (setNice && ::setpriority(PRIO_PROCESS, 0, nice) != 0)
             report(fds[1], kNiceRefused, errno);
+        if (outputToError)
+            ::dup2(STDERR_FILENO, STDOUT_FILENO);
         // Our own descriptors (office pipes, open files) stay with us.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
         ::execve(argv[0], argv.data(), environ);

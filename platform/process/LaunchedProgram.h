@@ -30,6 +30,10 @@ public:
     // `error` (the program is then not running).
     bool Start(const QString& program, const QStringList& arguments, std::optional<int> niceValue, QString& error);
 
+    // Before Start: the program's standard output goes to our standard
+    // error, so nothing it (or what it starts) prints mixes with our output.
+    void SendOutputToStandardError() { m_outputToError = true; }
+
     // Empty, or why the program does not run at the nice value asked for.
     QString PriorityNote() const { return m_priorityNote; }
 
@@ -50,6 +54,7 @@ private:
     pid_t m_pid = 0;
     int m_pidFd = -1;
     bool m_ended = false;
+    bool m_outputToError = false;
     int m_exitCode = 0;
     QString m_priorityNote;
 };

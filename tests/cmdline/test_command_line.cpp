@@ -5,6 +5,7 @@
 #include "base/MessageSink.h"
 #include "base/SpecialFolders.h"
 #include "startup/CommandLine.h"
+#include "startup/CommandLineHelp.h"
 #include "startup/CommandLineRunner.h"
 #include "core/Globals.h"
 #include "core/Help.h"
@@ -14,6 +15,8 @@
 #include "TestUtil.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -344,6 +347,129 @@ private slots:
         QVERIFY(!G_bPostErrorLevel);
         QCOMPARE(sink.texts, (QStringList{"Input File  does not exist.",
                                           "Missing required or invalid command line argument(s)"}));
+    }
+
+    // A verbose run's messages go to the boxes the program gives it, for
+    // that run only; a sink the run put in place itself (the window it
+    // opened) stays after it.
+    void verboseRunsShowTheirMessagesInTheirBoxes()
+    {
+        RecordingSink before;
+        SetMessageSink(&before);
+        RecordingSink boxes;
+        StartupHooks hooks;
+        hooks.VerboseMessages = &boxes;
+        MainFormState form;
+        QCOMPARE(RunCommandLine(form, d(QStringList{"/S", "in/gone.doc", "/T", "out/a.jpg", "/V"}), hooks), -3);
+        QCOMPARE(boxes.texts, d(QStringList{"Input File {d}/in/gone.doc does not exist.",
+                                            "Missing required or invalid command line argument(s)"}));
+        QVERIFY(before.texts.isEmpty());
+        QCOMPARE(&CurrentMessageSink(), &before);
+
+        // Not verbose: nothing is shown.
+        QCOMPARE(RunCommandLine(form, d(QStringList{"/S", "in/gone.doc", "/T", "out/a.jpg"}), hooks), -3);
+        QCOMPARE(boxes.texts.size(), 2);
+
+        RecordingSink window;
+        hooks.ShowMainWindow = [&](MainFormState&) { SetMessageSink(&window); };
+        QCOMPARE(RunCommandLine(form, d(QStringList{"/J", "in/job.krj", "/O", "/V"}), hooks), 1);
+        QCOMPARE(&CurrentMessageSink(), &window);
+    }
+
+    // Arguments before the first switch are not read: the run says so and
+    // goes on; a line of nothing else holds no task.
+    void argumentsBeforeTheFirstSwitch()
+    {
+        MainFormState form;
+        clsConversionOptions o;
+        QVERIFY(ParseCommandLine(d(QStringList{"scan.pdf", "-v", "/S", "{d}/in/a.doc", "/T", "{d}/out/a.jpg", "/L", "{d}/run.log"}), o, form));
+        QVERIFY2(log().endsWith("\nNot read, as they stand before the first switch: scan.pdf -v\n"), qPrintable(log()));
+
+        clsConversionOptions none;
+        QVERIFY(!ParseCommandLine({"my scan.pdf"}, none, form));
+        QCOMPARE(none.lErr, kErrNoTask);
+        QVERIFY2(none.sErr.startsWith("The command line holds no switch, so it names no task.")
+                     && none.sErr.endsWith("Not read: 'my scan.pdf'"),
+                 qPrintable(none.sErr));
+    }
+
+    // A /S or /T made of several existing paths is what a shell makes of an
+    // unquoted wildcard. The refusal gives the line with the one wildcard
+    // that matches exactly those paths in their folder, as typed; paths a
+    // wildcard would not give back exactly, or from several folders, get
+    // the advice without a line; a value whose words only together name a
+    // file is a path with blanks.
+    void severalPathsForOneSwitch_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("refusal"); // "" for a valid line
+        const QString quote = "Quote the wildcard so that the program receives it: qvim ";
+        const QString noLine = "A path names several files, and a switch takes one path.";
+        QTest::newRow("every PDF of a folder") << QStringList{"w/a.pdf", "w/b.pdf", "w/c.txt"}
+                                               << QStringList{"/S", "w/a.pdf", "w/b.pdf", "/T", "out/*.png", "/P"}
+                                               << quote + "/S 'w/*.pdf' /T 'out/*.png' /P";
+        QTest::newRow("a wildcard with a prefix") << QStringList{"w/scan1.pdf", "w/scan2.pdf", "w/other.pdf"}
+                                                  << QStringList{"/S", "{d}/w/scan1.pdf", "{d}/w/scan2.pdf", "/T", "{d}/out/"}
+                                                  << quote + "/S '{d}/w/scan*.pdf' /T {d}/out/";
+        QTest::newRow("every file, in a folder with a blank") << QStringList{"my w/a.pdf", "my w/b.rtf"}
+                                                              << QStringList{"/S", "my w/a.pdf", "my w/b.rtf", "/T", "x"}
+                                                              << quote + "/S 'my w/*' /T x";
+        QTest::newRow("an output the shell expanded too") << QStringList{"w/a.pdf", "w/b.pdf", "o/a.png", "o/b.png"}
+                                                          << QStringList{"/S", "w/a.pdf", "w/b.pdf", "/T", "o/a.png", "o/b.png"}
+                                                          << quote + "/S 'w/*.pdf' /T 'o/*.png'";
+        QTest::newRow("two files named") << QStringList{"w/a.pdf", "w/b.pdf", "w/c.pdf"}
+                                         << QStringList{"/S", "w/a.pdf", "w/c.pdf", "/T", "x.png"} << noLine;
+        QTest::newRow("files of two folders") << QStringList{"w/a/x.pdf", "w/b/x.pdf"}
+                                              << QStringList{"/S", "w/a/x.pdf", "w/b/x.pdf", "/T", "x.png"} << noLine;
+        QTest::newRow("a path with a blank") << QStringList{"w/my", "w/my file.doc", "file.doc"}
+                                             << QStringList{"/S", "w/my", "file.doc", "/T", "{d}/out/a.pdf"} << "";
+        QTest::newRow("one file") << QStringList{"w/a.pdf"} << QStringList{"/S", "w/a.pdf", "/T", "{d}/out/a.png"} << "";
+    }
+
+    void severalPathsForOneSwitch()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, refusal);
+        for (const QString& file : files) {
+            QVERIFY(QDir().mkpath(QFileInfo(d("{d}/") + file).path()));
+            QVERIFY(testutil::writeFile(d("{d}/") + file, "x"));
+        }
+        const QString text = SeveralPathsText(d(arguments), "qvim");
+        if (refusal.isEmpty())
+            QVERIFY2(text.isEmpty(), qPrintable(text));
+        else
+            QVERIFY2(text.contains(d(refusal)) && (refusal.startsWith("A path") || text.endsWith(d(refusal))), qPrintable(text));
+        MainFormState form;
+        clsConversionOptions o;
+        QCOMPARE(ParseCommandLine(d(arguments), o, form), refusal.isEmpty());
+        if (!refusal.isEmpty())
+            QCOMPARE(o.lErr, kErrNoTask);
+
+        // Nothing expands the words of an automation call: no such advice.
+        G_bAutomationMode = true;
+        clsConversionOptions automation;
+        ParseCommandLine(d(arguments), automation, form);
+        G_bAutomationMode = false;
+        QVERIFY(automation.lErr != kErrNoTask);
+    }
+
+    // A word as the refusal writes it is read back by a shell as it was.
+    void shellQuotedWordsReadBack_data()
+    {
+        QTest::addColumn<QString>("word");
+        for (const char* word : {"plain/path-1.pdf", "*.pdf", "my file", "it's", "'", "$HOME", "a\"b", "back\\slash", "/?", "~", ""})
+            QTest::newRow(word) << QString::fromUtf8(word);
+    }
+
+    void shellQuotedWordsReadBack()
+    {
+        QFETCH(QString, word);
+        QProcess shell;
+        shell.start("/bin/sh", {"-c", "printf '%s|' " + ShellQuoted(word)});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()), word + u'|');
     }
 
     void helpOpensTheCommandLinePage()

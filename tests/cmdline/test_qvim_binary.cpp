@@ -1,7 +1,10 @@
 // The real program: exit statuses as the shell sees them, the log file of
-// an invalid run, an automation start without a session bus, and the
-// first-run demo install when two processes start together. Every run gets
-// a home, config and runtime folder of its own.
+// an invalid run, what a terminal user types first (--help, --version, a
+// line without switches, a wildcard the shell expanded), help with and
+// without a program to open it, an automation start without a session bus,
+// and the first-run demo install when two processes start together. Every
+// run gets a home, config and runtime folder of its own.
+#include "core/ProgramVersion.h"
 #include "core/StartupLock.h"
 #include "TestUtil.h"
 
@@ -11,6 +14,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QHash>
+#include <QMap>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +30,7 @@ struct Run
 {
     int status = -1000;
     QByteArray err;
+    QByteArray out;
 };
 
 // A user of their own: home, config and runtime folders below one temp folder.
@@ -61,6 +67,32 @@ public:
         return env;
     }
 
+    // Every file below the config folder with its bytes: what a run made or
+    // changed there.
+    QMap<QString, QByteArray> configFiles() const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(path("config"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            files.insert(file, testutil::readFile(file));
+        }
+        return files;
+    }
+
+    // An xdg-open of our own before the system's on PATH: it writes the
+    // address it was given to `record` and ends with `status`.
+    void useOpener(int status, const QString& record = QString())
+    {
+        const QString bin = path("bin");
+        QDir().mkpath(bin);
+        const QString script = bin + "/xdg-open";
+        testutil::writeFile(script, "#!/bin/sh\n" + (record.isEmpty() ? QByteArray() : "printf '%s' \"$1\" > '" + record.toUtf8() + "'\n")
+                                        + "exit " + QByteArray::number(status) + "\n");
+        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+        setEnvironment("PATH", bin + u':' + qEnvironmentVariable("PATH"));
+    }
+
     void useDataFolder(const QString& folder) { m_dataFolder = folder; }
     void setEnvironment(const QString& name, const QString& value) { m_extra.insert(name, value); }
 
@@ -82,7 +114,7 @@ public:
     {
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
             return {};
-        return {process.exitCode(), process.readAllStandardError()};
+        return {process.exitCode(), process.readAllStandardError(), process.readAllStandardOutput()};
     }
 
 private:
@@ -246,6 +278,137 @@ private slots:
         QVERIFY2(QString::fromUtf8(run.err).contains(said + kSourceData + page), run.err.constData());
     }
 
+    // -h, --help and -? print the summary of the switches on standard
+    // output and open the help page as /? does; they end with 0 and leave
+    // the settings file and the user's folder as they were. A line after
+    // them is not run.
+    void helpPrintsTheSummaryAndTouchesNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("-h") << QStringList{"-h"};
+        QTest::newRow("--help") << QStringList{"--help"};
+        QTest::newRow("-?") << QStringList{"-?"};
+        QTest::newRow("--help before a line") << QStringList{"--help", "/S", "in.pdf", "/T", "out.png", "/P"};
+    }
+
+    void helpPrintsTheSummaryAndTouchesNothing()
+    {
+        QFETCH(QStringList, arguments);
+        User user;
+        QVERIFY(user.writeSettings("[frmMain]\r\nbRetainInputFileTimeStamp=TRUE\r\n"));
+        const QMap<QString, QByteArray> before = user.configFiles();
+        const QString opened = user.path("opened.txt");
+        user.useOpener(0, opened);
+        const Run run = user.run(arguments);
+        QCOMPARE(run.status, 0);
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.startsWith("Usage: qvim /S input /T output"), run.out.constData());
+        // Every switch the parser reads, with the exit statuses and where the
+        // whole page is.
+        for (const QString& letter : QStringList{"S", "F", "T", "C", "V", "R", "G", "M", "P", "L", "I", "B", "J", "O", "\\?", "Z", "W",
+                                                 "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+            QVERIFY2(out.contains(QRegularExpression("\n  /" + letter + "[ \n]")), qPrintable("/" + letter + " is not listed"));
+        QVERIFY(out.contains(QRegularExpression("\n  253 +Missing or invalid arguments")));
+        QVERIFY(out.contains(QRegularExpression("\n  252 +At least one item failed")));
+        const QString page = kSourceData + "/help/command-line.html";
+        QVERIFY2(out.contains(page), run.out.constData());
+        QCOMPARE(QString::fromUtf8(testutil::readFile(opened)), page);
+        QCOMPARE(user.configFiles(), before);
+        QVERIFY(!QFile::exists(user.path("work/out.png")));
+    }
+
+    // --version prints the name and version of the About box and touches
+    // nothing.
+    void versionPrintsTheAboutBoxVersion()
+    {
+        User user;
+        const Run run = user.run({"--version"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QString::fromUtf8(run.out),
+                 "Tessaview " + AboutVersionText(TESSAVIEW_VERSION_MAJOR, TESSAVIEW_VERSION_MINOR, TESSAVIEW_VERSION_PATCH)
+                     + "\n");
+        QVERIFY(user.configFiles().isEmpty());
+    }
+
+    // When the opener cannot show the page (it ends with a status other than
+    // 0), the program names the page itself, for /? and for --help.
+    void failingOpenerNamesThePage_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("/?") << "/?";
+        QTest::newRow("--help") << "--help";
+    }
+
+    void failingOpenerNamesThePage()
+    {
+        QFETCH(QString, argument);
+        User user;
+        user.useOpener(3);
+        const Run run = user.run({argument});
+        const QString said = "The help page could not be opened. It is here: " + kSourceData + "/help/command-line.html";
+        QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+    }
+
+    // A line without a switch names no task, and says so instead of naming
+    // an input that was never given; arguments before the first switch are
+    // noted, and the line after them runs.
+    void argumentsWithoutASwitch_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a file") << QStringList{"scan.pdf"} << 0 << "Not read: scan.pdf";
+        QTest::newRow("help") << QStringList{"help"} << 0 << "Not read: help";
+        QTest::newRow("-v") << QStringList{"-v"} << 0 << "Not read: -v";
+        QTest::newRow("-v before a line") << QStringList{"-v", "/S", "missing.pdf", "/T", "out.png", "/P"} << 253
+                                          << "Not read, as they stand before the first switch: -v";
+    }
+
+    void argumentsWithoutASwitch()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        User user;
+        const Run run = user.run(arguments);
+        QCOMPARE(run.status, status);
+        const QString err = QString::fromUtf8(run.err);
+        QVERIFY2(err.contains(said), run.err.constData());
+        QVERIFY2(err.endsWith("Missing required or invalid command line argument(s)\n"), run.err.constData());
+        const bool task = arguments.contains("/S");
+        QCOMPARE(err.contains("The command line holds no switch, so it names no task."), !task);
+        QCOMPARE(err.contains("Input File " + user.path("work/missing.pdf") + " does not exist."), task);
+    }
+
+    // An unquoted wildcard, expanded by a real shell: the line is refused
+    // with the user's own line, its wildcards quoted; run as shown, it
+    // converts.
+    void shellExpandedWildcardGetsTheQuotedLine()
+    {
+        TESSAVIEW_REQUIRE_CORPUS("pdf/minimal-document.pdf");
+        User user;
+        QVERIFY(QDir().mkpath(user.path("work/in")) && QDir().mkpath(user.path("work/out")));
+        for (const char* name : {"a.pdf", "b.pdf"})
+            QVERIFY(QFile::copy(testutil::corpusFile("pdf/minimal-document.pdf"), user.path("work/in/") + name));
+        QVERIFY(testutil::writeFile(user.path("work/in/notes.txt"), "x"));
+        QProcess shell;
+        shell.setProcessEnvironment(user.environment());
+        shell.setWorkingDirectory(user.path("work"));
+        shell.start("/bin/sh", {"-c", "exec \"$0\" /S in/*.pdf /T out/*.png /P", kQvim});
+        const Run run = User::finish(shell);
+        QCOMPARE(run.status, 253);
+        const QByteArray line = kQvim.toUtf8() + " /S 'in/*.pdf' /T 'out/*.png' /P";
+        QVERIFY2(run.err.contains(QByteArray(QByteArray("Quote the wildcard so that the program receives it: ") + line)), run.err.constData());
+        QVERIFY2(!run.err.contains("does not exist"), run.err.constData());
+
+        shell.start("/bin/sh", {"-c", QString::fromUtf8(line)});
+        QCOMPARE(User::finish(shell).status, 0);
+        QProcess identify;
+        identify.start("identify", {"-format", "%m\n", user.path("work/out/a.png"), user.path("work/out/b.png")});
+        QVERIFY(identify.waitForFinished(30000));
+        QCOMPARE(identify.readAllStandardOutput(), QByteArray("PNG\nPNG\n"));
+    }
+
     // The language chosen in the settings file: the log speaks it, and the
     // language file the first run installed holds every text the run
     // showed, so nothing was added to it.
@@ -338,6 +501,28 @@ private slots:
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
         QVERIFY2(!process.readAllStandardError().contains("not available"), "the window did not open");
+    }
+
+    // A command-line run on a display it cannot reach never goes near it;
+    // a verbose one, which would show boxes there, falls back to standard
+    // error instead of waiting on a box nobody sees.
+    void commandLineRunNeedsNoDisplay()
+    {
+        User user;
+        user.setEnvironment("DISPLAY", ":59999");
+        QProcessEnvironment env = user.environment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("WAYLAND_DISPLAY");
+        for (const bool verbose : {false, true}) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.setWorkingDirectory(user.path("work"));
+            process.start(kQvim, QStringList{"/S", "missing.pdf", "/T", "out.png", "/P"} + (verbose ? QStringList{"/V"} : QStringList{}));
+            const Run run = User::finish(process);
+            QCOMPARE(run.status, 253);
+            QVERIFY2(run.err.contains("missing.pdf does not exist."), run.err.constData());
+            QCOMPARE(run.err.contains(":59999"), verbose);
+        }
     }
 
     // Without a display, a windowed start says so and ends.

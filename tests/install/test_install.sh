@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and runs the installed qvim as
-# a new user would: it must find its own data folder (not the source tree's)
-# and turn the demo PDF into PNG pages, load the installed Word-conversion
-# control (not the build tree's) to turn a document into a PDF, and be
-# started by a session bus for an automation client.
+# Installs the build into a temporary prefix (whose name holds a blank, and
+# which is not on PATH) and runs the installed qvim as a new user would: it
+# must find its own data folder (not the source tree's) and turn the demo
+# PDF into PNG pages, run its demo scripts as they were copied, load the
+# installed Word-conversion control (not the build tree's) to turn a
+# document into a PDF, be started from the desktop's menu entry and by a
+# session bus for an automation client, and have a manual page.
 set -euo pipefail
 cmake_command=$1
 build=$2
@@ -13,29 +15,46 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "test_install: $*" >&2; exit 1; }
 
-"$cmake_command" --install "$build" --prefix "$tmp/inst" >/dev/null
-qvim=$tmp/inst/bin/qvim
-[ -x "$qvim" ] || fail "no qvim in $tmp/inst/bin"
-[ -f "$tmp/inst/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
-control=$(find "$tmp/inst" -name libquaystone.so)
+prefix="$tmp/my programs"
+"$cmake_command" --install "$build" --prefix "$prefix" >/dev/null
+qvim=$prefix/bin/qvim
+[ -x "$qvim" ] || fail "no qvim in $prefix/bin"
+[ -f "$prefix/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
+control=$(find "$prefix" -name libquaystone.so)
 [ -n "$control" ] || fail "libquaystone.so was not installed"
 
 # A program with windows can be started from the desktop's menu: its entry
 # starts qvim without arguments and names an icon the theme holds.
 if [ "$gui" = ON ]; then
-  entry=$tmp/inst/share/applications/tessaview.desktop
+  entry=$prefix/share/applications/tessaview.desktop
   [ -f "$entry" ] || fail "no desktop entry in share/applications"
-  grep -qx 'Exec=qvim' "$entry" || fail "the desktop entry does not start qvim"
+  # The menu starts the installed program by its path, not whatever qvim
+  # PATH finds (the prefix is not on PATH).
+  grep -qxF "Exec=\"$qvim\"" "$entry" || fail "the desktop entry does not start $qvim: $(grep '^Exec=' "$entry")"
   icon=$(sed -n 's/^Icon=//p' "$entry")
-  [ -f "$tmp/inst/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
+  [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
   for size in 48 128 256; do
-    png=$tmp/inst/share/icons/hicolor/${size}x${size}/apps/$icon.png
+    png=$prefix/share/icons/hicolor/${size}x${size}/apps/$icon.png
     [ "$(identify -format '%wx%h' "$png")" = "${size}x${size}" ] || fail "the ${size}x${size} icon is missing or wrong"
   done
-  if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$entry" || fail "the desktop entry is not valid"
-  fi
+  desktop-file-validate "$entry" || fail "the desktop entry is not valid"
 fi
+
+# The manual page renders without a warning and holds every switch, the exit
+# statuses, the files and the examples.
+manual=$prefix/share/man/man1/qvim.1
+[ -f "$manual" ] || fail "no manual page in share/man/man1"
+page=$(MANWIDTH=80 man --warnings -l "$manual" 2>"$tmp/man-warnings" | col -b) || fail "man cannot render $manual"
+[ ! -s "$tmp/man-warnings" ] || fail "the manual page renders with warnings: $(cat "$tmp/man-warnings")"
+for heading in NAME SYNOPSIS OPTIONS "EXIT STATUS" FILES EXAMPLES; do
+  grep -qx "$heading" <<<"$page" || fail "the manual page has no section $heading"
+done
+for switch in S F T C V R G M P L I B J O '?' Z W 1 2 3 4 5 6 7 8 9; do
+  grep -qE "^ +/$([ "$switch" = '?' ] && echo '\?' || echo "$switch")( |$)" <<<"$page" \
+    || fail "the manual page does not describe /$switch"
+done
+grep -q -- "--help" <<<"$page" || fail "the manual page does not describe --help"
+grep -q "QVIM_SearchHistory.INI" <<<"$page" || fail "the manual page names no settings file"
 
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/run" "$tmp/nothing"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/run
@@ -53,6 +72,17 @@ for page in 00001 00002; do
 done
 grep -q 'Conversion Successful$' "$out/qvim.log" || fail "the log does not say the conversion succeeded"
 
+# The demo scripts were installed, and copied on the first run, as programs:
+# one runs as a user starts it and converts the demo PDF with the installed
+# qvim.
+for script in "$prefix/share/tessaview/Demo Batch Files/"*.sh "$data/Demo Batch Files/"*.sh; do
+  [ -x "$script" ] || fail "$script is not executable"
+done
+(cd "$data/Demo Batch Files" && env -u QVIM PATH="$prefix/bin:$PATH" ./"PDF pages to PNG.sh" >"$out/demo.txt" 2>&1) \
+  || fail "the demo script did not run: $(cat "$out/demo.txt")"
+[ "$(identify -format '%m' "$data/Demo Output/PDF pages to PNG/Sample PDF Document-00003.png")" = PNG ] \
+  || fail "the demo script made no third page"
+
 # The Word route runs on the installed control, as the dynamic loader says.
 status=0
 LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/rich.pdf" /C 12 /M 1 /L "$out/word.log" /P \
@@ -65,15 +95,29 @@ pdftotext "$out/rich.pdf" - | grep -q "A copper kettle" || fail "the document's 
 # its path is printed.
 err=$(PATH=$tmp/nothing "$qvim" /? 2>&1 >/dev/null || true)
 case $err in
-  *"$tmp/inst/share/tessaview/help/command-line.html"*) ;;
+  *"$prefix/share/tessaview/help/command-line.html"*) ;;
   *) fail "help did not name the installed page: $err" ;;
 esac
+# The desktop's menu entry, read by the desktop's own launcher, starts the
+# installed qvim with PATH not holding it: without a display the window
+# cannot open, and the program says so.
+if [ "$gui" = ON ]; then
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH=/usr/bin:/bin \
+    gio launch "$entry" 2>"$out/menu.txt" || fail "the desktop's launcher did not start the menu entry"
+  for _ in $(seq 1 200); do
+    grep -q "no display" "$out/menu.txt" && break
+    sleep 0.1
+  done
+  grep -q "no display to show the main window" "$out/menu.txt" \
+    || fail "the menu entry did not start $qvim: $(cat "$out/menu.txt")"
+fi
+
 # The activation file names the installed qvim, and a session bus that
 # reads it starts the program for a client.
-service=$tmp/inst/share/dbus-1/services/com.kestrova.Tessaview.service
+service=$prefix/share/dbus-1/services/com.kestrova.Tessaview.service
 grep -qx "Exec=\"$qvim\" -Embedding" "$service" || fail "the activation file does not start $qvim: $(cat "$service")"
-XDG_DATA_DIRS=$tmp/inst/share dbus-run-session -- \
+XDG_DATA_DIRS=$prefix/share dbus-run-session -- \
   bash "$(dirname "$0")/automation_clients.sh" "$data/Demo Data/Sample PDF Document.pdf" "$out" \
   || fail "the session bus did not serve the installed qvim to its clients"
 
-echo "test_install: the installed qvim converted the demo PDF and a document, with its data in $tmp/inst/share/tessaview and its control in $control, and was started by the session bus"
+echo "test_install: the installed qvim converted the demo PDF and a document, with its data in $prefix/share/tessaview and its control in $control, and was started by the session bus"
