@@ -2,6 +2,8 @@
 // the way the program starts it, with a demo job, a run from the toolbar,
 // Pause, the exit question, the tab keys, the pickers and the settings it
 // keeps.
+#include "base/Profile.h"
+#include "core/DataFolder.h"
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "jobs/FlexGrid.h"
@@ -525,6 +527,50 @@ private slots:
         QCOMPARE(second, 0);
         QCOMPARE(ReadIniText(QStringLiteral("frmMainMDI"), QStringLiteral("WindowState"), QString(), settingsFile()),
                  QStringLiteral("2"));
+    }
+
+    // The settings file holds passwords: the window's save leaves it its
+    // owner's alone, whatever mode it had meanwhile.
+    void windowSaveLeavesTheSettingsFileTheOwnersAlone()
+    {
+        const int status = withWindow({}, [&](frmMainMDI& frame) {
+            QVERIFY(QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                              | QFile::ReadOther));
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(QFile::permissions(settingsFile()) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // A settings file that is not text is said once in the window, naming
+    // the file and its kept copy; the window opens with the defaults.
+    void damagedSettingsFileIsShownOnce()
+    {
+        withWindow({}, [](frmMainMDI&) {}); // not the first run
+        const QByteArray damaged = QByteArray(1024, '\0') + "[frmMainMDI]\r\nWindowState=1\r\n";
+        QVERIFY(testutil::writeFile(settingsFile(), damaged));
+        const QString kept = settingsFile() + QStringLiteral(".damaged");
+        QFile::remove(kept);
+        ResetDataFolderCache();
+
+        const auto reports = [this] { return m_sink.shown.filter(QStringLiteral("could not be read")); };
+        const int status = withWindow({}, [&](frmMainMDI& frame) {
+            QTRY_COMPARE(reports().size(), 1);
+            QVERIFY2(reports()[0].contains(settingsFile()) && reports()[0].contains(kept), qPrintable(reports()[0]));
+            QVERIFY(!frame.isMinimized());
+            QCoreApplication::processEvents();
+            QCOMPARE(reports().size(), 1);
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(testutil::readFile(kept), damaged);
+        QVERIFY(!IsDamagedProfile(settingsFile()));
+
+        const int again = withWindow({}, [&](frmMainMDI&) {
+            QCoreApplication::processEvents();
+            QCOMPARE(reports().size(), 1);
+        });
+        QCOMPARE(again, 0);
     }
 
     // In German the window shows German texts, and its language file
