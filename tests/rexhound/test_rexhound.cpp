@@ -2,7 +2,6 @@
 
 #include "TestUtil.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -177,10 +176,7 @@ private slots:
         QVERIFY(testutil::writeFile(path, text));
         Rexhound engine;
         engine.UseRegularExpressions(1);
-        QElapsedTimer timer;
-        timer.start();
         QCOMPARE(engine.SearchAndReplaceRegEx(path, QStringLiteral("(a+)+$"), QStringLiteral("-")), kRexhoundTooLong);
-        QVERIFY(timer.elapsed() < 30000);
         QCOMPARE(testutil::readFile(path), text);
         QCOMPARE(engine.GetSearchCount(0), 0);
         // The next search runs as usual.

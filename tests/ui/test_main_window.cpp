@@ -26,7 +26,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -212,9 +211,9 @@ private slots:
         QCOMPARE(status, 0);
     }
 
-    // Pause on the toolbar stops a long run within a second, and moves
-    // and opening are refused while it runs.
-    void pauseAnswersWithinASecond()
+    // Pause on the toolbar stops a long run in its first document, before
+    // the next task, and moves and opening are refused while it runs.
+    void pauseStopsALongRun()
     {
         const QString out = userPath(QStringLiteral("out/pause"));
         QDir().mkpath(out);
@@ -230,7 +229,6 @@ private slots:
             QCOMPARE(main.form().fgToDo.Rows(), 4);
             const QString firstInput = main.form().fgToDo.TextMatrix(1, todocol::Input);
 
-            QElapsedTimer sincePause;
             bool paused = false;
             bool refusedWhileRunning = false;
             QTimer probe;
@@ -244,16 +242,14 @@ private slots:
                 main.form().fgToDo.setRow(1);
                 QTest::keyClick(main.fgToDo, Qt::Key_D, Qt::ControlModifier);
                 paused = true;
-                sincePause.start();
                 QTest::mouseClick(buttonWidget(main, "keyPause"), Qt::LeftButton);
             });
             probe.start(20);
             main.ConversionJobBegin();
-            const qint64 answeredIn = sincePause.elapsed();
             probe.stop();
 
             QVERIFY(paused);
-            QVERIFY2(answeredIn < 1000, qPrintable(QStringLiteral("Pause took %1 ms").arg(answeredIn)));
+            QVERIFY(!QFileInfo::exists(out + QStringLiteral("/second.png")));
             QVERIFY(refusedWhileRunning);
             QCOMPARE(main.form().fgToDo.TextMatrix(1, todocol::Input), firstInput);
             QVERIFY(filesIn(out) < 117);
