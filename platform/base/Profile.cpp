@@ -41,10 +41,16 @@ QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bo
 }
 
 // Characters no text file holds: NUL and the other control characters but
-// tab, line ends and form feed, code points that are unassigned, private
-// or half a surrogate pair, and what a decoder could not read. Binary data
-// read as 8-bit text is rich in control characters, read as UTF-16 rich in
-// the others.
+// tab, line ends and form feed, half a surrogate pair, and what a decoder
+// could not read. Binary data read as 8-bit text is rich in control
+// characters, read as UTF-16 in lone surrogates.
+bool isJunk(char32_t u)
+{
+    if (u == u'\t' || u == u'\n' || u == u'\f' || u == u'\r')
+        return false;
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || QChar::isSurrogate(u);
+}
+
 qsizetype junkCharacters(QStringView text, bool decodedWithErrors)
 {
     qsizetype junk = 0;
@@ -52,31 +58,20 @@ qsizetype junkCharacters(QStringView text, bool decodedWithErrors)
         char32_t u = text[i].unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             u = QChar::surrogateToUcs4(char16_t(u), text[++i].unicode());
-        if (u == u'\t' || u == u'\n' || u == u'\v' || u == u'\f' || u == u'\r')
-            continue;
-        switch (QChar::category(u)) {
-        case QChar::Other_Control:
-        case QChar::Other_NotAssigned:
-        case QChar::Other_PrivateUse:
-        case QChar::Other_Surrogate:
+        if (isJunk(u) || (decodedWithErrors && u == 0xFFFD))
             ++junk;
-            break;
-        default:
-            if (decodedWithErrors && u == 0xFFFD)
-                ++junk;
-            break;
-        }
     }
     return junk;
 }
 
-// Text unless more than one character in a hundred (two at least) is junk,
-// so a stray byte or a closing Ctrl-Z leaves a file readable while a block
-// of NUL bytes or binary data does not.
+// Text unless more than one character in a hundred, and eight at least, is
+// junk: a few stray bytes or a closing Ctrl-Z leave a file readable, a
+// block of NUL bytes or binary data does not. The program writes no junk
+// (see cannotBeStored), so no write turns a text file into one that is not.
 bool isText(QStringView text, bool decodedWithErrors)
 {
     const qsizetype junk = junkCharacters(text, decodedWithErrors);
-    return junk < 2 || junk * 100 <= text.size();
+    return junk < 8 || junk * 100 <= text.size();
 }
 
 // UTF-16 without a byte-order mark: it decodes cleanly, is text, and is
@@ -389,16 +384,17 @@ bool removeLines(std::vector<EditLine>& lines, QStringView section, const QStrin
     return lines.size() != before;
 }
 
-// A line break or NUL would end the line early and let the rest of the
-// text read as keys or sections of its own.
-bool hasLineBreak(QStringView s)
+// A line break would end the line early and let the rest of the text read
+// as keys or sections of their own; NUL, the other control characters and
+// lone surrogates are what tells a file that is not text.
+bool cannotBeStored(QStringView s)
 {
-    return s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n')) || s.contains(QChar(0));
+    return s.contains(u'\r') || s.contains(u'\n') || junkCharacters(s, false) > 0;
 }
 
 bool isStorableSection(QStringView section)
 {
-    return !hasLineBreak(section) && !section.contains(QLatin1Char(']'));
+    return !cannotBeStored(section) && !section.contains(QLatin1Char(']'));
 }
 
 // The key must read back as this same key, not as another key, a section
@@ -406,7 +402,7 @@ bool isStorableSection(QStringView section)
 bool isStorableKey(QStringView key)
 {
     const QStringView t = trimBlanks(key);
-    return !hasLineBreak(key) && !key.contains(QLatin1Char('=')) && !t.isEmpty()
+    return !cannotBeStored(key) && !key.contains(QLatin1Char('=')) && !t.isEmpty()
         && !t.startsWith(QLatin1Char('[')) && !t.startsWith(QLatin1Char(';'));
 }
 
@@ -511,7 +507,7 @@ bool WritePrivateProfileString(const QString& section, const QString& key,
         return false;
     if (!key.isNull() && !isStorableKey(key))
         return false;
-    if (!value.isNull() && hasLineBreak(value))
+    if (!value.isNull() && cannotBeStored(value))
         return false;
 
     const QString target = resolveTarget(file);

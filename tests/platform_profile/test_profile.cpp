@@ -323,6 +323,8 @@ private slots:
         QTest::newRow("LF in value") << "Main" << "k" << "a\nb=1";
         QTest::newRow("CR in value") << "Main" << "k" << "a\rb=1";
         QTest::newRow("NUL in value") << "Main" << "k" << (QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QTest::newRow("control character in value") << "Main" << "k" << "a\x1B[0mb";
+        QTest::newRow("half a surrogate pair in value") << "Main" << "k" << (QStringLiteral("a") + QChar(0xD800));
         QTest::newRow("LF in key") << "Main" << "k\nx" << "v";
         QTest::newRow("equals in key") << "Main" << "a=b" << "v";
         QTest::newRow("key reads as section") << "Main" << "[Evil]" << "v";
@@ -392,9 +394,12 @@ private slots:
     void fileThatIsNotTextHoldsNoKeys_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QByteArray binary;
-        for (int i = 0; i < 2048; ++i)
-            binary += char((i * 7919 + 13) % 256); // every byte value, NUL included
+        QByteArray binary; // pseudo-random bytes, as of a compressed file
+        quint32 x = 12345;
+        for (int i = 0; i < 2048; ++i) {
+            x = x * 1103515245u + 12345u;
+            binary += char(x >> 16);
+        }
         QByteArray noNul = binary;
         noNul.replace('\0', "\x01");
         const QByteArray keys = "[Main]\r\nPartial=Level3\r\n";
@@ -440,6 +445,9 @@ private slots:
         QTest::newRow("UTF-8 Japanese") << han.toUtf8();
         QTest::newRow("Windows-1252") << QByteArray("[Main]\r\nName=Caf\xE9 \x80 \x81\r\n");
         QTest::newRow("a stray NUL in a value") << QByteArray("[Main]\nPartial=Level3\n[X]\nk=\0cut\n");
+        QTest::newRow("a few control characters in a small file") << QByteArray("[M]\nk=\x01\x02\x03\x1B\x7F\n");
+        QTest::newRow("emoji and private-use characters")
+            << QStringLiteral("[Main]\r\nName=\U0001F600 \uF001\uF002 x\r\n").toUtf8();
         QTest::newRow("tab, form feed and a closing Ctrl-Z") << QByteArray("[Main]\r\nk=\ta\r\n\f\r\n\x1A");
     }
 
