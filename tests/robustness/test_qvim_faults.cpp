@@ -13,7 +13,12 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
+
+#include <poll.h>
+#include <sys/inotify.h>
 
 #include <sys/stat.h>
 
@@ -200,7 +205,9 @@ private slots:
     }
 
     // An input deleted after the task's files were listed fails alone, with
-    // the reason; the run goes on to the files after it.
+    // the reason; the run goes on to the files after it. It goes the moment
+    // the listing closes the folder, while a to d are converted, so that no
+    // poll of this test can come too late.
     void inputDeletedBeforeItsTurn()
     {
         User user;
@@ -209,12 +216,33 @@ private slots:
             inputs << user.write(QStringLiteral("in/%1.pdf").arg(QLatin1String(name)), testpdf::makePdf(3));
         QDir().mkpath(user.path("out"));
         const QString gone = user.path("in/e.pdf");
-        const int status = runWithFault(
-            user,
-            {"/S", user.path("in/*.pdf"), "/T", user.path("out/*.png"), "/1", "1-3", "/5", "150", "/L",
-             user.path("run.log"), "/P"},
-            [&] { return !user.entries("out").isEmpty(); }, [&] { QFile::remove(gone); });
-        QCOMPARE(status, 252);
+        const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(user.path("in")).constData(), IN_CLOSE_NOWRITE) >= 0);
+        std::atomic<bool> runEnded{false};
+        std::atomic<bool> deleted{false};
+        std::thread deleter([&] {
+            alignas(inotify_event) char buffer[4096];
+            while (!runEnded && !deleted) {
+                pollfd ready{watch, POLLIN, 0};
+                if (::poll(&ready, 1, 100) <= 0)
+                    continue;
+                for (ssize_t n = ::read(watch, buffer, sizeof buffer), at = 0; n > 0 && at < n;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                    // The folder itself closed: its listing is complete.
+                    if ((event->mask & IN_ISDIR) && event->len == 0 && !deleted)
+                        deleted = QFile::remove(gone);
+                    at += ssize_t(sizeof(inotify_event) + event->len);
+                }
+            }
+        });
+        const QvimRun run = user.run({"/S", user.path("in/*.pdf"), "/T", user.path("out/*.png"), "/1", "1-3", "/5",
+                                      "150", "/L", user.path("run.log"), "/P"});
+        runEnded = true;
+        deleter.join();
+        ::close(watch);
+        QVERIFY(deleted);
+        QCOMPARE(run.status, 252);
         const QString log = user.log(QStringLiteral("run.log"));
         QVERIFY2(log.contains(QStringLiteral("Job # 1  Unable to open the input file. - cannot open ") + gone), qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("No such file or directory - ") + gone), qPrintable(log));
