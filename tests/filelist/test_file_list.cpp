@@ -4,7 +4,6 @@
 #include "TestUtil.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -280,11 +279,9 @@ private slots:
         tree.link(u".."_s, u"sub/up"_s);
         QVERIFY(::mkfifo(QFile::encodeName(tree.at(u"pipe.txt"_s)).constData(), 0600) == 0);
 
-        QElapsedTimer timer;
-        timer.start();
+        // A walk that followed the loops or opened the pipe would not end.
         CFileSearch search;
         QCOMPARE(search.BuildFileList(tree.at(u"*"_s), true, false), 0);
-        QVERIFY(timer.elapsed() < 10000);
 
         QStringList found;
         qint64 linkSize = -1;
@@ -442,15 +439,13 @@ private slots:
     }
 
     // A pattern with many stars against a long name that almost matches
-    // must not take time that grows with the power of the stars.
+    // must not take time that grows with the power of the stars: that
+    // would not end within the test's time-out.
     void manyStarsStayFast()
     {
         const QString name = QString(200, u'a');
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(!PathMatchSpec(name, u"*a*a*a*a*a*a*a*a*a*a*b"_s));
         QVERIFY(PathMatchSpec(name + u'b', u"*a*a*a*a*a*a*a*a*a*a*b"_s));
-        QVERIFY(timer.elapsed() < 1000);
     }
 };
 

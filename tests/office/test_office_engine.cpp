@@ -393,12 +393,11 @@ private slots:
         QCOMPARE(status.failure, OfficeFailure::PasswordRequired);
         QVERIFY(!QFile::exists(pdf));
 
+        // At once: an office that asked again would hang until its time
+        // limit and fail as hung.
         load.password = QStringLiteral("wrong-pw");
-        QElapsedTimer timer;
-        timer.start();
         status = m_engine->convert(input, load, pdf, OfficeSaveOptions{});
         QCOMPARE(status.failure, OfficeFailure::WrongPassword);
-        QVERIFY2(timer.elapsed() < 30000, "a wrong password must fail at once");
         QVERIFY(!QFile::exists(pdf));
 
         load.password = QStringLiteral("right-pw");
@@ -624,7 +623,9 @@ private slots:
     // An office killed at any moment of a save leaves nothing in the output
     // folder: it writes into a private folder that goes with everything in
     // it. The kills come from the watchdog at points spread over the time
-    // a save of this document takes.
+    // a save of this document takes; a save that ends before its kill (the
+    // machine was busier for the first) is tried again with half the time,
+    // so every point ends in a kill.
     void officeKilledDuringSaveLeavesNothingInTheOutputFolder()
     {
         const QString big = write(QStringLiteral("kill-save.html"), bigHtml(3000));
@@ -653,32 +654,37 @@ private slots:
 
         int kills = 0;
         for (const double at : {0.05, 0.2, 0.35, 0.5, 0.65, 0.8}) {
-            doc = m_engine->load(big, load, status);
-            QVERIFY2(doc, qPrintable(status.message));
-            const pid_t pid = m_engine->processId();
-            m_engine->setSaveTimeout(std::max<int>(1, int(saveMs * at)));
-            qputenv("TMPDIR", QFile::encodeName(temp.folder()));
-            status = doc->save(pdf, OfficeSaveOptions{});
-            if (hadTemp)
-                qputenv("TMPDIR", savedTemp);
-            else
-                qunsetenv("TMPDIR");
-            restoreTimeouts();
-            if (status.ok()) {
-                // Faster than the first save: it ended before the kill.
-                QCOMPARE(pdfInfo(pdf).exitCode, 0);
-                output.write(QStringLiteral("out.pdf"), "previous output");
-            } else {
-                QVERIFY2(status.failure == OfficeFailure::SaveTimeout, qPrintable(status.message));
-                QVERIFY(!ProcessExists(pid));
-                QCOMPARE(testutil::readFile(pdf), QByteArray("previous output"));
-                ++kills;
+            bool killed = false;
+            for (int timeout = std::max<int>(1, int(saveMs * at)), tries = 0; !killed && tries < 10;
+                 timeout = std::max(1, timeout / 2), ++tries) {
+                doc = m_engine->load(big, load, status);
+                QVERIFY2(doc, qPrintable(status.message));
+                const pid_t pid = m_engine->processId();
+                m_engine->setSaveTimeout(timeout);
+                qputenv("TMPDIR", QFile::encodeName(temp.folder()));
+                status = doc->save(pdf, OfficeSaveOptions{});
+                if (hadTemp)
+                    qputenv("TMPDIR", savedTemp);
+                else
+                    qunsetenv("TMPDIR");
+                restoreTimeouts();
+                if (status.ok()) {
+                    // Faster than the first save: it ended before the kill.
+                    QCOMPARE(pdfInfo(pdf).exitCode, 0);
+                    output.write(QStringLiteral("out.pdf"), "previous output");
+                } else {
+                    QVERIFY2(status.failure == OfficeFailure::SaveTimeout, qPrintable(status.message));
+                    QVERIFY(!ProcessExists(pid));
+                    QCOMPARE(testutil::readFile(pdf), QByteArray("previous output"));
+                    killed = true;
+                }
+                QCOMPARE(QDir(output.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+                QCOMPARE(QDir(temp.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                         QStringList{});
             }
-            QCOMPARE(QDir(output.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-            QCOMPARE(QDir(temp.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                     QStringList{});
+            kills += killed ? 1 : 0;
         }
-        QVERIFY2(kills >= 3, qPrintable(QStringLiteral("%1 of 6 saves were killed").arg(kills)));
+        QCOMPARE(kills, 6);
     }
 
     // While the office writes, the output folder holds only what was there;
@@ -756,7 +762,10 @@ private slots:
         status = doc->save(path(QStringLiteral("sized.pdf")), OfficeSaveOptions{});
         const qint64 took = timer.elapsed();
         QCOMPARE(status.failure, OfficeFailure::SaveTimeout);
-        QVERIFY2(took >= limitMs && took < limitMs + 3000, qPrintable(QString::number(took)));
+        // Not stopped before its limit, and stopped at this document's.
+        QVERIFY2(took >= limitMs, qPrintable(QString::number(took)));
+        const QString limit = QStringLiteral("the time limit of %1 seconds.").arg((limitMs + 999) / 1000);
+        QVERIFY2(status.message.endsWith(limit), qPrintable(status.message));
         QVERIFY(!ProcessExists(pid));
     }
 

@@ -8,7 +8,6 @@
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
@@ -169,14 +168,10 @@ private slots:
         pdf_set_page_time_limit(300, 100);
         const int handle = openOrFail(pdf);
         QVERIFY(handle > 0);
-        QElapsedTimer timer;
-        timer.start();
         const QString bmp = path(QStringLiteral("hostile-1.bmp"));
         const int result = pdf_save_page(handle, 1, 0, 0, 72, 75, PDF2BMP_FORMAT_BMP, local(bmp).constData());
         const QString reason = QString::fromUtf8(pdf_last_error());
-        const qint64 took = timer.elapsed();
         QCOMPARE(result, int(PDF2BMP_ERR_TIME_LIMIT));
-        QVERIFY2(took < 3000, qPrintable(QString::number(took)));
         QCOMPARE(reason, QStringLiteral("page 1 took longer than 0.4 seconds to draw (the limit of a page of "
                                         "612 x 792 pixels) and was cut off"));
         QVERIFY(!QFile::exists(bmp));
@@ -185,7 +180,6 @@ private slots:
                  int(PDF2BMP_OK));
         pdf_close_file(handle);
 
-        timer.restart();
         const QString tiff = path(QStringLiteral("hostile.tif"));
         QCOMPARE(saveTiff(pdf, {2, 1}, 0, false, tiff, 2, 72), int(PDF2BMP_ERR_TIME_LIMIT));
         QVERIFY(!QFile::exists(tiff));
@@ -194,7 +188,6 @@ private slots:
         const PageFilesRun run = savePageFiles(pdf, {2, 1}, folder, PDF2BMP_FORMAT_BMP, QStringLiteral("bmp"), 2);
         QCOMPARE(run.result, int(PDF2BMP_ERR_TIME_LIMIT));
         QCOMPARE(filesIn(folder), QStringList{QStringLiteral("page-2.bmp")});
-        QVERIFY2(timer.elapsed() < 6000, qPrintable(QString::number(timer.elapsed())));
         pdf_set_page_time_limit(10000, 2000);
     }
 

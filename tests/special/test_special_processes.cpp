@@ -571,7 +571,8 @@ private slots:
         QCOMPARE(PerformBlock(h.engine, 1, task), code);
         if (code == -11) {
             const qint64 waited = realMilliseconds() - start;
-            QVERIFY2(waited >= 1000 && waited < 10000, qPrintable(QString::number(waited)));
+            // It waited its second; the code says it did not wait for the end.
+            QVERIFY2(waited >= 1000, qPrintable(QString::number(waited)));
         }
         QCOMPARE(task.lCommandLineExitCode, 0);
         QCOMPARE(h.logRows(), 1);
