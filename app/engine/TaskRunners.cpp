@@ -323,9 +323,9 @@ int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
     if (task.sActionToDo.contains(u'S'))
         return PerformBlockSpecialized(engine, lJobNumber, task);
     task.lErr = kNoTaskAction;
-    task.sErr = Translate(QStringLiteral("The task does not say what to do: its \"Do\" is neither C (convert) nor S "
+    task.sErr = Translate(QStringLiteral("The task does not say what to do: its 'Do' is neither C (convert) nor S "
                                          "(special process):"))
-                + QStringLiteral(" \"") + task.sActionToDo + u'"';
+                + QStringLiteral(" '") + task.sActionToDo + u'\'';
     LogConversionError(engine.form, lJobNumber, task);
     return task.lErr;
 }

@@ -276,8 +276,8 @@ private slots:
         QVERIFY(items.calls.isEmpty());
         QCOMPARE(h.logRows(), 1);
         QCOMPARE(h.form.fgLog.TextMatrix(1, todocol::Status),
-                 QStringLiteral("The task does not say what to do: its \"Do\" is neither C (convert) nor S (special "
-                                "process): \"x\""));
+                 QStringLiteral("The task does not say what to do: its 'Do' is neither C (convert) nor S (special "
+                                "process): 'x'"));
         QCOMPARE(h.form.fgLog.TextMatrix(1, todocol::Pass), QStringLiteral("-"));
     }
 
