@@ -202,7 +202,7 @@ PassEnd loadLines(MainFormState& form, FlexGrid& grid, QIODevice& text, const QS
             } else if (!line.isValidUtf8()) {
                 return PassEnd::NotUtf8;
             }
-            if (line.contains('\0')) {
+            if (lines.nulRead() && line.contains('\0')) {
                 // A cell cut at a NUL, or one with a blank in its place,
                 // would name another file than the job's.
                 nulLine = lineNumber;
