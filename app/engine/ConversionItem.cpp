@@ -17,6 +17,7 @@
 #include "imagefile/ImageFile.h"
 #include "jobs/MainFormState.h"
 #include "jobs/OptionString.h"
+#include "jobs/Validation.h"
 #include "office/OfficeOutput.h"
 #include "textcontrol/TextControl.h"
 
@@ -314,10 +315,27 @@ int RefuseConversionOntoInput(clsConversionOptions& item)
     return item.lErr;
 }
 
+int RefuseUnconvertibleTypes(clsConversionOptions& item)
+{
+    // A task row of a hand-made job may name a type no route takes; no
+    // route is asked to load or write it under a number it does not know.
+    if (item.lConversionMethod != conversionmethod::Word && !bConvertibleInputType(item.lOriginalFileType)) {
+        item.lErr = kUnconvertibleType;
+        item.sErr = UnconvertibleInputText(item.sOriginalFile, QStringLiteral(" "));
+        return item.lErr;
+    }
+    if (!FindTheTargetExtension(item.lTargetFileType)) {
+        item.lErr = kUnconvertibleType;
+        item.sErr = Translate(QStringLiteral("Invalid Output File type specified"));
+        return item.lErr;
+    }
+    return 0;
+}
+
 int PerformConversionItem(JobEngine& engine, clsConversionOptions& item)
 {
     engine.bItemInterrupted = false;
-    if (RefuseConversionOntoInput(item) != 0)
+    if (RefuseUnconvertibleTypes(item) != 0 || RefuseConversionOntoInput(item) != 0)
         return item.lErr;
     QStringList written;
     const int result = runRoutes(engine, item, written);

@@ -127,6 +127,10 @@ public:
     // Which row the resume index belongs to.
     int lResumeRow = 0;
     QString sResumeRowKey;
+    // The result of the part of that row's task that ran before the Pause
+    // (0 when nothing in it failed): a failure logged then still decides
+    // the row's mark once the task completes.
+    int lResumeResult = 0;
 
     // The main form's text controls and their office: made when the first
     // document needs them, so that runs without documents start no office,
