@@ -188,9 +188,13 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<bool>("asJob");
         QTest::addColumn<int>("status");
-        QTest::newRow("one file") << QStringLiteral("in/notes.odt") << false << 253;
-        QTest::newRow("a mask") << QStringLiteral("in/*.odt") << false << 253;
-        QTest::newRow("a job's task without a type") << QStringLiteral("in/*.odt") << true << 252;
+        QTest::addColumn<QString>("action");
+        QTest::newRow("one file") << QStringLiteral("in/notes.odt") << false << 253 << QString();
+        QTest::newRow("a mask") << QStringLiteral("in/*.odt") << false << 253 << QString();
+        QTest::newRow("a job's task without a type") << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("C");
+        QTest::newRow("a job's append without a type") << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S50");
+        QTest::newRow("a job's removal of empty lines without a type")
+            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S55");
     }
 
     void unconvertibleInputNamesTheTypesExpected()
@@ -198,14 +202,17 @@ private slots:
         QFETCH(QString, input);
         QFETCH(bool, asJob);
         QFETCH(int, status);
+        QFETCH(QString, action);
         User user;
         user.write("in/notes.odt", "PK\x03\x04 an office document");
         QDir().mkpath(user.path("out"));
         QStringList arguments;
         if (asJob) {
             const QString job = user.write(
-                "job.KRJ", QStringLiteral("*^0^FALSE^75^100^0^0^0^\t\t1\tC\t%1\t-12345678\t\t%2\t12\tpdf\t\t\r\n")
-                               .arg(user.path(input), user.path("out/*.pdf"))
+                "job.KRJ", QStringLiteral("*^0^FALSE^75^100^0^0^0^\t\t1\t%3\t%1\t-12345678\t\t%2\t%4\t%5\t\t\r\n")
+                               .arg(user.path(input), user.path(action == u'C' ? "out/*.pdf" : "out/joined.rtf"), action,
+                                    action == u'C' ? QStringLiteral("12") : QStringLiteral("5"),
+                                    action == u'C' ? QStringLiteral("pdf") : QStringLiteral("rtf"))
                                .toUtf8());
             arguments << "/J" << job;
         } else {
