@@ -150,7 +150,8 @@ struct LoopEnd {
     bool failed = false; // lErr tells why
 };
 
-// All pages into sTargetFile, in one call that cannot be paused once begun.
+// All pages into sTargetFile. A Pause leaves no file of it (one the pages
+// were to be added to stays as it was): the next run writes it whole.
 LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
                         const std::vector<int>& pages, int resolution)
 {
@@ -160,7 +161,10 @@ LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int 
         return end;
     // The single file is always drawn at the resolution, never at a size.
     const int result = pdf_save_tiff(handle, pages.data(), static_cast<int>(pages.size()), 0, 0, resolution,
-                                     tiffOptions(item), QFile::encodeName(item.sTargetFile).constData());
+                                     tiffOptions(item), QFile::encodeName(item.sTargetFile).constData(),
+                                     [&hooks] { return stillRunning(hooks); }, &end.paused);
+    if (end.paused)
+        return end;
     if (result == PDF2BMP_OK) {
         end.written = static_cast<int>(pages.size());
     } else {

@@ -50,7 +50,9 @@ struct PdfToImageHooks {
     ImageSaver* imageSaver = nullptr;
     // Asked before the first page, after each page and at least every
     // 100 ms while pages are rendered (it yields to the event loop); false
-    // pauses the item: the pages begun are finished, no further one starts.
+    // pauses the item: no further page starts, and none is put in place
+    // but the one it waited for, when that page was being drawn. A
+    // multi-page TIFF paused is not written at all.
     std::function<bool()> stillRunning;
     // Status text after each page, in page order: "[position] input file".
     std::function<void(const QString& sStatus)> progress;
