@@ -37,6 +37,18 @@ public:
     }
 };
 
+// The item a Pause cut short, as the next run must find it again: its
+// input (the document a PDF was rendered from) by path, size and time, its
+// output and options.
+QString resumePagesKey(const clsConversionOptions& item, const QString& renderedFrom)
+{
+    const QFileInfo input(renderedFrom.isEmpty() ? item.sOriginalFile : renderedFrom);
+    return QStringList{input.filePath(), QString::number(input.size()),
+                       QString::number(input.lastModified().toMSecsSinceEpoch()), item.sTargetFile,
+                       QString::number(item.lTargetFileType), item.sExtraParams}
+        .join(u'\t');
+}
+
 class ProgramRoutes : public ConversionRoutes
 {
 public:
@@ -68,6 +80,14 @@ public:
         ParseConversionOptionString(item.sExtraParams, pdf.sPages, pdf.lCompression, pdf.bAppend, pdf.lQuality,
                                     pdf.lResolution, pdf.lWidth, pdf.lHeight, pdf.lSingleFile);
 
+        // Pages a Pause left in place are kept when the same item, its
+        // input unchanged, is the one the run goes on with.
+        const QString key = resumePagesKey(item, sRenderedFrom);
+        if (engine.lResumeFileIndex != 0 && key == engine.sResumePagesKey)
+            pdf.lPagesInPlace = engine.lResumePagesInPlace;
+        engine.sResumePagesKey.clear();
+        engine.lResumePagesInPlace = 0;
+
         PdfToImageHooks hooks;
         hooks.imageSaver = &m_saver;
         hooks.stillRunning = [&engine] { return engine.bStillRunning(); };
@@ -79,8 +99,12 @@ public:
             engine.form.DoEvents();
         };
         const int result = ::PerformConversionItemPDFtoImageDLL(pdf, hooks);
-        if (pdf.bPaused)
+        written = pdf.sKeptFiles + written;
+        if (pdf.bPaused) {
             engine.bItemInterrupted = true;
+            engine.sResumePagesKey = key;
+            engine.lResumePagesInPlace = pdf.lPagesInPlace;
+        }
         // A multi-page TIFF is written in one call, without page progress.
         if (result == 0 && written.isEmpty() && !engine.bItemInterrupted)
             written << pdf.sTargetFile;
