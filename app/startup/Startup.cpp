@@ -40,6 +40,14 @@ int ExitStatusForRunCode(int code, const StartupHooks& hooks)
 {
     switch (code) {
     case runcode::StayOpen:
+        // A stop asked for while the window opened: the opening may have
+        // taken the loop's end request before the loop ran, so the loop is
+        // not entered.
+        if (StopSignalNumber() != 0) {
+            if (hooks.CloseMainWindow)
+                hooks.CloseMainWindow();
+            return runcode::StayOpen;
+        }
         return hooks.RunWindowLoop ? hooks.RunWindowLoop() : runcode::StayOpen;
     case runcode::Success:
     case runcode::InvalidArguments:
