@@ -251,12 +251,16 @@ private slots:
         QTest::addColumn<bool>("copying");
         QTest::addColumn<int>("changes");
         QTest::addColumn<QString>("expectedPermissions");
+        QTest::addColumn<QString>("output");
 
-        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes";
-        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes";
-        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no";
-        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no";
-        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes";
+        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes" << "secret.pdf";
+        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes" << "secret.pdf";
+        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no" << "secret.pdf";
+        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no" << "secret.pdf";
+        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes" << "secret.pdf";
+        // Any name is the user's to choose, whatever the engine calls its
+        // own files.
+        QTest::newRow("an output named encrypted.pdf") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes" << "encrypted.pdf";
     }
 
     void pdfSecurity()
@@ -267,6 +271,7 @@ private slots:
         QFETCH(bool, copying);
         QFETCH(int, changes);
         QFETCH(QString, expectedPermissions);
+        QFETCH(QString, output);
 
         const QString input = write(QStringLiteral("secret.rtf"), Rtf("Secret body"));
         OfficeSaveOptions save;
@@ -275,7 +280,7 @@ private slots:
         save.pdf.permissionPassword = permissionPassword;
         save.pdf.printing = printing;
         save.pdf.allowCopying = copying;
-        const QString pdf = path(QStringLiteral("secret.pdf"));
+        const QString pdf = path(output);
         const OfficeStatus status = m_engine->convert(input, OfficeLoadOptions{}, pdf, save);
         QVERIFY2(status.ok(), qPrintable(status.message));
 
