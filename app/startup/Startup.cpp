@@ -85,8 +85,9 @@ int StatusUnlessStopped(int status)
 int Main(const QStringList& arguments, const StartupHooks& hooks)
 {
     WatchStopSignals();
-    // Offices of earlier runs that were killed left their profiles behind.
-    SweepStaleOfficeProfiles();
+    // Processes that were killed left their temporary folders and office
+    // profiles behind; every start removes them, an automation start too.
+    SweepStaleTemporaryFolders();
     if (IsAutomationStart(arguments))
         return StatusUnlessStopped(ServeAutomation(arguments, hooks));
 

@@ -1,6 +1,7 @@
 // The office engine against the installed LibreOffice: every input type to
 // PDF, PDF/A, PDF security, document outputs, protected inputs, damaged
 // inputs, an office that hangs or is killed, and clean shutdown.
+#include "base/OwnedTempFolder.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeProfiles.h"
 
@@ -112,10 +113,7 @@ private slots:
         QVERIFY2(!ProcessExists(pid), "the office outlived its engine");
         // An office that agreed to quit is ended without its tidying; its
         // profile goes all the same.
-        QString pattern = OfficeProfilePattern();
-        pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("*"));
-        const QStringList profiles = QDir(QFileInfo(pattern).path()).entryList({QFileInfo(pattern).fileName()},
-                                                                               QDir::Dirs | QDir::Hidden);
+        const QStringList profiles = OwnedTempFoldersOfThisProcess(kOfficeProfileKind);
         QVERIFY2(profiles.isEmpty(), qPrintable(profiles.join(QLatin1Char(' '))));
 
         // Offices killed on the way left no pipe sockets behind.

@@ -2,8 +2,7 @@
 // documents: it ends within five seconds with 128 + the signal, leaves no
 // office running, no office profile and no pipe of its own, and every file
 // in the output folder is a whole PDF; the log says the run was stopped. A
-// second signal ends it at once. A start removes the office profiles and
-// pipes that killed processes of this user left, and nothing else.
+// second signal ends it at once.
 #include "QvimUser.h"
 #include "../office/OfficeTestSupport.h"
 
@@ -14,8 +13,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,28 +35,6 @@ QString programs(const QList<qint64>& pids)
     for (const qint64 pid : pids)
         names << QString::number(pid) + u' ' + QString::fromUtf8(testutil::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid))).replace(u'\0', u' ');
     return names.join(QStringLiteral("; "));
-}
-
-// A pid that no process has now: a child that has ended and been reaped.
-pid_t endedPid()
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
-}
-
-bool makeSocket(const QString& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray bytes = QFile::encodeName(path);
-    std::strncpy(address.sun_path, bytes.constData(), sizeof address.sun_path - 1);
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -172,42 +147,6 @@ private slots:
         QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
         for (const QString& name : user.entries("out"))
             QVERIFY2(officetest::pdfInfo(user.path("out/") + name).exitCode == 0, qPrintable(name));
-    }
-
-    // What processes that were killed left: their profile folders and their
-    // pipes go at the next start; those of live processes, other folders and
-    // other sockets stay.
-    void startSweepsWhatKilledProcessesLeft()
-    {
-        User user;
-        QDir().mkpath(user.path("tmp"));
-        const pid_t gone = endedPid();
-        const QString stale = user.path(QStringLiteral("tmp/tessaview-office-%1-a1B2c3").arg(gone));
-        const QString live = user.path(QStringLiteral("tmp/tessaview-office-%1-d4E5f6").arg(::getpid()));
-        const QString unnamed = user.path(QStringLiteral("tmp/tessaview-office-x%1-g7H8i9").arg(gone));
-        const QString other = user.path(QStringLiteral("tmp/other-%1").arg(gone));
-        for (const QString& folder : {stale, live, unnamed, other})
-            QVERIFY(QDir().mkpath(folder + QStringLiteral("/user")));
-        user.write(QStringLiteral("tmp/tessaview-office-%1-a1B2c3/user/registrymodifications.xcu").arg(gone), "x");
-        const QString stalePipe = QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(gone);
-        const QString livePipe =
-            QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(::getpid());
-        QVERIFY(makeSocket(stalePipe));
-        QVERIFY(makeSocket(livePipe));
-
-        // Any start sweeps, also one that is refused.
-        const QvimRun run = user.run({"/S", user.path("missing.pdf"), "/T", user.path("out/x.png"), "/P"});
-        const bool livePipeStayed = QFileInfo::exists(livePipe);
-        const bool stalePipeStayed = QFileInfo::exists(stalePipe);
-        ::unlink(QFile::encodeName(livePipe).constData());
-        ::unlink(QFile::encodeName(stalePipe).constData());
-        QCOMPARE(run.status, 253);
-        QVERIFY(!QFileInfo::exists(stale));
-        QVERIFY(QFileInfo::exists(live));
-        QVERIFY(QFileInfo::exists(unnamed));
-        QVERIFY(QFileInfo::exists(other));
-        QVERIFY(!stalePipeStayed);
-        QVERIFY(livePipeStayed);
     }
 };
 
