@@ -607,20 +607,23 @@ private slots:
         Caller refused(QStringLiteral("refused caller"));
         Caller later(QStringLiteral("later caller"));
 
-        PendingCall run(running.bus(), running.listener(),
-                        QStringLiteral("/S %1 /T %2 /1 1-4 /5 100 /L %3")
-                            .arg(quoted(in + "/*.pdf"), quoted(out + "/*.png"), quoted(log)));
-        QTRY_VERIFY_WITH_TIMEOUT(outputsIn(out) > 0, 60000);
-        const QString nested = QStringLiteral("/S %1 /T %2").arg(quoted(in + "/doc001.pdf"), quoted(server.path("out/nested.png")));
-        QCOMPARE(refused.callNow(nested).errorName(), kAutomationBusyError);
-        if (releases)
-            QCOMPARE(refused.release().type(), QDBusMessage::ReplyMessage);
-        else
-            refused.leave();
-        // Answered after the server heard of it: the run goes on.
-        QCOMPARE(later.callNow(nested).errorName(), kAutomationBusyError);
-
-        const CallResult r = run.wait();
+        const QString nested =
+            QStringLiteral("/S %1 /T %2").arg(quoted(in + "/doc001.pdf"), quoted(server.path("out/nested.png")));
+        CallResult r;
+        {
+            PendingCall run(running.bus(), running.listener(),
+                            QStringLiteral("/S %1 /T %2 /1 1-4 /5 100 /L %3")
+                                .arg(quoted(in + "/*.pdf"), quoted(out + "/*.png"), quoted(log)));
+            QTRY_VERIFY_WITH_TIMEOUT(outputsIn(out) > 0, 60000);
+            QCOMPARE(refused.callNow(nested).errorName(), kAutomationBusyError);
+            if (releases)
+                QCOMPARE(refused.release().type(), QDBusMessage::ReplyMessage);
+            else
+                refused.leave();
+            // Answered after the server heard of it: the run goes on.
+            QCOMPARE(later.callNow(nested).errorName(), kAutomationBusyError);
+            r = run.wait();
+        }
         QCOMPARE(r.code, 0);
         QCOMPARE(r.events, QStringList{"reply"});
         QCOMPARE(outputsIn(out), 20 * 4);

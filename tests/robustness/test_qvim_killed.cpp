@@ -92,7 +92,9 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QStringList>("method");
         QTest::newRow("command line") << QStringLiteral("command line") << QStringList{};
+#ifdef TESSAVIEW_HAS_UI
         QTest::newRow("window") << QStringLiteral("window") << QStringList{};
+#endif
         QTest::newRow("automation") << QStringLiteral("automation") << QStringList{};
         // The Word-conversion control's offices and folders, which its own
         // copy of the code made.
