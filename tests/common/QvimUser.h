@@ -96,6 +96,9 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* sub : {"home", "config", "runtime", "tmp"})
             QDir().mkpath(path(QString::fromLatin1(sub)));
+        // As the system makes it: the user's alone (else Qt makes one of its
+        // own in the temporary folder).
+        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         env.insert("HOME", path("home"));
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("XDG_RUNTIME_DIR", path("runtime"));

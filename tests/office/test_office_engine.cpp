@@ -1,6 +1,7 @@
 // The office engine against the installed LibreOffice: every input type to
 // PDF, PDF/A, PDF security, document outputs, protected inputs, damaged
 // inputs, an office that hangs or is killed, and clean shutdown.
+#include "base/OwnedTempFolder.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeProfiles.h"
 
@@ -114,10 +115,7 @@ private slots:
         QVERIFY2(!ProcessExists(pid), "the office outlived its engine");
         // An office that agreed to quit is ended without its tidying; its
         // profile goes all the same.
-        QString pattern = OfficeProfilePattern();
-        pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("*"));
-        const QStringList profiles = QDir(QFileInfo(pattern).path()).entryList({QFileInfo(pattern).fileName()},
-                                                                               QDir::Dirs | QDir::Hidden);
+        const QStringList profiles = OwnedTempFoldersOfThisProcess(kOfficeProfileKind);
         QVERIFY2(profiles.isEmpty(), qPrintable(profiles.join(QLatin1Char(' '))));
 
         // Offices killed on the way left no pipe sockets behind.
@@ -253,12 +251,16 @@ private slots:
         QTest::addColumn<bool>("copying");
         QTest::addColumn<int>("changes");
         QTest::addColumn<QString>("expectedPermissions");
+        QTest::addColumn<QString>("output");
 
-        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes";
-        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes";
-        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no";
-        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no";
-        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes";
+        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes" << "secret.pdf";
+        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes" << "secret.pdf";
+        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no" << "secret.pdf";
+        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no" << "secret.pdf";
+        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes" << "secret.pdf";
+        // Any name is the user's to choose, whatever the engine calls its
+        // own files.
+        QTest::newRow("an output named encrypted.pdf") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes" << "encrypted.pdf";
     }
 
     void pdfSecurity()
@@ -269,6 +271,7 @@ private slots:
         QFETCH(bool, copying);
         QFETCH(int, changes);
         QFETCH(QString, expectedPermissions);
+        QFETCH(QString, output);
 
         const QString input = write(QStringLiteral("secret.rtf"), Rtf("Secret body"));
         OfficeSaveOptions save;
@@ -277,7 +280,7 @@ private slots:
         save.pdf.permissionPassword = permissionPassword;
         save.pdf.printing = printing;
         save.pdf.allowCopying = copying;
-        const QString pdf = path(QStringLiteral("secret.pdf"));
+        const QString pdf = path(output);
         const OfficeStatus status = m_engine->convert(input, OfficeLoadOptions{}, pdf, save);
         QVERIFY2(status.ok(), qPrintable(status.message));
 

@@ -4,8 +4,7 @@
 // file in the output folder is a whole PDF; the log says the run was
 // stopped, and a document a hung office held was cut off by the stop, not
 // by the office's time limit. A second signal ends it at once, with its own
-// number. A start removes the office profiles and
-// pipes that killed processes of this user left, and nothing else.
+// number.
 #include "QvimUser.h"
 #include "base/StopSignals.h"
 #include "../office/OfficeTestSupport.h"
@@ -17,8 +16,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,16 +40,6 @@ QString programs(const QList<qint64>& pids)
     return names.join(QStringLiteral("; "));
 }
 
-// A pid that no process has now: a child that has ended and been reaped.
-pid_t endedPid()
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
-}
-
 // True once `signal`, sent to process `pid`, is pending no more: it was
 // delivered to the program's handler.
 bool signalTaken(qint64 pid, int signal)
@@ -72,18 +59,6 @@ bool signalTaken(qint64 pid, int signal)
         }
     }
     return true;
-}
-
-bool makeSocket(const QString& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray bytes = QFile::encodeName(path);
-    std::strncpy(address.sun_path, bytes.constData(), sizeof address.sun_path - 1);
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -203,42 +178,6 @@ private slots:
         QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
         for (const QString& name : user.entries("out"))
             QVERIFY2(officetest::pdfInfo(user.path("out/") + name).exitCode == 0, qPrintable(name));
-    }
-
-    // What processes that were killed left: their profile folders and their
-    // pipes go at the next start; those of live processes, other folders and
-    // other sockets stay.
-    void startSweepsWhatKilledProcessesLeft()
-    {
-        User user;
-        QDir().mkpath(user.path("tmp"));
-        const pid_t gone = endedPid();
-        const QString stale = user.path(QStringLiteral("tmp/tessaview-office-%1-a1B2c3").arg(gone));
-        const QString live = user.path(QStringLiteral("tmp/tessaview-office-%1-d4E5f6").arg(::getpid()));
-        const QString unnamed = user.path(QStringLiteral("tmp/tessaview-office-x%1-g7H8i9").arg(gone));
-        const QString other = user.path(QStringLiteral("tmp/other-%1").arg(gone));
-        for (const QString& folder : {stale, live, unnamed, other})
-            QVERIFY(QDir().mkpath(folder + QStringLiteral("/user")));
-        user.write(QStringLiteral("tmp/tessaview-office-%1-a1B2c3/user/registrymodifications.xcu").arg(gone), "x");
-        const QString stalePipe = QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(gone);
-        const QString livePipe =
-            QStringLiteral("/tmp/OSL_PIPE_%1_tessaview_%2_1_0123abcd").arg(::geteuid()).arg(::getpid());
-        QVERIFY(makeSocket(stalePipe));
-        QVERIFY(makeSocket(livePipe));
-
-        // Any start sweeps, also one that is refused.
-        const QvimRun run = user.run({"/S", user.path("missing.pdf"), "/T", user.path("out/x.png"), "/P"});
-        const bool livePipeStayed = QFileInfo::exists(livePipe);
-        const bool stalePipeStayed = QFileInfo::exists(stalePipe);
-        ::unlink(QFile::encodeName(livePipe).constData());
-        ::unlink(QFile::encodeName(stalePipe).constData());
-        QCOMPARE(run.status, 253);
-        QVERIFY(!QFileInfo::exists(stale));
-        QVERIFY(QFileInfo::exists(live));
-        QVERIFY(QFileInfo::exists(unnamed));
-        QVERIFY(QFileInfo::exists(other));
-        QVERIFY(!stalePipeStayed);
-        QVERIFY(livePipeStayed);
     }
 };
 
