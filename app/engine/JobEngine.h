@@ -61,9 +61,6 @@ constexpr int Status = 8;     // the current file, or the end-of-job error
 constexpr int Elapsed = 11;   // seconds since the run began
 } // namespace statuspanel
 
-// Result codes of task blocks and items that the loop acts on.
-inline constexpr int kStopJob = -1;
-
 // The engine's side of the main form: the run state that is not a setting,
 // the window's hooks and the replaceable steps. One lives as long as the
 // form (the resume point must outlive a run).
@@ -110,6 +107,12 @@ public:
     // Set by a reload task that replaced the task grid with the job's next
     // slice.
     bool bTaskGridReloaded = false;
+    // Set by a task or an item that asks for the whole job to end: the walk
+    // over the task's files and the job loop stop after it. It stands apart
+    // from the result codes, so that no failure, whatever its code, ends
+    // more than its own item (an item of -1, the search engine's
+    // FILE_RENAME_ERROR, fails that file alone). Cleared as each task starts.
+    bool bStopJob = false;
 
     // The latest failure of the run, for the end-of-job text.
     int lRunErr = 0;

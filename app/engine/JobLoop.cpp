@@ -82,6 +82,7 @@ bool runRows(JobEngine& engine, int start, int last)
             engine.lResumeResult = 0;
         }
         engine.bTaskGridReloaded = false;
+        engine.bStopJob = false;
 
         int result = engine.performBlock(row, task);
         // The part of the task that ran before a Pause counts as well.
@@ -107,7 +108,7 @@ bool runRows(JobEngine& engine, int start, int last)
             if (!reloaded)
                 UpdatePassedCell(form, form.fgToDo, row, result);
         }
-        if (result == kStopJob || !form.bRunning)
+        if (engine.bStopJob || !form.bRunning)
             return false;
         if (reloaded) {
             // The grid now holds the job's next slice: go on at its row 1,

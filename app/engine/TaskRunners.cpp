@@ -169,7 +169,8 @@ QString subFolderOf(const QString& inputFolder, const QString& root)
 
 // The walk over a task's file list, shared by the blocks. `runOne` runs
 // file i and returns its code; the walk stops at a Pause (before a file, or
-// when an item reports it was cut short) and at kStopJob.
+// when an item reports it was cut short) and when an item asked for the
+// job to end. A failed item fails alone, whatever its code.
 struct FileWalk
 {
     int result = 0;
@@ -191,13 +192,11 @@ FileWalk walkFiles(JobEngine& engine, int n, const std::function<int(int i)>& ru
         }
         engine.bItemInterrupted = false;
         const int code = runOne(i);
-        if (code == kStopJob) {
-            walk.result = kStopJob;
-            break;
-        }
         if (code != 0)
             walk.result = code;
-        else if (engine.bItemInterrupted) {
+        if (engine.bStopJob)
+            break;
+        if (code == 0 && engine.bItemInterrupted) {
             walk.stoppedAt = i;
             break;
         }
@@ -318,6 +317,7 @@ int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
     task.sLogFile = ExpandPathMacros(task.sLogFile);
     task.sLogAsConversionJobFile = ExpandPathMacros(task.sLogAsConversionJobFile);
     task.sCurrentBatchJobFile = ExpandPathMacros(task.sCurrentBatchJobFile);
+    engine.bStopJob = false;
     if (task.sActionToDo.contains(u'C'))
         return PerformBlockConversion(engine, lJobNumber, task);
     if (task.sActionToDo.contains(u'S'))
@@ -382,8 +382,7 @@ int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptio
             engine.ShowElapsed();
             if (code != 0) {
                 LogConversionError(form, lJobNumber, item);
-                if (code != kStopJob)
-                    takeItemFailure(task, item);
+                takeItemFailure(task, item);
             }
             return code;
         },

@@ -6,8 +6,9 @@
 // creates missing folders and runs the conversion item; a special-process
 // task ("S") does the same with the special-process item. Failed items
 // become log rows; the task's result is 0 when every item succeeded (or
-// there was none), kStopJob to end the job, kListingFailed when the input
-// could not be listed, otherwise the code of the last item that failed.
+// there was none), kListingFailed when the input could not be listed,
+// otherwise the code of the last item that failed. No result code ends the
+// job: a task or item asks for that through the engine's bStopJob.
 #include <QString>
 
 class clsConversionOptions;

@@ -8,6 +8,7 @@
 #include "core/clsConversionOptions.h"
 #include "engine/JobLoop.h"
 #include "engine/LogRows.h"
+#include "engine/SpecialProcess.h"
 #include "jobs/MainFormState.h"
 #include "scheduler/SchedulerModel.h"
 
@@ -57,7 +58,7 @@ void logScheduledJobFailure(MainFormState& form, const QString& path, const QStr
     record.lOriginalFileType = 0;
     record.sTargetFile = path;
     record.lTargetFileType = 1;
-    record.lErr = kStopJob;
+    record.lErr = specialcode::InputNotLoaded;   // as a reload that cannot read its job file
     record.sErr = message;
     LogConversionError(form, 0, record);
     form.SetStatusPanelText(statuspanel::Status, QStringLiteral("!!! ") + Translate(QStringLiteral("Error"))

@@ -152,21 +152,39 @@ private slots:
         QCOMPARE(h.panels[statuspanel::RunState].contains(QStringLiteral("100")), !commandLine);
     }
 
-    void stopCodeEndsTheJob()
+    // A task that asks for the job to end ends it; a failure, whatever its
+    // code (-1 included), fails its own row and the job goes on.
+    void onlyAStopRequestEndsTheJob_data()
     {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("a failure of -1") << false;
+        QTest::newRow("a stop request") << true;
+    }
+
+    void onlyAStopRequestEndsTheJob()
+    {
+        QFETCH(bool, stop);
         EngineHarness h;
         FakeBlocks blocks(h);
         h.addTask("/in/a");
         h.addTask("/in/b");
         h.addTask("/in/c");
-        blocks.behaviours["/in/b"] = [](clsConversionOptions& t) { return fail(t, kStopJob, "copy failed"); };
+        blocks.behaviours["/in/b"] = [&h, stop](clsConversionOptions& t) {
+            h.engine.bStopJob = stop;
+            return fail(t, -1, "FILE_RENAME_ERROR");
+        };
 
         ConversionJobBegin(h.engine);
 
-        QCOMPARE(blocks.inputs(), (QStringList{"/in/a", "/in/b"}));
-        QCOMPARE(h.passMarks(), (QStringList{"+", "-", ""}));
-        QVERIFY(!h.timerEnabled);
-        QVERIFY(!h.panels[statuspanel::RunState].contains(QStringLiteral("Percent")));
+        if (stop) {
+            QCOMPARE(blocks.inputs(), (QStringList{"/in/a", "/in/b"}));
+            QCOMPARE(h.passMarks(), (QStringList{"+", "-", ""}));
+        } else {
+            QCOMPARE(blocks.inputs(), (QStringList{"/in/a", "/in/b", "/in/c"}));
+            QCOMPARE(h.passMarks(), (QStringList{"+", "-", "+"}));
+        }
+        QCOMPARE(h.timerEnabled, !stop);
+        QCOMPARE(h.panels[statuspanel::RunState].contains(QStringLiteral("Percent")), !stop);
         QVERIFY(!h.form.bRunning);
     }
 

@@ -237,16 +237,32 @@ private slots:
         QCOMPARE(items.calls[2].progress, QStringLiteral(" 30.0 Percent Complete "));
     }
 
-    void stopCodeEndsTheTask()
+    // An item that asks for the job to end ends its task after it; an item
+    // that fails with -1 fails alone and the task goes on.
+    void onlyAStopRequestEndsTheTask_data()
     {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<int>("items");
+        QTest::newRow("a failure of -1") << false << 3;
+        QTest::newRow("a stop request") << true << 2;
+    }
+
+    void onlyAStopRequestEndsTheTask()
+    {
+        QFETCH(bool, stop);
+        QFETCH(int, items);
         BlockRig rig({"@/in/a.pdf", "@/in/b.pdf", "@/in/c.pdf"});
-        auto& [tree, h, items] = rig;
-        items.behaviours["b.pdf"] = [](clsConversionOptions& i) { return fail(i, kStopJob, "stop"); };
+        auto& [tree, h, fakes] = rig;
+        fakes.behaviours["b.pdf"] = [&h = h, stop](clsConversionOptions& i) {
+            h.engine.bStopJob = stop;
+            return fail(i, -1, "FILE_RENAME_ERROR");
+        };
         clsConversionOptions task = conversionTask(tree.at("@/in/*.pdf"), tree.at("@/out/*.png"));
 
-        QCOMPARE(PerformBlock(h.engine, 1, task), kStopJob);
-        QCOMPARE(items.calls.size(), 2);
+        QCOMPARE(PerformBlock(h.engine, 1, task), -1);
+        QCOMPARE(fakes.calls.size(), items);
         QCOMPARE(h.logRows(), 1);
+        QCOMPARE(task.sErr, QStringLiteral("FILE_RENAME_ERROR"));
     }
 
     void inputsThatCannotBeListedOrMatchNothing()

@@ -250,6 +250,39 @@ private slots:
         QVERIFY2(user.log("run.log").contains(QStringLiteral("unbalanced ()")), qPrintable(user.log("run.log")));
     }
 
+    // A search and replace whose output cannot be written fails that file
+    // alone: the task's other files and the tasks after it run, and the run
+    // ends as one with a failed item.
+    void anOutputThatCannotBeWrittenFailsItsFileAlone()
+    {
+        QvimUser user;
+        const QByteArray text("one cat\n");
+        for (const char* name : {"a", "b", "c"})
+            user.write(QStringLiteral("in/%1.txt").arg(QLatin1String(name)), text);
+        // A folder stands where the first output would go.
+        QVERIFY(QDir().mkpath(user.path("out/a.txt")));
+        const QString gaps = user.write("more/gaps.txt", "one\n\ntwo\n");
+        QByteArray job;
+        job += specialTaskLine(1, 56, searchCell("D", "cat", "dog"), user.path("in/*.txt"), user.path("out/*.txt"), 1,
+                               "TXT");
+        job += specialTaskLine(2, 55, QString(), gaps, user.path("out/gaps.txt"), 1, "TXT");
+        job += jobEndLine();
+        user.write("job.krj", job);
+
+        QCOMPARE(user.qvim({"/J", user.path("job.krj"), "/L", user.path("run.log"), "/P"}), 252);
+        QCOMPARE(testutil::readFile(user.path("out/b.txt")), QByteArray("one dog\n"));
+        QCOMPARE(testutil::readFile(user.path("out/c.txt")), QByteArray("one dog\n"));
+        QCOMPARE(testutil::readFile(user.path("out/gaps.txt")), QByteArray("one\ntwo\n"));
+        QVERIFY(QFileInfo(user.path("out/a.txt")).isDir());
+        QVERIFY(QDir(user.path("out/a.txt")).isEmpty());
+        QCOMPARE(user.entries("out"), (QStringList{"a.txt", "b.txt", "c.txt", "gaps.txt"}));
+        const QStringList log = user.logLines("run.log");
+        QVERIFY2(log.contains(QStringLiteral("Job # 1  FILE_RENAME_ERROR - Cannot replace ") + user.path("out/a.txt")
+                              + QStringLiteral(": Is a directory - ") + user.path("in/a.txt")),
+                 qPrintable(log.join(u'\n')));
+        QCOMPARE(log.filter(QStringLiteral("Job # ")).size(), 1);
+    }
+
     // On a disk that fills up, no process leaves a damaged output or a
     // piece of one: each earlier output is as it was.
     void aFullDiskLeavesEarlierOutputs()
@@ -262,10 +295,11 @@ private slots:
         const QString all = user.write("out/all.txt", "First line\n");
         const QString removed = user.write("out/removed.txt", "removed earlier\n");
         const QString replaced = user.write("out/replaced.txt", "replaced earlier\n");
+        // The search and replace comes first: its failure must not end the job.
         QByteArray job;
-        job += specialTaskLine(1, 50, QString(), big, all, 1, "TXT");
-        job += specialTaskLine(2, 55, QString(), big, removed, 1, "TXT");
-        job += specialTaskLine(3, 56, searchCell("D", "text", "words"), big, replaced, 1, "TXT");
+        job += specialTaskLine(1, 56, searchCell("D", "text", "words"), big, replaced, 1, "TXT");
+        job += specialTaskLine(2, 50, QString(), big, all, 1, "TXT");
+        job += specialTaskLine(3, 55, QString(), big, removed, 1, "TXT");
         job += jobEndLine();
         user.write("job.krj", job);
 

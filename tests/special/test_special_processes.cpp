@@ -489,11 +489,13 @@ private slots:
         QCOMPARE(QFile::permissions(out) & 0x7077, mode & 0x7077);
         QCOMPARE(QDir(files.at("@/out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.txt"});
 
-        // A copy that cannot be made stops the job and leaves the old output.
+        // A copy that cannot be made fails the item alone, not the job, and
+        // leaves the old output.
         files.write("@/out/a.txt", "old\n");
         clsConversionOptions copy = specialItem(56, files.at("@/missing.txt"), files.at("@/out/a.txt"));
         copy.sFindString = QStringLiteral("o");
-        QCOMPARE(PerformSpecialProcessItem(h.engine, copy), kStopJob);
+        QCOMPARE(PerformSpecialProcessItem(h.engine, copy), rexhoundcode::FileRenameError);
+        QVERIFY(!h.engine.bStopJob);
         QCOMPARE(copy.sErr, QStringLiteral("FILE_RENAME_ERROR - No such file or directory"));
         QCOMPARE(files.read("@/out/a.txt"), QByteArray("old\n"));
     }
