@@ -94,6 +94,20 @@ void moveInput(MainFormState& form, const clsConversionOptions& item)
 
 } // namespace
 
+bool bSpecialProcessExists(int lSpecialProcess)
+{
+    switch (lSpecialProcess) {
+    case specialprocess::ReloadJob:
+    case specialprocess::Append:
+    case specialprocess::RemoveEmptyLines:
+    case specialprocess::SearchAndReplace:
+    case specialprocess::LaunchProgram:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool bSpecialProcessWritesOutput(int lSpecialProcess)
 {
     return lSpecialProcess != specialprocess::LaunchProgram && lSpecialProcess != specialprocess::ReloadJob;
@@ -134,6 +148,13 @@ QString GetItemErrorText(const clsConversionOptions& item)
         return Translate(QStringLiteral("Unable to launch application."));
     case LaunchTimedOut:
         return Translate(QStringLiteral("Process did not complete in the specified time (Timeout)"));
+    case NoSuchProcess:
+        // A hand-made job row can name any number; the user hears which
+        // there are, in the form the row's Do takes them.
+        return Translate(QStringLiteral("The task names no special process there is:")) + QStringLiteral(" '")
+               + item.sActionToDo + QStringLiteral("'. ")
+               + Translate(QStringLiteral("The special processes are S50 append files, S55 remove empty lines, S56 "
+                                          "search and replace, S60 launch a program and S1 load another job file."));
     case BadSpecialCharacters:
         return Translate(QStringLiteral("The find or replacement text holds a malformed special character code: "
                                         "each code is a number from 0 to 255 between two \u00A9 marks."));
@@ -183,6 +204,8 @@ int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
         item.lErr = PerformLaunchProgram(engine, item);
         break;
     default:
+        // Nothing was done, which is no success.
+        item.lErr = specialcode::NoSuchProcess;
         break;
     }
 

@@ -21,11 +21,16 @@ constexpr int NoOutput = -7;
 constexpr int LaunchFailed = -10;
 constexpr int LaunchTimedOut = -11;
 constexpr int BadSpecialCharacters = -30; // a malformed special-character code
+constexpr int NoSuchProcess = -31;        // a number that names no special process
 } // namespace specialcode
 
+// True for the numbers of the special processes there are: 1, 50, 55, 56
+// and 60.
+bool bSpecialProcessExists(int lSpecialProcess);
+
 // Runs one item by its process number and returns its result code, also
-// left in lErr with its message in sErr. An unknown number runs nothing and
-// leaves lErr as it was.
+// left in lErr with its message in sErr. A number that names no process
+// runs nothing and fails the item with NoSuchProcess.
 int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item);
 
 // False for 60 and 1 (they write no output whose times could be set).

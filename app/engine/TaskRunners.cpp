@@ -411,7 +411,10 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
     const int process = task.lSpecialProcess;
     if (process == specialprocess::SearchAndReplace)
         engine.cRexhound().StartNewReport();   // one report for all the task's files
-    const bool listsFiles = process != specialprocess::LaunchProgram && process != specialprocess::ReloadJob;
+    // A number that names no process fails once, as the task, without
+    // listing its input.
+    const bool exists = bSpecialProcessExists(process);
+    const bool listsFiles = exists && process != specialprocess::LaunchProgram && process != specialprocess::ReloadJob;
     QStringList files;
     QList<UnreachableInput> unreachable;
     if (listsFiles && !listInput(engine, lJobNumber, task, files, unreachable))
@@ -422,7 +425,7 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
     if (extension.isEmpty())
         extension = GetFileTypeExtension(task.lTargetFileType, false, task.lConversionMethod);
 
-    if (!task.sOriginalFile.contains(u'*')) {
+    if (!exists || !task.sOriginalFile.contains(u'*')) {
         const int result = runSingleItem(engine, engine.performSpecialProcessItem, task);
         if (result != 0)
             LogConversionError(form, lJobNumber, task);

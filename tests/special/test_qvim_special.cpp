@@ -250,6 +250,43 @@ private slots:
         QVERIFY2(user.log("run.log").contains(QStringLiteral("unbalanced ()")), qPrintable(user.log("run.log")));
     }
 
+    // A job row whose Do names no special process fails its task once, with
+    // the processes there are, and writes nothing: the run is no success.
+    void aSpecialProcessThatDoesNotExistFails_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("input");
+        QTest::newRow("S57, one file") << "S57" << "in/a.txt";
+        QTest::newRow("S0, one file") << "S0" << "in/a.txt";
+        QTest::newRow("S5, a mask") << "S5" << "in/*.txt";
+    }
+
+    void aSpecialProcessThatDoesNotExistFails()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, input);
+        QvimUser user;
+        user.write("in/a.txt", "one\n\ntwo\n");
+        user.write("in/b.txt", "three\n\nfour\n");
+        QVERIFY(QDir().mkpath(user.path("out")));
+        const QString output = user.path(input.contains(u'*') ? "out/*.txt" : "out/a.txt");
+        user.write("job.krj", specialtest::jobLine({QString(), QString(), "1", action, user.path(input), "1", "TXT",
+                                                    output, "1", "TXT", QString()})
+                                  + jobEndLine());
+
+        QCOMPARE(user.qvim({"/J", user.path("job.krj"), "/L", user.path("run.log"), "/P"}), 252);
+        QCOMPARE(user.entries("out"), QStringList());
+        QCOMPARE(testutil::readFile(user.path("in/a.txt")), QByteArray("one\n\ntwo\n"));
+        const QStringList log = user.logLines("run.log");
+        QCOMPARE(log.filter(QStringLiteral("Job # ")),
+                 QStringList{QStringLiteral("Job # 1  The task names no special process there is: '") + action
+                             + QStringLiteral("'. The special processes are S50 append files, S55 remove empty "
+                                              "lines, S56 search and replace, S60 launch a program and S1 load "
+                                              "another job file. - ")
+                             + user.path(input)});
+        QVERIFY2(!log.contains(QStringLiteral("Conversion Successful")), qPrintable(log.join(u'\n')));
+    }
+
     // A search and replace whose output cannot be written fails that file
     // alone: the task's other files and the tasks after it run, and the run
     // ends as one with a failed item.

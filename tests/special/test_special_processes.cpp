@@ -118,15 +118,24 @@ private slots:
         QCOMPARE(rexhound.SearchAndReplaceErrorString(-22), QStringLiteral("INVALID_RECORD_NUMBER"));
     }
 
-    void unknownProcessRunsNothing()
+    // A number that names no process runs nothing, and that is no success:
+    // the item fails, whatever its record held, and hears which there are.
+    void aProcessThatDoesNotExistFails()
     {
+        Files files;
         EngineHarness h;
-        clsConversionOptions item = specialItem(77, QStringLiteral("/in/a.txt"), QStringLiteral("/out/a.txt"));
-        QCOMPARE(PerformSpecialProcessItem(h.engine, item), 0);
-        QCOMPARE(item.sErr, QStringLiteral("Successfully Processed."));
-        item.lErr = -5;
-        QCOMPARE(PerformSpecialProcessItem(h.engine, item), -5);
-        QCOMPARE(item.sErr, QString());
+        const QString in = files.write("@/in/a.txt", "one\n\ntwo\n");
+        for (const int earlier : {0, -5}) {
+            clsConversionOptions item = specialItem(77, in, files.at("@/out/a.txt"));
+            item.lErr = earlier;
+            QCOMPARE(PerformSpecialProcessItem(h.engine, item), specialcode::NoSuchProcess);
+            QCOMPARE(item.lErr, specialcode::NoSuchProcess);
+            QCOMPARE(item.sErr, QStringLiteral("The task names no special process there is: 'S77'. The special "
+                                               "processes are S50 append files, S55 remove empty lines, S56 search "
+                                               "and replace, S60 launch a program and S1 load another job file."));
+        }
+        QVERIFY(!QFileInfo::exists(files.at("@/out")));
+        QCOMPARE(files.read("@/in/a.txt"), QByteArray("one\n\ntwo\n"));
     }
 
     void appendTextFiles_data()
