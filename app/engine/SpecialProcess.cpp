@@ -8,9 +8,12 @@
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
 #include "engine/JobEngine.h"
+#include "jobs/EditorTypeLists.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/JobFiles.h"
 #include "jobs/MainFormState.h"
+
+#include "textcontrol/TextControlUnits.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -92,6 +95,26 @@ void moveInput(MainFormState& form, const clsConversionOptions& item)
     bMoveFileToFolder(item.sOriginalFile, form.sMoveFileToFolder + item.sSubFolder);
 }
 
+// Append, remove empty lines and search and replace read their input as a
+// text file or through the text control; a hand-made job row can name a
+// type neither reads.
+bool bReadsInputType(int lFileType)
+{
+    OfficeLoadOptions readable;
+    return bPlainTextType(lFileType) || LoadOptionsForFormat(lFileType, readable);
+}
+
+// The types the task editor offers a special process, as it shows them.
+// The log row names the file, so the message does not.
+QString specialInputTypeText()
+{
+    QStringList types;
+    for (const TypeListEntry& entry : SpecializedFileTypeEntries())
+        types << entry.text;
+    return Translate(QStringLiteral("Invalid Input file type for the Special Process specified.")) + u' '
+           + Translate(QStringLiteral("Expected one of the input file types:")) + u' ' + types.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 bool bSpecialProcessExists(int lSpecialProcess)
@@ -170,6 +193,14 @@ int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
     engine.sProcessNote.clear();
     if (process == specialprocess::ReloadJob)
         return reloadJobSlice(engine, item);
+
+    const bool readsInput = process == specialprocess::Append || process == specialprocess::RemoveEmptyLines
+                            || process == specialprocess::SearchAndReplace;
+    if (readsInput && !bReadsInputType(item.lOriginalFileType)) {
+        item.lErr = specialcode::InputNotLoaded;
+        item.sErr = specialInputTypeText();
+        return item.lErr;
+    }
 
     InputTimes times;
     if (form.bRetainInputFileTimeStamp && bSpecialProcessWritesOutput(process))

@@ -183,18 +183,28 @@ private slots:
 
     // An input whose type the program does not convert from is refused
     // with the types it does; no internal number reaches the user.
+    // An input whose type no route reads is refused with the types that
+    // the task could have named, said once; a special process names the
+    // types it reads, and the log row names the file.
     void unconvertibleInputNamesTheTypesExpected_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<bool>("asJob");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("action");
-        QTest::newRow("one file") << QStringLiteral("in/notes.odt") << false << 253 << QString();
-        QTest::newRow("a mask") << QStringLiteral("in/*.odt") << false << 253 << QString();
-        QTest::newRow("a job's task without a type") << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("C");
-        QTest::newRow("a job's append without a type") << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S50");
+        QTest::addColumn<QString>("type");   // the job row's input type
+        QTest::newRow("one file") << QStringLiteral("in/notes.odt") << false << 253 << QString() << QString();
+        QTest::newRow("a mask") << QStringLiteral("in/*.odt") << false << 253 << QString() << QString();
+        QTest::newRow("a job's task without a type")
+            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("C") << QStringLiteral("-12345678");
+        QTest::newRow("a job's append without a type")
+            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S50") << QStringLiteral("-12345678");
         QTest::newRow("a job's removal of empty lines without a type")
-            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S55");
+            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S55") << QStringLiteral("-12345678");
+        QTest::newRow("a job's removal of empty lines of type 99")
+            << QStringLiteral("in/notes.odt") << true << 252 << QStringLiteral("S55") << QStringLiteral("99");
+        QTest::newRow("a job's search and replace of type 99")
+            << QStringLiteral("in/*.odt") << true << 252 << QStringLiteral("S56") << QStringLiteral("99");
     }
 
     void unconvertibleInputNamesTheTypesExpected()
@@ -203,16 +213,20 @@ private slots:
         QFETCH(bool, asJob);
         QFETCH(int, status);
         QFETCH(QString, action);
+        QFETCH(QString, type);
         User user;
         user.write("in/notes.odt", "PK\x03\x04 an office document");
         QDir().mkpath(user.path("out"));
+        const bool special = action.startsWith(u'S');
         QStringList arguments;
         if (asJob) {
+            const QString flags = action == QLatin1String("S56") ? QStringLiteral("D          Find{{a}}Replace{{b}}") : QString();
             const QString job = user.write(
-                "job.KRJ", QStringLiteral("*^0^FALSE^75^100^0^0^0^\t\t1\t%3\t%1\t-12345678\t\t%2\t%4\t%5\t\t\r\n")
-                               .arg(user.path(input), user.path(action == u'C' ? "out/*.pdf" : "out/joined.rtf"), action,
-                                    action == u'C' ? QStringLiteral("12") : QStringLiteral("5"),
-                                    action == u'C' ? QStringLiteral("pdf") : QStringLiteral("rtf"))
+                "job.KRJ", QStringLiteral("%7\t%6\t1\t%3\t%1\t%8\t\t%2\t%4\t%5\t\t\r\n")
+                               .arg(user.path(input), user.path(special ? "out/joined.rtf" : "out/*.pdf"), action,
+                                    special ? QStringLiteral("5") : QStringLiteral("12"),
+                                    special ? QStringLiteral("rtf") : QStringLiteral("pdf"), flags,
+                                    special ? QString() : QStringLiteral("*^0^FALSE^75^100^0^0^0^"), type)
                                .toUtf8());
             arguments << "/J" << job;
         } else {
@@ -220,12 +234,21 @@ private slots:
         }
         QCOMPARE(user.qvim(arguments << "/P" << "/L" << user.path("run.log")), status);
         const QString log = user.log("run.log");
+        QVERIFY2(!log.contains(QStringLiteral("12345678")), qPrintable(log));
+        QVERIFY(user.entries("out").isEmpty());
+        if (special) {
+            const QStringList rows = user.logLines("run.log").filter(QStringLiteral("Job # "));
+            QCOMPARE(rows, QStringList{QStringLiteral("Job # 1  Invalid Input file type for the Special Process specified. "
+                                                      "Expected one of the input file types: [1] Text, [13] Word (DOCX), "
+                                                      "[9] Word 97-2003 (DOC), [4] HTML (HTM), [5] Rich Text Format (RTF), "
+                                                      "[6] Unicode/Encoded Text - ")
+                                       + user.path("in/notes.odt")});
+            return;
+        }
         QVERIFY2(log.contains(QStringLiteral("Invalid Input File type specified.")), qPrintable(log));
         QVERIFY(log.contains(user.path("in/") + (asJob || !input.contains(u'*') ? QStringLiteral("notes.odt") : QStringLiteral("*.odt"))
                              + QStringLiteral(": the file's type is not one the task's input type covers.")));
         QVERIFY(log.contains(QStringLiteral("Expected one of the input file types: TXT, HTM, RTF, DOC, XML, CSS, DOCX, PDF")));
-        QVERIFY2(!log.contains(QStringLiteral("12345678")), qPrintable(log));
-        QVERIFY(user.entries("out").isEmpty());
     }
 
     // The job of failed items holds every failed item a line can hold, in
