@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,64 +162,9 @@ int copyContents(int from, int to)
     }
 }
 
-// The copy itself: 0 on success, else an error number.
-int copyThroughTemp(const QString& source, QString target)
+QString errnoText(int error)
 {
-    if (source.isEmpty())
-        return copyerror::FileNotFound;
-    if (target.isEmpty())
-        return copyerror::PathNotFound;
-
-    // Writing to a symbolic link replaces the file it names, not the link.
-    const QFileInfo targetInfo(target);
-    if (targetInfo.isSymLink() && !targetInfo.canonicalFilePath().isEmpty())
-        target = targetInfo.canonicalFilePath();
-
-    FileDescriptor in(::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC));
-    if (!in.valid())
-        return copyErrorFromErrno(errno, true);
-    struct stat src {};
-    if (::fstat(in.get(), &src) != 0)
-        return copyErrorFromErrno(errno, true);
-    if (S_ISDIR(src.st_mode))
-        return copyerror::PathFileAccess;
-
-    struct stat old {};
-    const bool targetExists = ::stat(nativePath(target).constData(), &old) == 0;
-    if (targetExists) {
-        if (S_ISDIR(old.st_mode))
-            return copyerror::PathFileAccess;
-        if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
-            return 0; // the target already is the source
-    }
-
-    QByteArray tempPath;
-    FileDescriptor out(openTempBeside(target, src.st_mode & 0777, tempPath));
-    if (!out.valid())
-        return copyErrorFromErrno(errno, false);
-
-    int error = copyContents(in.get(), out.get());
-    if (error == 0) {
-        if (targetExists) {
-            // The replaced file keeps its owner and permissions, read-only
-            // included. Set-id bits are not carried to new contents.
-            if (::fchown(out.get(), old.st_uid, old.st_gid) != 0) {
-                // Only root may give a file away; the copy still belongs to us.
-            }
-            ::fchmod(out.get(), old.st_mode & 0777);
-        }
-        const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-        ::futimens(out.get(), times);
-        if (::fsync(out.get()) != 0)
-            error = copyErrorFromErrno(errno, false);
-    }
-    if (!out.close() && error == 0)
-        error = copyErrorFromErrno(errno, false);
-    if (error == 0 && ::rename(tempPath.constData(), nativePath(target).constData()) != 0)
-        error = copyErrorFromErrno(errno, false);
-    if (error != 0)
-        ::unlink(tempPath.constData());
-    return error;
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -263,12 +209,140 @@ bool CopyFileSafe(const QString& source, const QString& target, int& errorNumber
     // otherwise freeze the window.
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
-    const int error = copyThroughTemp(source, target);
+    CopyBesideTarget copy;
+    int error = copy.Make(source, target);
+    if (error == 0)
+        error = copy.Commit(true);
     if (error != 0) {
         errorNumber = error;
         return false;
     }
     return true;
+}
+
+CopyBesideTarget::~CopyBesideTarget()
+{
+    removeCopy();
+}
+
+void CopyBesideTarget::removeCopy()
+{
+    if (!m_path.isEmpty())
+        ::unlink(nativePath(m_path).constData());
+    m_path.clear();
+}
+
+int CopyBesideTarget::Make(const QString& source, const QString& target)
+{
+    removeCopy();
+    m_reason.clear();
+    m_target = target;
+    if (source.isEmpty()) {
+        m_reason = errnoText(ENOENT);
+        return copyerror::FileNotFound;
+    }
+    if (target.isEmpty()) {
+        m_reason = errnoText(ENOENT);
+        return copyerror::PathNotFound;
+    }
+
+    // Writing to a symbolic link replaces the file it names, not the link.
+    const QFileInfo targetInfo(target);
+    if (targetInfo.isSymLink() && !targetInfo.canonicalFilePath().isEmpty())
+        m_target = targetInfo.canonicalFilePath();
+
+    // Each failure gives its number and the system's reason; no copy stays.
+    const auto fail = [this](int number, const QString& reason) {
+        m_reason = reason;
+        removeCopy();
+        return number;
+    };
+    const auto failWithErrno = [&fail](bool sourceSide) {
+        const int error = errno;
+        return fail(copyErrorFromErrno(error, sourceSide), errnoText(error));
+    };
+    FileDescriptor in(::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid())
+        return failWithErrno(true);
+    struct stat src {};
+    if (::fstat(in.get(), &src) != 0)
+        return failWithErrno(true);
+    if (S_ISDIR(src.st_mode))
+        return fail(copyerror::PathFileAccess, errnoText(EISDIR));
+    m_sourceTimeSeconds = src.st_mtim.tv_sec;
+    m_sourceTimeNanoseconds = src.st_mtim.tv_nsec;
+
+    struct stat old {};
+    m_targetExisted = ::stat(nativePath(m_target).constData(), &old) == 0;
+    if (m_targetExisted) {
+        if (S_ISDIR(old.st_mode))
+            return fail(copyerror::PathFileAccess,
+                        QStringLiteral("Cannot replace %1: %2").arg(m_target, errnoText(EISDIR)));
+        if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
+            return 0; // the target already is the source
+        m_owner = old.st_uid;
+        m_group = old.st_gid;
+    }
+
+    QByteArray tempPath;
+    FileDescriptor out(openTempBeside(m_target, src.st_mode & 0777, tempPath));
+    if (!out.valid()) {
+        const int error = errno;
+        return fail(copyErrorFromErrno(error, false),
+                    QStringLiteral("Cannot create a file in %1: %2").arg(GetFolderPart(m_target), errnoText(error)));
+    }
+    m_path = QFile::decodeName(tempPath);
+    // A new target gets the source's permissions as the system gives them
+    // to a new file of ours; meanwhile the copy is the owner's to write.
+    struct stat made {};
+    if (::fstat(out.get(), &made) != 0)
+        return failWithErrno(false);
+    m_mode = (m_targetExisted ? old.st_mode : made.st_mode) & 0777;
+    ::fchmod(out.get(), m_mode | S_IRUSR | S_IWUSR);
+
+    if (const int number = copyContents(in.get(), out.get()); number != 0)
+        return fail(number, errnoText(errno));
+    if (!out.close())
+        return failWithErrno(false);
+    return 0;
+}
+
+int CopyBesideTarget::Commit(bool sourceTime)
+{
+    if (m_path.isEmpty())
+        return 0;
+    m_reason.clear();
+    const auto fail = [this](int error, const QString& reason) {
+        m_reason = reason;
+        return copyErrorFromErrno(error, false);
+    };
+    FileDescriptor copy(::open(nativePath(m_path).constData(), O_RDONLY | O_CLOEXEC));
+    if (!copy.valid()) {
+        const int error = errno;
+        return fail(error, errnoText(error));
+    }
+    if (m_targetExisted) {
+        // The replaced file keeps its owner and permissions, read-only
+        // included. Set-id bits are not carried to new contents.
+        if (::fchown(copy.get(), m_owner, m_group) != 0) {
+            // Only root may give a file away; the copy still belongs to us.
+        }
+    }
+    ::fchmod(copy.get(), m_mode);
+    if (sourceTime) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(m_sourceTimeSeconds), m_sourceTimeNanoseconds}};
+        ::futimens(copy.get(), times);
+    }
+    if (::fsync(copy.get()) != 0 || !copy.close()) {
+        const int error = errno;
+        return fail(error, errnoText(error));
+    }
+    if (::rename(nativePath(m_path).constData(), nativePath(m_target).constData()) != 0) {
+        const int error = errno;
+        return fail(error, QStringLiteral("Cannot replace %1: %2").arg(m_target, errnoText(error)));
+    }
+    m_path.clear();
+    return 0;
 }
 
 QString GetFolderPart(const QString& path)

@@ -54,6 +54,48 @@ constexpr int PathNotFound = 76;    // the target's folder is missing
 // copyerror numbers and False is returned; on success it is left alone.
 bool CopyFileSafe(const QString& source, const QString& target, int& errorNumber);
 
+// The two halves of CopyFileSafe, for a caller that changes the copy before
+// it takes the target's place: a copy of the source made beside the target
+// under a new name of its own, then renamed over the target. A copy that
+// was not put in place is removed when the object goes.
+class CopyBesideTarget
+{
+public:
+    CopyBesideTarget() = default;
+    ~CopyBesideTarget();
+    CopyBesideTarget(const CopyBesideTarget&) = delete;
+    CopyBesideTarget& operator=(const CopyBesideTarget&) = delete;
+
+    // Copies `source` into a new file in the target's folder; a target that
+    // is a symbolic link stands for the file it names. The copy is the
+    // owner's to write meanwhile. 0, or a copyerror number with the
+    // system's reason in Reason(). When the target already is the source
+    // nothing is copied, Path() is "" and Commit has nothing to do.
+    int Make(const QString& source, const QString& target);
+    // The copy; "" when none was made.
+    const QString& Path() const { return m_path; }
+    // Renames the copy over the target. The new target gets the permissions
+    // and owner of the one it replaces, or, when there was none, the
+    // source's permissions as a new file of ours; with `sourceTime` it
+    // takes the source's modification time. 0, or a copyerror number with
+    // the reason in Reason(); the copy is then still this object's.
+    int Commit(bool sourceTime = false);
+    const QString& Reason() const { return m_reason; }
+
+private:
+    void removeCopy();
+
+    QString m_path;
+    QString m_target;
+    QString m_reason;
+    bool m_targetExisted = false;
+    unsigned m_owner = 0;
+    unsigned m_group = 0;
+    unsigned m_mode = 0;              // what the new target gets
+    qint64 m_sourceTimeSeconds = 0;
+    long m_sourceTimeNanoseconds = 0;
+};
+
 // Text up to and including the last "/", or "" when there is none.
 QString GetFolderPart(const QString& path);
 

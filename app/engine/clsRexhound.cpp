@@ -3,11 +3,7 @@
 #include "base/TextFileEncoding.h"
 #include "core/FileSystem.h"
 #include "core/FileTimes.h"
-#include "core/TemporaryFile.h"
 #include "core/Translator.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -23,35 +19,6 @@ QString reportCell(QString text)
         if (c == u'\t' || c == u'\r' || c == u'\n')
             c = u' ';
     return text;
-}
-
-// Copies the file's bytes into `target`, a file of ours; false with the
-// system's reason.
-bool copyInto(const QString& source, const QString& target, QString& reason)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        reason = in.errorString();
-        return false;
-    }
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        reason = out.errorString();
-        return false;
-    }
-    constexpr qint64 kChunk = 1 << 20;
-    while (!in.atEnd()) {
-        const QByteArray bytes = in.read(kChunk);
-        if (in.error() != QFileDevice::NoError) {
-            reason = in.errorString();
-            return false;
-        }
-        if (!WriteAllBytes(out, bytes)) {
-            reason = out.errorString();
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -82,24 +49,23 @@ int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOu
 
     // Otherwise it edits a copy of our own beside the output, which takes
     // the output's place only when the search succeeded: a failure leaves
-    // an earlier output as it was, and no copy behind.
-    QString target = sFileOut;
-    const QFileInfo outputInfo(sFileOut);
-    if (outputInfo.isSymLink() && !outputInfo.canonicalFilePath().isEmpty())
-        target = outputInfo.canonicalFilePath();   // the file the link names is replaced, not the link
-    TemporaryFile copy;
-    if (!copy.create(GetFolderPart(target), u'.' + QFileInfo(target).fileName(), QStringLiteral(".tmp"), &m_failure)
-        || !copyInto(sFileIn, copy.path(), m_failure))
+    // an earlier output as it was, and no copy behind. The new output keeps
+    // the old one's permissions, or takes the input's.
+    CopyBesideTarget copy;
+    if (copy.Make(sFileIn, sFileOut) != 0) {
+        m_failure = copy.Reason();
         return rexhoundcode::FileRenameError;
-    m_editedCopy = copy.path();
+    }
+    m_editedCopy = copy.Path();
     m_output = sFileOut;
-    const int code = m_engine.SearchAndReplaceRegEx(copy.path(), sFindString, ReplaceWith);
+    const int code = m_engine.SearchAndReplaceRegEx(copy.Path(), sFindString, ReplaceWith);
     if (code != 0)
         return code;
-    // The new output keeps the old one's permissions, or takes the input's.
-    const QFileInfo old(target);
-    QFile::setPermissions(copy.path(), old.exists() ? old.permissions() : QFileInfo(sFileIn).permissions());
-    return copy.moveOver(target, &m_failure) ? 0 : rexhoundcode::FileRenameError;
+    if (copy.Commit() != 0) {
+        m_failure = copy.Reason();
+        return rexhoundcode::FileRenameError;
+    }
+    return 0;
 }
 
 QString clsRexhound::SearchAndReplaceErrorString(int lErrorCode) const

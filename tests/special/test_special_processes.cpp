@@ -498,6 +498,17 @@ private slots:
         QCOMPARE(QFile::permissions(out) & 0x7077, mode & 0x7077);
         QCOMPARE(QDir(files.at("@/out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.txt"});
 
+        // A read-only input still gives a new output, with the input's
+        // permissions.
+        const QString locked = files.write("@/locked.txt", "one two\n");
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        clsConversionOptions fresh = searchItem(locked, files.at("@/out/b.txt"), QStringLiteral("C"),
+                                                QStringLiteral("one"), QStringLiteral("1"));
+        QCOMPARE(PerformSpecialProcessItem(h.engine, fresh), 0);
+        QCOMPARE(files.read("@/out/b.txt"), QByteArray("1 two\n"));
+        QCOMPARE(QFile::permissions(files.at("@/out/b.txt")) & 0x7077, QFile::permissions(locked) & 0x7077);
+        QVERIFY(QFile::remove(files.at("@/out/b.txt")));
+
         // A copy that cannot be made fails the item alone, not the job, and
         // leaves the old output.
         files.write("@/out/a.txt", "old\n");
