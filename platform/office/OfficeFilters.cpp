@@ -83,11 +83,15 @@ QString TextFilterOptions(const QString& encoding, const QString& lineEnd = QStr
     return encoding + u',' + lineEnd + QStringLiteral(",,,") + (mark ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
-// The line ends the text reader must split at, from the first line end of
-// the text's beginning. Read with "LF", a CR LF file keeps each CR as a
-// character of its paragraph, and a CR file becomes one paragraph; read
-// with "CRLF", the office ends a paragraph at CR LF and at a CR alone.
-QString TextLineEnds(const QByteArray& head)
+// The line ends the text reader splits at. Read with "LF", the office ends
+// a paragraph at each LF and keeps a CR as a character of its paragraph,
+// which shows as nothing: lines that a lone CR ends run together. Read with
+// "CRLF", it ends a paragraph at CR LF and at a lone CR, and makes a lone LF
+// a line break in the paragraph. So a text with a CR anywhere, whatever its
+// first line end, is read with "CRLF", where every line end starts a line;
+// one without, with "LF", where every line is a paragraph. `head` is the
+// text's beginning, read from `file`, which is read on from there.
+QString TextLineEnds(QIODevice& file, const QByteArray& head)
 {
     int unit = 1;
     qsizetype low = 0;   // where the low byte of a UTF-16 unit stands
@@ -97,16 +101,22 @@ QString TextLineEnds(const QByteArray& head)
         unit = 2;
         low = 1;
     }
-    const auto at = [&](qsizetype i) {
+    // Blocks of an even size keep the units of UTF-16 in step.
+    const auto holdsCr = [&](const QByteArray& bytes) {
         if (unit == 1)
-            return head.at(i);
-        return head.at(i + 1 - low) == 0 ? head.at(i + low) : '\0';
+            return bytes.contains('\r');
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+            if (bytes.at(i + low) == '\r' && bytes.at(i + 1 - low) == 0)
+                return true;
+        return false;
     };
-    for (qsizetype i = unit == 2 ? 2 : 0; i + unit <= head.size(); i += unit) {
-        const char c = at(i);
-        if (c == '\n')
-            return QStringLiteral("LF");
-        if (c == '\r')
+    if (holdsCr(head))
+        return QStringLiteral("CRLF");
+    while (!file.atEnd()) {
+        const QByteArray block = file.read(kSniffBytes);
+        if (block.isEmpty())
+            break;
+        if (holdsCr(block))
             return QStringLiteral("CRLF");
     }
     return QStringLiteral("LF");
@@ -190,7 +200,7 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
         if (encoding.isEmpty())
             encoding = DetectTextEncoding(head, file.size() <= kSniffBytes);
         plan.filterName = QStringLiteral("Text (encoded)");
-        plan.filterOptions = TextFilterOptions(encoding, TextLineEnds(head));
+        plan.filterOptions = TextFilterOptions(encoding, TextLineEnds(file, head));
         return true;
     }
     }

@@ -152,6 +152,45 @@ private slots:
         QCOMPARE(testutil::readFile(gaps), input);
         QCOMPARE(user.entries("out"), (QStringList{"all." + extension, "removed." + extension, "replaced." + extension}));
     }
+
+    // A Unicode text going into a document is read through the office's
+    // text import: every line end, whichever comes first and however they
+    // mix, ends its line, so remove empty lines keeps each line whole and
+    // takes out the empty one.
+    void unicodeTextIntoADocumentKeepsEveryLine()
+    {
+        const QList<std::pair<const char*, QString>> cases{
+            {"lf", QStringLiteral("first\nsecond\n\nthird\nfourth\n")},
+            {"crlf", QStringLiteral("first\r\nsecond\r\n\r\nthird\r\nfourth\r\n")},
+            {"cr", QStringLiteral("first\rsecond\r\rthird\rfourth\r")},
+            {"mixed", QStringLiteral("first\nsecond\r\n\r\nthird\rfourth\n")},
+        };
+        QvimUser user;
+        QVERIFY(QDir().mkpath(user.path("out")));
+        QByteArray job;
+        QStringList outputs;
+        int number = 0;
+        for (const auto& [name, text] : cases) {
+            QByteArray bytes("\xFF\xFE", 2);
+            for (const QChar c : text)
+                bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            const QString input = user.write(QStringLiteral("in/%1.txt").arg(QLatin1String(name)), bytes);
+            outputs << user.path(QStringLiteral("out/%1.rtf").arg(QLatin1String(name)));
+            job += specialtest::jobLine({QString(), QString(), QString::number(++number), "S55", input, "6", "TXT",
+                                         outputs.last(), "5", "RTF", QString()});
+        }
+        job += jobEndLine();
+        user.write("job.krj", job);
+
+        QVERIFY2(user.qvim({"/J", user.path("job.krj"), "/L", user.path("run.log"), "/P"}) == 0,
+                 qPrintable(user.log("run.log")));
+        QString error;
+        const QList<QStringList> read = m_office.paragraphs(outputs, error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        for (qsizetype i = 0; i < cases.size(); ++i)
+            QVERIFY2(read[i] == (QStringList{"first", "second", "third", "fourth"}),
+                     qPrintable(QLatin1String(cases[i].first) + QStringLiteral(": ") + read[i].join(u'|')));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQvimSpecialDocuments)

@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +75,74 @@ private slots:
         // The office it started is gone with it.
         QVERIFY(processes && processes->count() > 0);
         QCOMPARE(processes->stillRunning(), QList<qint64>());
+    }
+
+    // Every line end of a text file starts a line of its PDF, whichever
+    // comes first and however they mix; a CR LF pair is one line end.
+    void textLineEndsEachStartALineOfThePdf()
+    {
+        struct Case
+        {
+            const char* name;
+            QByteArray bytes;
+            QStringList lines;
+        };
+        const QStringList four{"first", "second", "third", "fourth"};
+        const auto utf16 = [](const QByteArray& text) {
+            QByteArray bytes("\xFF\xFE", 2);
+            for (const char c : text)
+                bytes.append(c).append('\0');
+            return bytes;
+        };
+        const QList<Case> cases{
+            {"lf", "first\nsecond\nthird\nfourth\n", four},
+            {"crlf", "first\r\nsecond\r\nthird\r\nfourth\r\n", four},
+            {"cr", "first\rsecond\rthird\rfourth\r", four},
+            {"lf-first", "first\nsecond\r\nthird\rfourth\n", four},
+            {"crlf-first", "first\r\nsecond\nthird\rfourth\r\n", four},
+            {"cr-first", "first\rsecond\r\nthird\nfourth", four},
+            {"wide-lf-first", utf16("first\nsecond\r\nthird\rfourth\n"), four},
+            {"crlf-blank", "first\r\n\r\nsecond\r\n", {"first", "", "second"}},
+            {"lf-blank-crlf", "first\n\nsecond\r\nthird\r\n", {"first", "", "second", "third"}},
+        };
+        User user;
+        for (const Case& c : cases)
+            user.write(QStringLiteral("in/%1.txt").arg(QLatin1String(c.name)), c.bytes);
+        QCOMPARE(user.qvim({"/S", user.path("in") + "/*.txt", "/T", user.path("out") + "/*.pdf", "/C", "12", "/L",
+                            user.path("run.log"), "/P"}),
+                 0);
+        // The lines of the page as pdftotext places them, an empty line
+        // where the text leaves a line's height free.
+        const auto pageLines = [&](const char* name) {
+            const ToolResult r = runTool(QStringLiteral("pdftotext"),
+                                         {QStringLiteral("-bbox"), user.path(QStringLiteral("out/%1.pdf").arg(QLatin1String(name))),
+                                          QStringLiteral("-")});
+            static const QRegularExpression word(QStringLiteral("<word [^>]*yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+            QList<std::pair<double, QString>> rows;
+            for (auto m = word.globalMatch(QString::fromUtf8(r.out)); m.hasNext();) {
+                const auto found = m.next();
+                const double y = found.captured(1).toDouble();
+                if (rows.isEmpty() || qAbs(rows.last().first - y) > 1)
+                    rows.append({y, found.captured(2)});
+                else
+                    rows.last().second += u' ' + found.captured(2);
+            }
+            return rows;
+        };
+        const auto reference = pageLines("lf");
+        QCOMPARE(reference.size(), 4);
+        const double pitch = reference[1].first - reference[0].first;
+        QVERIFY(pitch > 5);
+        for (const Case& c : cases) {
+            QStringList lines;
+            for (const auto& [y, text] : pageLines(c.name)) {
+                const int row = qRound((y - reference[0].first) / pitch);
+                while (lines.size() < row)
+                    lines << QString();
+                lines << text;
+            }
+            QVERIFY2(lines == c.lines, qPrintable(QLatin1String(c.name) + QStringLiteral(": ") + lines.join(u'|')));
+        }
     }
 
     void batchGoesOnPastADocumentThatTakesTheOfficePastItsMemory_data()
