@@ -2,6 +2,7 @@
 
 #include "core/Translator.h"
 #include "jobs/MainFormState.h"
+#include "startup/WindowModule.h"
 #include "ui/QtDialogs.h"
 #include "ui/frmMainMDI.h"
 #include "ui/WindowSystem.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QLabel>
 
-#include <cstdio>
 
 namespace {
 
@@ -38,7 +38,7 @@ std::unique_ptr<MainWindowSession> g_session;
 void showMainWindow(MainFormState& form)
 {
     if (!MainWindowCanBeShown()) {
-        std::fputs("qvim: there is no display to show the main window on\n", stderr);
+        NoDisplayForMainWindow();
         return;
     }
     g_session.reset();

@@ -103,7 +103,7 @@ public:
         process.setWorkingDirectory(path("home"));
         if (beforeStart)
             process.setChildProcessModifier(beforeStart);
-        process.start(QStringLiteral(QVIM_BINARY), arguments);
+        process.start(m_program, arguments);
         if (!process.waitForStarted())
             return false;
         m_watch = std::make_unique<testutil::Descendants>(process.processId());
@@ -112,6 +112,9 @@ public:
 
     // The processes of the last run started.
     testutil::Descendants& watch() const { return *m_watch; }
+
+    // Runs another copy of the program from now on.
+    void setProgram(const QString& program) { m_program = program; }
 
     // What the last run wrote on standard error.
     QByteArray lastStderr() const { return m_stderr; }
@@ -149,6 +152,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_program = QStringLiteral(QVIM_BINARY);
     mutable std::unique_ptr<testutil::Descendants> m_watch;
     mutable QByteArray m_stderr;
 };
