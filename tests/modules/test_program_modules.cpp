@@ -3,13 +3,16 @@
 // D-Bus or the window's (Qt Widgets and Gui); a run whose work needs one of
 // them loads its module and does the work; and a module that cannot be
 // loaded fails the items that need it, naming its path and the system's
-// reason, while the run goes on.
+// reason, while the run goes on. The program shares its own code with its
+// modules, and neither MuPDF's nor any with the Word-conversion control.
 #include "ModuleRecord.h"
 #include "QvimUser.h"
 #include "TestPdf.h"
 #include "TestUtil.h"
+#include "dispatch/DispatchAbi.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTest>
 
 using modulerecord::matching;
@@ -41,6 +44,21 @@ QByteArray pdfTaskLine(const QString& input, const QString& output, int type)
                                QStringLiteral("C"), input, QStringLiteral("12"), QStringLiteral("PDF"), output,
                                QString::number(type), QString(), QString()};
     return (cells.join(u'\t') + QStringLiteral("\t\r\n")).toUtf8();
+}
+
+// The dynamic symbols of a program or library, as binutils' nm reads them:
+// those it defines for others, or those it takes from others.
+QSet<QString> dynamicSymbols(const QString& file, bool defined)
+{
+    const QString listing = toolOutput(QStringLiteral("nm"), {QStringLiteral("-D"), defined ? QStringLiteral("--defined-only")
+                                                                                           : QStringLiteral("--undefined-only"),
+                                                            file});
+    QSet<QString> names;
+    for (const QString& line : listing.split(u'\n', Qt::SkipEmptyParts)) {
+        QString name = line.split(u' ', Qt::SkipEmptyParts).last();
+        names.insert(name.left(name.indexOf(u'@')));
+    }
+    return names;
 }
 
 } // namespace
@@ -158,6 +176,45 @@ private slots:
         QVERIFY2(!matching(loaded, {"libtessaview_automation.so"}).isEmpty(), qPrintable(loaded.join(u' ')));
         QVERIFY2(!matching(loaded, {"libQt6DBus"}).isEmpty(), qPrintable(loaded.join(u' ')));
         QVERIFY2(matching(loaded, {"libQt6Widgets", "libuno_", "libMagick"}).isEmpty(), qPrintable(loaded.join(u' ')));
+    }
+
+    // The Word-conversion control carries its own copy of the code the
+    // program has too: it shows others nothing of ours but its two entry
+    // points (the C++ library's type information it cannot keep), and takes
+    // nothing from outside that the program defines, so none of its calls
+    // can reach the program's copy.
+    void theControlKeepsItsCodeToItself()
+    {
+        const QString control = QStringLiteral(QUAYSTONE_LIBRARY_PATH);
+        QSet<QString> shown = dynamicSymbols(control, true);
+        QVERIFY(shown.contains(QStringLiteral(DISPATCH_CREATE_OBJECT_SYMBOL)));
+        QVERIFY(shown.contains(QStringLiteral(DISPATCH_CAN_UNLOAD_NOW_SYMBOL)));
+        shown.remove(QStringLiteral(DISPATCH_CREATE_OBJECT_SYMBOL));
+        shown.remove(QStringLiteral(DISPATCH_CAN_UNLOAD_NOW_SYMBOL));
+        shown.remove(QStringLiteral("_init"));
+        shown.remove(QStringLiteral("_fini"));
+        for (const QString& name : std::as_const(shown)) {
+            const bool standardLibrary = name.startsWith(QLatin1String("_ZTISt")) || name.startsWith(QLatin1String("_ZTSSt"))
+                                         || name.startsWith(QLatin1String("_ZZNSt"));
+            QVERIFY2(standardLibrary, qPrintable(name));
+        }
+        const QSet<QString> taken = dynamicSymbols(control, false);
+        const QSet<QString> programs = dynamicSymbols(kProgram, true);
+        QVERIFY(programs.size() > 100); // it does show its own code
+        QVERIFY2(!taken.intersects(programs), qPrintable(QStringList((taken & programs).values()).join(u' ')));
+    }
+
+    // MuPDF, linked into the program, has its own copies of asprintf and of
+    // openjpeg's allocator: shown to the libraries loaded later, they would
+    // stand in for the system's.
+    void theProgramKeepsMuPdfToItself()
+    {
+        const QSet<QString> shown = dynamicSymbols(kProgram, true);
+        for (const QString& name : shown) {
+            QVERIFY2(!name.startsWith(QLatin1String("fz_")) && !name.startsWith(QLatin1String("pdf_load"))
+                         && !name.startsWith(QLatin1String("opj_")) && !name.contains(QLatin1String("asprintf")),
+                     qPrintable(name));
+        }
     }
 
     // A program beside which lies a module that is no library: the items
