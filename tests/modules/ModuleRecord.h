@@ -73,6 +73,22 @@ inline QStringList matching(const QStringList& loaded, const QStringList& prefix
     return found;
 }
 
+// The program's own path, as the tests run it.
+inline const QString kProgram = QStringLiteral(QVIM_BINARY);
+
+// A copy of the program in the user's folder bin, beside it the module
+// `fileName` as a file that is no library; `user` runs the copy from now on.
+// Returns the module's path; the copy's path goes to `program`.
+inline QString copyWithBrokenModule(QvimUser& user, const QString& fileName, QString& program)
+{
+    program = user.path("bin/qvim");
+    QDir().mkpath(user.path("bin"));
+    if (!QFile::copy(kProgram, program))
+        qFatal("cannot copy %s", qPrintable(kProgram));
+    user.setProgram(program);
+    return user.write("bin/" + fileName, "not a library\n");
+}
+
 // What a tool of the system prints for `arguments` on standard output.
 inline QString toolOutput(const QString& tool, const QStringList& arguments)
 {

@@ -10,13 +10,14 @@
 #include <QFile>
 #include <QTest>
 
+using modulerecord::copyWithBrokenModule;
+using modulerecord::kProgram;
 using modulerecord::matching;
 using modulerecord::recordedRun;
 using modulerecord::toolOutput;
 
 namespace {
 
-const QString kProgram = QStringLiteral(QVIM_BINARY);
 const QString kRtf = QStringLiteral(TESSAVIEW_DEMO_DATA "/Sample Rich Text.rtf");
 const QString kPdf = QStringLiteral(TESSAVIEW_CORPUS "/pdf/minimal-document.pdf");
 
@@ -73,11 +74,8 @@ private slots:
     void anOfficeModuleThatCannotBeLoadedFailsItsDocuments()
     {
         QvimUser user;
-        const QString program = user.path("bin/qvim");
-        QDir().mkpath(user.path("bin"));
-        QVERIFY(QFile::copy(kProgram, program));
-        const QString broken = user.write("bin/libtessaview_office.so", "not a library\n");
-        user.setProgram(program);
+        QString program;
+        const QString broken = copyWithBrokenModule(user, QStringLiteral("libtessaview_office.so"), program);
         user.copy(kRtf, "in/a-rich.rtf");
         user.copy(kRtf, "in/b-rich.rtf");
         QStringList loaded;

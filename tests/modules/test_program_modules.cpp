@@ -15,13 +15,14 @@
 #include <QSet>
 #include <QTest>
 
+using modulerecord::copyWithBrokenModule;
+using modulerecord::kProgram;
 using modulerecord::matching;
 using modulerecord::recordedRun;
 using modulerecord::toolOutput;
 
 namespace {
 
-const QString kProgram = QStringLiteral(QVIM_BINARY);
 const QString kPdf = QStringLiteral(TESSAVIEW_CORPUS "/pdf/minimal-document.pdf");
 
 // What only a run that needs them may load.
@@ -223,11 +224,8 @@ private slots:
     void aModuleThatCannotBeLoadedFailsItsItems()
     {
         QvimUser user;
-        const QString program = user.path("bin/qvim");
-        QDir().mkpath(user.path("bin"));
-        QVERIFY(QFile::copy(kProgram, program));
-        const QString broken = user.write("bin/libtessaview_magick.so", "not a library\n");
-        user.setProgram(program);
+        QString program;
+        const QString broken = copyWithBrokenModule(user, QStringLiteral("libtessaview_magick.so"), program);
 
         const QString job = user.write("job.KRJ", pdfTaskLine(kPdf, user.path("out/page.gif"), 4)
                                                       + pdfTaskLine(kPdf, user.path("out/page.png"), 8));
