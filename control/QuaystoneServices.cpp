@@ -1,5 +1,6 @@
 #include "QuaystoneServices.h"
 
+#include "base/OwnedTempFolder.h"
 #include "base/SpecialFolders.h"
 #include "core/DataFolder.h"
 #include "core/FileSystem.h"
@@ -15,7 +16,9 @@
 
 QString GetTempDocFileName(const QString& sPrefix)
 {
-    return GetUniqueTempFileName(QString(), sPrefix.left(3), QStringLiteral("DOC"));
+    static ProcessTempFolder folder(QStringLiteral("control"));
+    const QString path = folder.path();
+    return path.isEmpty() ? QString() : GetUniqueTempFileName(path, sPrefix.left(3), QStringLiteral("DOC"));
 }
 
 bool MoveFileFso(const QString& sSource, const QString& sTarget)

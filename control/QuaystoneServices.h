@@ -5,10 +5,11 @@
 // control's own settings file would live.
 #include <QString>
 
-// A fresh, empty file in the system's temporary folder whose name starts
-// with the first three characters of `sPrefix` and ends in ".DOC"; made
-// exclusively, so the name is the caller's alone. "" when none could be
-// made.
+// A fresh, empty file in the control's private folder inside the system's
+// temporary folder (named after the process, so that a later start removes
+// what a killed process left there), whose name starts with the first
+// three characters of `sPrefix` and ends in ".DOC"; made exclusively, so
+// the name is the caller's alone. "" when none could be made.
 QString GetTempDocFileName(const QString& sPrefix);
 
 // Moves `sSource` over `sTarget`. Within one folder the target is replaced

@@ -10,13 +10,15 @@
 // that holds line breaks is written as one line, each break replaced by a
 // blank. With `show` the message goes to the current message sink as well
 // (an information box; standard error on the command line). With no path
-// and no `show`, the line goes to standard error. Every failure is
-// ignored: a line that cannot be written is lost, the box still shows.
+// and no `show`, the line goes to standard error. A log file that cannot
+// be written is named on standard error once, with the system's reason,
+// and its lines go to standard error instead (unless shown in a box).
 void WriteMessageToLogFile(const QString& message, const QString& path, bool show);
 
 // Appends `lines` to the log file at `path` in one write under the start-up
 // lock, so that no other run's line lands between them. Nothing without a
-// path.
+// path. They begin a run: a file that cannot be written is named on
+// standard error again, and the lines go there.
 void WriteLinesToLogFile(const QStringList& lines, const QString& path);
 
 // `message` as one log-file line: CR LF, CR and LF each become a blank.

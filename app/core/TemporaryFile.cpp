@@ -1,5 +1,7 @@
 #include "TemporaryFile.h"
 
+#include "base/OwnedTempFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -8,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <unistd.h>
 
 namespace {
@@ -26,38 +27,13 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-// Made once per process; only an empty folder is removed at the end, so a
-// file someone put there (or one a crash left) is never swept away.
-class PrivateFolder
+// Made once per process and named after it, so that what a killed
+// process left there is removed by a later start (OwnedTempFolder.h); at
+// the end only an empty folder is removed, so a file someone put there is
+// never swept away.
+ProcessTempFolder& privateFolder()
 {
-public:
-    ~PrivateFolder()
-    {
-        if (!m_path.isEmpty())
-            ::rmdir(QFile::encodeName(m_path).constData());
-    }
-
-    // "" with the system's error number in *error when it cannot be made.
-    QString path(int* error = nullptr)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_path.isEmpty() && QDir(m_path).exists())
-            return m_path;
-        QByteArray pattern = QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("tessaview-XXXXXX")));
-        m_path = ::mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
-        if (m_path.isEmpty() && error)
-            *error = errno;
-        return m_path;
-    }
-
-private:
-    std::mutex m_mutex;
-    QString m_path;
-};
-
-PrivateFolder& privateFolder()
-{
-    static PrivateFolder folder;
+    static ProcessTempFolder folder(QStringLiteral("temp"));
     return folder;
 }
 

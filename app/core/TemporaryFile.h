@@ -7,8 +7,8 @@
 
 // The program's private temporary folder, made on first use inside the
 // system's temporary folder ($TMPDIR, else /tmp) with access for the user
-// alone, and removed when the process ends if it is empty by then. ""
-// when it cannot be made.
+// alone and named after the process (ProcessTempFolder), and removed when
+// the process ends if it is empty by then. "" when it cannot be made.
 QString ProgramTempFolder();
 
 class TemporaryFile

@@ -30,15 +30,16 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
     if (!folder.isEmpty() && !FolderExists(folder))
         return specialcode::NoOutput;
 
-    // A first item starts the output as an empty document of its type.
+    // A first item starts the output as an empty document, which reaches
+    // the disk only with the appended part: a failure leaves no output.
     if (!FileExists(item.sTargetFile)) {
         output.ClearDocument();
-        TextControlSaveFile(item.sTargetFile, item.lTargetFileType, output, error);
-    }
-    int format = item.lTargetFileType;
-    if (TextControlLoadFile(item.sTargetFile, format, output, error) != 0) {
-        engine.sProcessNote = error;
-        return specialcode::OutputNotSaved;
+    } else {
+        int format = item.lTargetFileType;
+        if (TextControlLoadFile(item.sTargetFile, format, output, error) != 0) {
+            engine.sProcessNote = error;
+            return specialcode::OutputNotSaved;
+        }
     }
 
     if (form.cbPlacePathAtTopOfEachFile) {
@@ -56,11 +57,19 @@ int appendDocument(JobEngine& engine, clsConversionOptions& item, TextControl& i
         output.setSelectionStart(-1);
         output.setSelectedText(QString(QChar(12)));
     }
+    // The appended part starts a paragraph of its own: put at the end of
+    // the output's last line, its first line would join that one.
+    const QString outputText = output.DocumentText();
+    if (!outputText.isEmpty() && !outputText.endsWith(u'\n')) {
+        output.setSelectionStart(-1);
+        output.setSelectedText(QStringLiteral("\n"));
+    }
     output.setSelectionStart(-1);
     form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 50 Percent Complete ")));
 
-    input.setSelectionStart(0);
-    input.setSelectionLength(int(input.DocumentText().size()));
+    // All of it, whatever its plain text counts: a picture in a line
+    // takes a place there without a character in the text.
+    input.SelectAll();
     output.InsertData(input.CopySelectionData(QString(), 5, true), 5, true);
     form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
 
@@ -73,12 +82,12 @@ int PerformAppendFile(JobEngine& engine, clsConversionOptions& item)
 {
     if (item.sOriginalFile == item.sTargetFile || bSameFile(item.sOriginalFile, item.sTargetFile))
         return specialcode::SameFile;
-    if (bPlainTextType(item.lOriginalFileType)) {
+    if (bTakesTextFileRoute(item)) {
         const QString folder = GetFolderPart(item.sTargetFile);
         if (!folder.isEmpty() && !FolderExists(folder))
             CreateFolderPath(folder);
         return ConcatenateTwoTextFilesEx(item.sOriginalFile, item.sTargetFile, engine.form.cbAddPageBrake ? 1 : 0,
-                                         engine.form.cbPlacePathAtTopOfEachFile ? 1 : 0);
+                                         engine.form.cbPlacePathAtTopOfEachFile ? 1 : 0, &engine.sProcessNote);
     }
     return RunOnDocumentControls(engine, [&](TextControl& input, TextControl& output) {
         return appendDocument(engine, item, input, output);

@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <dirent.h>
@@ -147,6 +148,8 @@ qint32 CFileSearch::BuildFileList1(const QString& folder, const QString& mask, b
     // An earlier search's files must not show through a search that finds
     // nothing.
     m_files.clear();
+    m_unreachable.clear();
+    m_searchedRoot = false;
 
     QElapsedTimer timer;
     timer.start();
@@ -172,26 +175,38 @@ void CFileSearch::SearchFolder(int parentFd, const char* entry, QByteArray& path
 
     // The searched folder itself may be a link; folders met in the walk
     // are opened without following one.
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parentFd == AT_FDCWD ? 0 : O_NOFOLLOW);
+    const bool root = parentFd == AT_FDCWD;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (root ? 0 : O_NOFOLLOW);
     const int fd = ::openat(parentFd, entry, flags);
     if (fd < 0) {
-        SetFolderError(errno);
+        const int error = errno;
+        SetFolderError(error);
+        if (!root)
+            m_unreachable.append({QFile::decodeName(path), error, true});
         return;
     }
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
-        SetFolderError(errno);
+        const int error = errno;
+        SetFolderError(error);
+        if (!root)
+            m_unreachable.append({QFile::decodeName(path), error, true});
         ::close(fd);
         return;
     }
+    if (root)
+        m_searchedRoot = true;
 
     const qsizetype folderLength = path.size();
     for (;;) {
         errno = 0;
         const dirent* item = ::readdir(dir);
         if (!item) {
-            if (errno != 0)
-                SetFolderError(errno);
+            if (errno != 0) {
+                const int error = errno;
+                SetFolderError(error);
+                m_unreachable.append({QFile::decodeName(path.left(folderLength)), error, true});
+            }
             break;
         }
         const char* name = item->d_name;
@@ -225,10 +240,17 @@ void CFileSearch::SearchFolder(int parentFd, const char* entry, QByteArray& path
         }
 
         path.append(name);
+        // A path of PATH_MAX bytes or more (with its closing NUL) is one no
+        // program can open by its name.
+        const bool tooLong = path.size() >= PATH_MAX;
         QString filename = QFile::decodeName(path);
         path.truncate(folderLength);
         ++m_searched;
-        if (MatchesPattern(QStringView(filename).sliced(folderTextLength)) == m_matchValue)
+        if (MatchesPattern(QStringView(filename).sliced(folderTextLength)) != m_matchValue)
+            continue;
+        if (tooLong)
+            m_unreachable.append({filename, ENAMETOOLONG, false});
+        else
             m_files.append(CFile(filename, size));
     }
     ::closedir(dir);

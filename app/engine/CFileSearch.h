@@ -47,6 +47,17 @@ private:
 };
 Q_DECLARE_TYPEINFO(CFile, Q_RELOCATABLE_TYPE);
 
+// A file or folder the search met but cannot reach: a sub-folder that
+// could not be opened or read, or a matching file whose path is longer
+// than the system lets a program open. errnoValue gives the system's
+// reason.
+struct UnreachableEntry
+{
+    QString path;        // a folder's path ends in "/"
+    int errnoValue = 0;
+    bool folder = false;
+};
+
 class CFileSearch
 {
 public:
@@ -72,6 +83,13 @@ public:
     // the filesearch numbers for a malformed path.
     qint32 LastErrorNumber() const { return m_lastErrorNumber; }
     QString LastErrorDescription() const { return m_lastErrorDescription; }
+    // What the walk met and could not reach, in the order it met them. A
+    // folder that failed is here as well as in the last error; a file is
+    // here instead of in Files.
+    QList<UnreachableEntry> Unreachable() const { return m_unreachable; }
+    // True when the searched folder itself was opened: every failure is
+    // then one of Unreachable.
+    bool SearchedRoot() const { return m_searchedRoot; }
 
 private:
     void SearchFolder(int parentFd, const char* entry, QByteArray& path, qsizetype folderTextLength);
@@ -90,6 +108,8 @@ private:
     float m_elapsed = 0;
     bool m_continue = false;
     QList<CFile> m_files;
+    QList<UnreachableEntry> m_unreachable;
+    bool m_searchedRoot = false;
     qint32 m_lastErrorNumber = 0;
     QString m_lastErrorDescription;
 };

@@ -17,6 +17,7 @@
 #include "imagefile/ImageFile.h"
 #include "jobs/MainFormState.h"
 #include "jobs/OptionString.h"
+#include "jobs/Validation.h"
 #include "office/OfficeOutput.h"
 #include "textcontrol/TextControl.h"
 
@@ -35,6 +36,18 @@ public:
         return SaveRasterImage(image, path, imageType, quality, error);
     }
 };
+
+// The item a Pause cut short, as the next run must find it again: its
+// input (the document a PDF was rendered from) by path, size and time, its
+// output and options.
+QString resumePagesKey(const clsConversionOptions& item, const QString& renderedFrom)
+{
+    const QFileInfo input(renderedFrom.isEmpty() ? item.sOriginalFile : renderedFrom);
+    return QStringList{input.filePath(), QString::number(input.size()),
+                       QString::number(input.lastModified().toMSecsSinceEpoch()), item.sTargetFile,
+                       QString::number(item.lTargetFileType), item.sExtraParams}
+        .join(u'\t');
+}
 
 class ProgramRoutes : public ConversionRoutes
 {
@@ -67,6 +80,14 @@ public:
         ParseConversionOptionString(item.sExtraParams, pdf.sPages, pdf.lCompression, pdf.bAppend, pdf.lQuality,
                                     pdf.lResolution, pdf.lWidth, pdf.lHeight, pdf.lSingleFile);
 
+        // Pages a Pause left in place are kept when the same item, its
+        // input unchanged, is the one the run goes on with.
+        const QString key = resumePagesKey(item, sRenderedFrom);
+        if (engine.lResumeFileIndex != 0 && key == engine.sResumePagesKey)
+            pdf.lPagesInPlace = engine.lResumePagesInPlace;
+        engine.sResumePagesKey.clear();
+        engine.lResumePagesInPlace = 0;
+
         PdfToImageHooks hooks;
         hooks.imageSaver = &m_saver;
         hooks.stillRunning = [&engine] { return engine.bStillRunning(); };
@@ -78,8 +99,12 @@ public:
             engine.form.DoEvents();
         };
         const int result = ::PerformConversionItemPDFtoImageDLL(pdf, hooks);
-        if (pdf.bPaused)
+        written = pdf.sKeptFiles + written;
+        if (pdf.bPaused) {
             engine.bItemInterrupted = true;
+            engine.sResumePagesKey = key;
+            engine.lResumePagesInPlace = pdf.lPagesInPlace;
+        }
         // A multi-page TIFF is written in one call, without page progress.
         if (result == 0 && written.isEmpty() && !engine.bItemInterrupted)
             written << pdf.sTargetFile;
@@ -314,10 +339,27 @@ int RefuseConversionOntoInput(clsConversionOptions& item)
     return item.lErr;
 }
 
+int RefuseUnconvertibleTypes(clsConversionOptions& item)
+{
+    // A task row of a hand-made job may name a type no route takes; no
+    // route is asked to load or write it under a number it does not know.
+    if (item.lConversionMethod != conversionmethod::Word && !bConvertibleInputType(item.lOriginalFileType)) {
+        item.lErr = kUnconvertibleType;
+        item.sErr = UnconvertibleInputText(item.sOriginalFile, QStringLiteral(" "));
+        return item.lErr;
+    }
+    if (!FindTheTargetExtension(item.lTargetFileType)) {
+        item.lErr = kUnconvertibleType;
+        item.sErr = Translate(QStringLiteral("Invalid Output File type specified"));
+        return item.lErr;
+    }
+    return 0;
+}
+
 int PerformConversionItem(JobEngine& engine, clsConversionOptions& item)
 {
     engine.bItemInterrupted = false;
-    if (RefuseConversionOntoInput(item) != 0)
+    if (RefuseUnconvertibleTypes(item) != 0 || RefuseConversionOntoInput(item) != 0)
         return item.lErr;
     QStringList written;
     const int result = runRoutes(engine, item, written);

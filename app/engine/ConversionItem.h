@@ -21,6 +21,8 @@ constexpr int SpecialProcess = 4;
 
 // Result of an item whose output would replace its own input.
 inline constexpr int kConversionOntoInput = -22;
+// Result of an item whose input or output type is none a route takes.
+inline constexpr int kUnconvertibleType = -23;
 
 // When an image is wanted, a rendering route writes its PDF to a temporary
 // file of the program's own: in the program's temporary folder, named after
@@ -68,8 +70,16 @@ ConversionRoutes& DefaultConversionRoutes();
 // and returns its result code, which is also in its lErr. The record's
 // output type, output path and input path are the item's again afterwards,
 // whatever the route did to them on the way. An item whose output is its
-// input is refused first (RefuseConversionOntoInput).
+// input is refused first (RefuseConversionOntoInput), and so is one whose
+// types no route takes (RefuseUnconvertibleTypes).
 int PerformConversionItem(JobEngine& engine, clsConversionOptions& item);
+
+// Refuses an item whose input type is not one the text control reads (for
+// a conversion through it: an unknown extension, a hand-edited number) or
+// whose output type is no image or PDF type, with a message that names the
+// file and the types expected. Sets lErr to kUnconvertibleType and returns
+// it; 0 when the item may run.
+int RefuseUnconvertibleTypes(clsConversionOptions& item);
 
 // Refuses an item whose output path names its input file (the same file by
 // identity: a link, a hard link or another spelling of the path counts),

@@ -127,6 +127,15 @@ public:
     // Which row the resume index belongs to.
     int lResumeRow = 0;
     QString sResumeRowKey;
+    // The result of the part of that row's task that ran before the Pause
+    // (0 when nothing in it failed): a failure logged then still decides
+    // the row's mark once the task completes.
+    int lResumeResult = 0;
+    // The item a Pause cut short after some of its page files, and how
+    // many entries of its page list are in place: the item's next run goes
+    // on after them while the resume index stands.
+    QString sResumePagesKey;
+    int lResumePagesInPlace = 0;
 
     // The main form's text controls and their office: made when the first
     // document needs them, so that runs without documents start no office,

@@ -76,11 +76,17 @@ bool runRows(JobEngine& engine, int start, int last)
         task.lErr = 0;
         task.sErr.clear();
         const QString key = resumeRowKey(form.fgToDo, row);
-        if (row != engine.lResumeRow || key != engine.sResumeRowKey)
+        const bool resumes = engine.lResumeFileIndex != 0 && row == engine.lResumeRow && key == engine.sResumeRowKey;
+        if (!resumes) {
             engine.lResumeFileIndex = 0;
+            engine.lResumeResult = 0;
+        }
         engine.bTaskGridReloaded = false;
 
-        const int result = engine.performBlock(row, task);
+        int result = engine.performBlock(row, task);
+        // The part of the task that ran before a Pause counts as well.
+        if (result == 0)
+            result = engine.lResumeResult;
 
         if (task.lErr != 0) {
             engine.lRunErr = task.lErr;
@@ -93,9 +99,11 @@ bool runRows(JobEngine& engine, int start, int last)
             // stored file.
             engine.lResumeRow = row;
             engine.sResumeRowKey = key;
+            engine.lResumeResult = result;
         } else {
             engine.lResumeFileIndex = 0;
             engine.lResumeRow = 0;
+            engine.lResumeResult = 0;
             if (!reloaded)
                 UpdatePassedCell(form, form.fgToDo, row, result);
         }
@@ -144,13 +152,10 @@ bool ConversionJobBegin(JobEngine& engine)
     form.UpdateMenuToolbar();
     engine.bJobLoopActive = true;
     form.bRunInProgress = true;
-    engine.lRunErr = 0;
-    engine.sRunErr.clear();
     engine.sRunAbortError.clear();
 
     bool completed = false;
     try {
-        SetUpLogGrid(form.fgLog);
         G_bSuppressControlEvents = true;
         int start = FindStartPoint(form.fgToDo);
         const int last = form.fgToDo.Rows() - 2;
@@ -158,9 +163,20 @@ bool ConversionJobBegin(JobEngine& engine)
             start = 1;
             engine.lResumeFileIndex = 0;
             engine.lResumeRow = 0;
+            engine.lResumeResult = 0;
         } else if (last < start) {
             ConversionJobRewind(engine);
             start = 1;
+        }
+        // A run that goes on from a Pause (rows above carry their marks, or
+        // the first row was cut short) keeps the log of what ran before, so
+        // the log holds the failures behind every mark on screen. Only a
+        // run from the top starts a new log.
+        const bool resumes = start > 1 || (engine.lResumeFileIndex != 0 && engine.lResumeRow == start);
+        if (!resumes || form.fgLog.Rows() <= 2) {
+            SetUpLogGrid(form.fgLog);
+            engine.lRunErr = 0;
+            engine.sRunErr.clear();
         }
         G_bSuppressControlEvents = true;
         form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral("Working")) + QStringLiteral("..."));
@@ -227,6 +243,7 @@ void ConversionJobRewind(JobEngine& engine)
     engine.lResumeFileIndex = 0;
     engine.lResumeRow = 0;
     engine.sResumeRowKey.clear();
+    engine.lResumeResult = 0;
     FlexGrid& grid = form.fgToDo;
     {
         SuppressControlEvents suppress;
@@ -244,7 +261,7 @@ void ConversionJobRewind(JobEngine& engine)
     setRunStatePicture(engine, 0);
 }
 
-JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath)
+JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath, QString* sReason)
 {
     MainFormState& form = engine.form;
     if (form.bRunning) {
@@ -258,7 +275,12 @@ JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath)
     if (sPath.isEmpty())
         return JobLoadResult::NotFound;
 
-    const JobLoadResult result = LoadConversionJobFile(form, sPath, 1, form.fgToDo);
+    const JobLoadResult result = LoadConversionJobFile(form, sPath, 1, form.fgToDo, sReason);
+    // A resume point belongs to the job that was paused.
+    engine.lResumeFileIndex = 0;
+    engine.lResumeRow = 0;
+    engine.sResumeRowKey.clear();
+    engine.lResumeResult = 0;
     SetUpLogGrid(form.fgLog);
     form.UpdateMenuToolbar();
     form.fgToDo.setRow(1);

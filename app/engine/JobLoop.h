@@ -15,7 +15,10 @@ class FlexGrid;
 // or Rows - 1 when every task row has one.
 int FindStartPoint(FlexGrid& grid);
 
-// Runs the job in the task grid. True when every task of the list was run;
+// Runs the job in the task grid. A run from the top starts a new log; one
+// that goes on after a Pause keeps the log of the part that ran, and a task
+// cut short by the Pause is marked by all of its files, those before the
+// Pause included. True when every task of the list was run;
 // False when the run was refused (a run is in progress on the engine, or
 // the window's checks said no), or stopped before the end (Pause, a task
 // that stops the job, an unexpected error). A refused run changes nothing.
@@ -32,6 +35,6 @@ void ConversionJobRewind(JobEngine& engine);
 // Opens a job file into the task grid for a run: pauses a running job,
 // expands the path's macros (written back), loads the file, clears the log.
 // The window adds its own steps (recently used files, caption). Returns
-// what the load did.
-JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath);
+// what the load did; a load that failed says why in sReason as well.
+JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath, QString* sReason = nullptr);
 

@@ -7,6 +7,7 @@
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormState.h"
+#include "jobs/TaskRows.h"
 
 namespace {
 
@@ -57,10 +58,9 @@ void fillTaskColumns(QString (&cells)[kLogGridCols], const clsConversionOptions&
 void LogConversionError(MainFormState& form, int lJobNumber, clsConversionOptions& record)
 {
     QString cells[kLogGridCols];
-    cells[todocol::OutputTypeName] =
-        GetFileTypeExtension(record.lTargetFileType, false, extensiontable::PDFtoImage);
-    if (record.lConversionMethod == extensiontable::TXOutput)
-        cells[todocol::InputTypeName] = GetFileTypeExtension_TXOutput(record.lOriginalFileType, false);
+    // The type names of the item's task row, so that the row saved as a job
+    // is that task's row again.
+    GetTaskRowTypeNames(record, cells[todocol::InputTypeName], cells[todocol::OutputTypeName]);
 
     if (!G_bCommandLineMode && !G_bAutomationMode) {
         record.sErr.replace(u'\n', u' ');

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -150,7 +151,8 @@ struct LoopEnd {
     bool failed = false; // lErr tells why
 };
 
-// All pages into sTargetFile, in one call that cannot be paused once begun.
+// All pages into sTargetFile. A Pause leaves no file of it (one the pages
+// were to be added to stays as it was): the next run writes it whole.
 LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
                         const std::vector<int>& pages, int resolution)
 {
@@ -160,7 +162,10 @@ LoopEnd writeSingleTiff(PdfToImageItem& item, const PdfToImageHooks& hooks, int 
         return end;
     // The single file is always drawn at the resolution, never at a size.
     const int result = pdf_save_tiff(handle, pages.data(), static_cast<int>(pages.size()), 0, 0, resolution,
-                                     tiffOptions(item), QFile::encodeName(item.sTargetFile).constData());
+                                     tiffOptions(item), QFile::encodeName(item.sTargetFile).constData(),
+                                     [&hooks] { return stillRunning(hooks); }, &end.paused);
+    if (end.paused)
+        return end;
     if (result == PDF2BMP_OK) {
         end.written = static_cast<int>(pages.size());
     } else {
@@ -187,9 +192,12 @@ int pageFileFormat(int type)
 }
 
 // One file per page; the first failure or a Pause ends the list. A page
-// whose file would replace the input ends it as a failure of its own.
+// whose file would replace the input ends it as a failure of its own. Of
+// the first `inPlace` entries, written by a run a Pause cut short, those
+// whose files are still there, up to the first that is gone, are not
+// written again.
 LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int handle,
-                       const std::vector<int>& pages, bool numbered, int resolution)
+                       const std::vector<int>& pages, bool numbered, int resolution, int inPlace)
 {
     LoopEnd end;
     const QString target = item.sTargetFile;
@@ -202,11 +210,18 @@ LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int h
         paths << path;
         files.push_back(QFile::encodeName(path).toStdString());
     }
+    const int kept = std::clamp(inPlace, 0, int(files.size()));
+    int first = 0;
+    while (first < kept && QFileInfo(paths[first]).isFile() && QFileInfo(paths[first]).size() > 0)
+        item.sKeptFiles << paths[first++];
+    if (first > 0)
+        item.sTargetFile = paths[first - 1];
+    end.written = first;
 
     Pdf2BmpPageFiles job;
-    job.pages = pages.data();
-    job.count = int(files.size());
-    job.paths = files.data();
+    job.pages = pages.data() + first;
+    job.count = int(files.size()) - first;
+    job.paths = files.data() + first;
     job.width = item.lWidth;
     job.height = item.lHeight;
     job.dpi = resolution;
@@ -228,7 +243,8 @@ LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int h
         };
     }
     job.keepGoing = [&hooks] { return stillRunning(hooks); };
-    job.written = [&](int i) {
+    job.written = [&, first](int entry) {
+        const int i = first + entry;
         ++end.written;
         item.sTargetFile = paths[i];
         // A page the image writer saved clears an earlier code (the output
@@ -244,7 +260,7 @@ LoopEnd writePageFiles(PdfToImageItem& item, const PdfToImageHooks& hooks, int h
     int result = PDF2BMP_OK;
     if (job.count > 0)
         result = pdf_save_page_files(handle, job, nullptr, &stopped);
-    else
+    else if (first == 0)
         stopped = !stillRunning(hooks);
     if (result == PDF2BMP_ERR_CALLER_SAVE) {
         setError(item, kPdfToImageSaveImageFailed, "Unable to save image. Try a lower resolution.", rasteriserReason());
@@ -281,6 +297,9 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
 {
     item.lErr = 0;
     item.bPaused = false;
+    item.sKeptFiles.clear();
+    const int inPlace = item.lPagesInPlace;
+    item.lPagesInPlace = 0;
     const QString folder = QFileInfo(item.sTargetFile).path();
     const QString folderFailure = makeFolder(folder);
     if (!folderFailure.isEmpty())
@@ -316,8 +335,10 @@ int PerformConversionItemPDFtoImageDLL(PdfToImageItem& item, const PdfToImageHoo
 
     const bool singleFile = item.lTargetFileType == kTiff && item.lSingleFile != 0;
     const LoopEnd end = singleFile ? writeSingleTiff(item, hooks, pdf.get(), pages, resolution)
-                                   : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution);
+                                   : writePageFiles(item, hooks, pdf.get(), pages, list.numbered, resolution,
+                                                    inPlace);
     item.bPaused = end.paused;
+    item.lPagesInPlace = end.written;
     if (end.written == 0 && !end.paused && !end.failed)
         setError(item, kPdfToImageSaveFailed, "Unable to save output file.",
                  Translate(QStringLiteral("no page of the range is in the document")));

@@ -3,6 +3,7 @@
 // multi-page TIFF. JPEG, BMP and TIFF come straight from the rasteriser;
 // the other types are rendered to a raster and written by an ImageSaver.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -38,6 +39,13 @@ struct PdfToImageItem {
     int lErr = 0;
     // Set when a Pause stopped the item before its last page.
     bool bPaused = false;
+    // Entries of the page list in place, one file each. Given: those a run
+    // that a Pause cut short wrote, which are not written again (one file
+    // per page only). Returned: all in place, for the next run when
+    // bPaused.
+    int lPagesInPlace = 0;
+    // Returned: the files of the entries that were in place already.
+    QStringList sKeptFiles;
     // The message of lErr, followed by " - " and the reason when the
     // rasteriser, the image writer or the system gave one; after a page
     // failure that came after written pages, followed by how many.
@@ -50,7 +58,9 @@ struct PdfToImageHooks {
     ImageSaver* imageSaver = nullptr;
     // Asked before the first page, after each page and at least every
     // 100 ms while pages are rendered (it yields to the event loop); false
-    // pauses the item: the pages begun are finished, no further one starts.
+    // pauses the item: no further page starts, and none is put in place
+    // but the one it waited for, when that page was being drawn. A
+    // multi-page TIFF paused is not written at all.
     std::function<bool()> stillRunning;
     // Status text after each page, in page order: "[position] input file".
     std::function<void(const QString& sStatus)> progress;

@@ -1,12 +1,11 @@
 // Search and replace: text files through the search-and-replace engine
 // (regular expressions, whole words, line anchors, multi-line, a report);
 // every other document in the main form's input text control, plain text
-// only, scanned from the end so that each replacement leaves the positions
-// before it as they were and no replacement is searched again.
+// only, every place found before the first is replaced, so that no
+// replacement is searched again.
 #include "engine/SearchAndReplace.h"
 
 #include "core/StringRoutines.h"
-#include "core/FileTypes.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/JobEngine.h"
@@ -19,11 +18,6 @@
 
 
 namespace {
-
-bool takesEngineRoute(int lFileType)
-{
-    return lFileType == filetype::Text || lFileType == filetype::Text2 || lFileType == filetype::UnicodeText;
-}
 
 // The code between two markers: a whole number from 0 to 255.
 bool readCode(QStringView part, QChar& c)
@@ -43,34 +37,52 @@ bool readCode(QStringView part, QChar& c)
     return true;
 }
 
+// A find text that runs over a line end: the plain text is scanned from
+// the end, and a place is replaced only when the document holds the found
+// text there, so an object the text shows otherwise than by its place
+// (a field, a table) never has a replacement land beside it.
+void replaceOverLineEnds(JobEngine& engine, const QString& needle, const QString& replacement, Qt::CaseSensitivity cs,
+                         TextControl& input)
+{
+    const QString text = input.DocumentText();
+    const qsizetype length = text.size();
+    qsizetype limit = length;
+    int sinceProgress = 0;
+    while (limit >= needle.size() && limit > 0) {
+        const qsizetype at = text.lastIndexOf(needle, limit - needle.size(), cs);
+        if (at < 0)
+            break;
+        limit = at;
+        input.setSelectionStart(int(at));
+        input.setSelectionLength(int(needle.size()));
+        if (input.SelectedText().compare(needle, cs) != 0)
+            continue;
+        input.setSelectedText(replacement);
+        if (++sinceProgress == 20) {
+            sinceProgress = 0;
+            ShowDocumentProgress(engine, double(length - at) * 100.0 / double(length));
+        }
+    }
+}
+
 int replaceInDocument(JobEngine& engine, clsConversionOptions& item, const QString& find, const QString& replacement,
                       TextControl& input)
 {
     if (const int loaded = LoadSpecialProcessInput(engine, item, input); loaded != 0)
         return loaded;
-    const QString text = input.DocumentText();
-    const qsizetype length = text.size();
     // The document's paragraph ends read as "\n", whatever line end the
     // find text codes.
     QString needle = find;
     needle.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     const Qt::CaseSensitivity cs = item.bCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
 
-    // An empty document, or nothing to find, is saved as it is.
-    qsizetype limit = needle.isEmpty() ? 0 : length;
-    int sinceProgress = 0;
-    while (limit >= needle.size() && limit > 0) {
-        const qsizetype at = text.lastIndexOf(needle, limit - needle.size(), cs);
-        if (at < 0)
-            break;
-        input.setSelectionStart(int(at));
-        input.setSelectionLength(int(needle.size()));
-        input.setSelectedText(replacement);
-        limit = at;
-        if (++sinceProgress == 20) {
-            sinceProgress = 0;
-            ShowDocumentProgress(engine, double(length - at) * 100.0 / double(length));
-        }
+    // Nothing to find: the document is saved as it is.
+    if (needle.contains(u'\n')) {
+        replaceOverLineEnds(engine, needle, replacement, cs, input);
+    } else if (!needle.isEmpty()) {
+        input.ReplaceText(needle, replacement, item.bCaseSensitive, [&](int done, int total) {
+            ShowDocumentProgress(engine, double(done) * 100.0 / double(total));
+        });
     }
     const int saved = SaveSpecialProcessOutput(engine, item, input);
     engine.form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral(" 100 Percent Complete ")));
@@ -119,6 +131,8 @@ int RunSearchAndReplaceEngine(JobEngine& engine, clsConversionOptions& item, con
     // Line and column numbers are only counted for a report.
     rexhound.bByteOffsetsOnly = !item.bRXHDGenerateReportWhenDone;
     const int r = rexhound.SearchAndReplace(item.sOriginalFile, item.sTargetFile, find, replacement);
+    if (r == rexhoundcode::FileRenameError)
+        engine.sProcessNote = rexhound.CopyFailureReason();
     // A report that was asked for and is missing is this item's failure.
     if (item.bRXHDGenerateReportWhenDone && r == 0 && !rexhound.SaveDataToTabFile(engine.form.sRXHDReportFileName)) {
         engine.sProcessNote = engine.form.sRXHDReportFileName;
@@ -146,7 +160,7 @@ int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item)
         return item.lErr;
     }
     int r;
-    if (takesEngineRoute(item.lOriginalFileType)) {
+    if (bPlainTextType(item.lOriginalFileType)) {
         r = RunSearchAndReplaceEngine(engine, item, find, replacement);
         item.sErr = engine.cRexhound().SearchAndReplaceErrorString(r);
         if (r != 0 && !engine.sProcessNote.isEmpty())

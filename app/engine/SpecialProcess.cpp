@@ -101,7 +101,14 @@ bool bSpecialProcessWritesOutput(int lSpecialProcess)
 
 bool bPlainTextType(int lFileType)
 {
-    return lFileType == filetype::Text || lFileType == filetype::Text2;
+    return lFileType == filetype::Text || lFileType == filetype::Text2 || lFileType == filetype::UnicodeText;
+}
+
+bool bTakesTextFileRoute(const clsConversionOptions& item)
+{
+    if (item.lOriginalFileType == filetype::UnicodeText)
+        return bPlainTextType(item.lTargetFileType);
+    return bPlainTextType(item.lOriginalFileType);
 }
 
 QString GetItemErrorText(const clsConversionOptions& item)
@@ -153,7 +160,11 @@ int PerformSpecialProcessItem(JobEngine& engine, clsConversionOptions& item)
     case specialprocess::RemoveEmptyLines:
         item.lErr = process == specialprocess::Append ? PerformAppendFile(engine, item)
                                                       : PerformRemoveEmptyLines(engine, item);
-        if (!FileExists(item.sTargetFile))
+        // A missing output is the failure to report, unless the process
+        // already named a cause that comes first: the input could not be
+        // read, is the output, or holds what the output cannot.
+        if (!FileExists(item.sTargetFile) && item.lErr != specialcode::InputNotLoaded
+            && item.lErr != specialcode::SameFile && item.lErr != specialcode::EncodingMismatch)
             item.lErr = specialcode::NoOutput;
         break;
     case specialprocess::SearchAndReplace: {

@@ -40,5 +40,13 @@ int PerformRemoveEmptyLines(JobEngine& engine, clsConversionOptions& item);
 int PerformSearchAndReplace(JobEngine& engine, clsConversionOptions& item);   // also sets sErr
 int PerformLaunchProgram(JobEngine& engine, clsConversionOptions& item);
 
-// True for the input types that the text-file routines handle (1 and 2).
+// True for the types that are text files (1, 2 and 6). The search engine
+// serves every such input, byte for byte in its own encoding and line ends,
+// which a round trip through the office would not keep.
 bool bPlainTextType(int lFileType);
+
+// Whether append and remove empty lines take the item through the text-file
+// routines: a text input (1 or 2) always, a Unicode text input (6) when its
+// output is a text file too; a Unicode text going into a document goes
+// through the office, as every other document does.
+bool bTakesTextFileRoute(const clsConversionOptions& item);

@@ -7,8 +7,10 @@
 #include "engine/TextControlRoute.h"
 #include "engine/TextControlRouteFiles.h"
 #include "jobs/MainFormState.h"
+#include "jobs/Validation.h"
 #include "office/OfficeEngine.h"
 #include "textcontrol/TextControl.h"
+#include "textcontrol/TextControlUnits.h"
 
 #include <QLocale>
 
@@ -38,6 +40,13 @@ int LoadSpecialProcessInput(JobEngine& engine, const clsConversionOptions& item,
 {
     // A DOC/RTF swap of the load is this file's alone.
     int format = item.lOriginalFileType;
+    OfficeLoadOptions readable;
+    if (!LoadOptionsForFormat(format, readable)) {
+        // A hand-made job row can name a type no document is read as; the
+        // user hears which types are, never the row's number.
+        engine.sProcessNote = UnconvertibleInputText(item.sOriginalFile, QStringLiteral(" "));
+        return specialcode::InputNotLoaded;
+    }
     QString error;
     if (TextControlLoadFile(item.sOriginalFile, format, control, error) == 0)
         return 0;

@@ -2,6 +2,7 @@
 
 #include "core/FileSystem.h"
 #include "core/FileTimes.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
@@ -55,15 +56,50 @@ int runItem(const ItemRunner& runner, clsConversionOptions& item)
     return item.lErr;
 }
 
-bool listInput(JobEngine& engine, int lJobNumber, clsConversionOptions& task, QStringList& files)
+QString subFolderOf(const QString& inputFolder, const QString& root);
+void takeItemFailure(clsConversionOptions& task, const clsConversionOptions& item);
+
+bool listInput(JobEngine& engine, int lJobNumber, clsConversionOptions& task, QStringList& files,
+               QList<UnreachableInput>& unreachable)
 {
     ListingStatus status(engine.form);
     if (bGetFilesMatchingSpec(task, task.sOriginalFile, files, true,
-                              engine.form.bContinueFileListingOnError, &status))
+                              engine.form.bContinueFileListingOnError, &status, &unreachable))
         return true;
     task.lErr = kListingFailed;
     LogConversionError(engine.form, lJobNumber, task);
     return false;
+}
+
+// Each file or folder the listing met but could not reach is a failed item
+// of its own, with the system's reason, logged once: not again when the
+// task goes on after a Pause. `outputFor` gives an item's output from its
+// folder, sub-folder and base name. Returns kListingFailed when there was
+// one, else 0.
+int logUnreachable(JobEngine& engine, int lJobNumber, clsConversionOptions& task, const clsConversionOptions& kind,
+                   const QList<UnreachableInput>& unreachable, const QString& root,
+                   const std::function<QString(const QString& folder, const QString& subFolder, const QString& base)>&
+                       outputFor)
+{
+    if (unreachable.isEmpty() || engine.lResumeFileIndex > 0)
+        return 0;
+    const QString mask = task.sOriginalFile.mid(task.sOriginalFile.lastIndexOf(u'/') + 1);
+    for (const UnreachableInput& entry : unreachable) {
+        clsConversionOptions item = kind;
+        const QString folder = entry.folder ? entry.path : GetFolderPart(entry.path);
+        item.sSubFolder = subFolderOf(folder, root);
+        // A folder's row names its files as the task does, so that the row
+        // saved as a job lists them again.
+        item.sOriginalFile = entry.folder ? entry.path + mask : entry.path;
+        item.sTargetFile = outputFor(folder, item.sSubFolder, entry.folder ? QStringLiteral("*") : GetBaseName(entry.path));
+        item.lErr = kListingFailed;
+        item.sErr = TextWithReason(Translate(entry.folder ? QStringLiteral("Unable to search the folder.")
+                                                          : QStringLiteral("Unable to open the input file.")),
+                                   entry.reason);
+        LogConversionError(engine.form, lJobNumber, item);
+        takeItemFailure(task, item);
+    }
+    return kListingFailed;
 }
 
 void notePendingPause(JobEngine& engine, clsConversionOptions& task)
@@ -187,6 +223,10 @@ public:
             || task.lOriginalFileType == filetype::Pdf || !engine.routes || !engine.routes->bRendersOnOfficePool()
             || !engine.bProgramItemRunner())
             return;
+        // Items the runner refuses before any route are not rendered.
+        clsConversionOptions probe = task;
+        if (RefuseUnconvertibleTypes(probe) != 0)
+            return;
         const bool word = task.lConversionMethod == conversionmethod::Word;
         const bool image = task.lTargetFileType != filetype::Pdf && task.lTargetFileType != filetype::PdfA;
         std::vector<OfficeJob> jobs;
@@ -282,14 +322,20 @@ int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
         return PerformBlockConversion(engine, lJobNumber, task);
     if (task.sActionToDo.contains(u'S'))
         return PerformBlockSpecialized(engine, lJobNumber, task);
-    return 0;
+    task.lErr = kNoTaskAction;
+    task.sErr = Translate(QStringLiteral("The task does not say what to do: its 'Do' is neither C (convert) nor S "
+                                         "(special process):"))
+                + QStringLiteral(" '") + task.sActionToDo + u'\'';
+    LogConversionError(engine.form, lJobNumber, task);
+    return task.lErr;
 }
 
 int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
 {
     MainFormState& form = engine.form;
     QStringList files;
-    if (!listInput(engine, lJobNumber, task, files))
+    QList<UnreachableInput> unreachable;
+    if (!listInput(engine, lJobNumber, task, files, unreachable))
         return kListingFailed;
     notePendingPause(engine, task);
 
@@ -313,6 +359,9 @@ int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptio
     item.lOriginalFileType = task.lOriginalFileType;
     item.sExtraParams = task.sExtraParams;
     const QString root = GetFolderPart(task.sOriginalFile);
+    const int unreached = logUnreachable(
+        engine, lJobNumber, task, item, unreachable, root,
+        [&](const QString& folder, const QString& sub, const QString& base) { return pattern.pathFor(folder, sub, base); });
     const int n = int(files.size());
     RenderAhead ahead(engine, task, files, pattern, root);
 
@@ -340,7 +389,7 @@ int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptio
         },
         [&](int i) { return ahead.begun(i); });
     engine.lResumeFileIndex = walk.stoppedAt;
-    return walk.result;
+    return walk.result != 0 ? walk.result : unreached;
 }
 
 int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOptions& task)
@@ -365,7 +414,8 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
         engine.cRexhound().StartNewReport();   // one report for all the task's files
     const bool listsFiles = process != specialprocess::LaunchProgram && process != specialprocess::ReloadJob;
     QStringList files;
-    if (listsFiles && !listInput(engine, lJobNumber, task, files))
+    QList<UnreachableInput> unreachable;
+    if (listsFiles && !listInput(engine, lJobNumber, task, files, unreachable))
         return kListingFailed;
     notePendingPause(engine, task);
 
@@ -389,6 +439,11 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
     const int n = int(files.size());
     const bool append = process == specialprocess::Append;
     const OutputPattern pattern(task.sTargetFile, extension, task.bSaveInOriginalFolder);
+    const int unreached = logUnreachable(
+        engine, lJobNumber, task, item, unreachable, root,
+        [&](const QString& folder, const QString& sub, const QString& base) {
+            return append ? task.sTargetFile : pattern.pathFor(folder, sub, base);
+        });
 
     const FileWalk walk = walkFiles(engine, n, [&](int i) {
         const QString& file = files[i - 1];
@@ -419,5 +474,5 @@ int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOpti
         return code;
     });
     engine.lResumeFileIndex = walk.stoppedAt;
-    return walk.result;
+    return walk.result != 0 ? walk.result : unreached;
 }

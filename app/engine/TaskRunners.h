@@ -17,8 +17,12 @@ inline constexpr int kListingFailed = -10000;
 // An error raised inside an item becomes the item's result with this code.
 inline constexpr int kItemRaisedError = -22;
 
-// Expands the task's path macros and runs the block its action names; 0
-// when it names neither.
+// A task whose "Do" names neither a conversion nor a special process (a
+// hand-edited job line) runs nothing and fails with this code.
+inline constexpr int kNoTaskAction = -10002;
+
+// Expands the task's path macros and runs the block its action names. A
+// task that names neither is logged as failed: it ran nothing.
 int PerformBlock(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
 int PerformBlockConversion(JobEngine& engine, int lJobNumber, clsConversionOptions& task);
 int PerformBlockSpecialized(JobEngine& engine, int lJobNumber, clsConversionOptions& task);

@@ -3,7 +3,11 @@
 #include "base/TextFileEncoding.h"
 #include "core/FileSystem.h"
 #include "core/FileTimes.h"
+#include "core/TemporaryFile.h"
 #include "core/Translator.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -21,18 +25,40 @@ QString reportCell(QString text)
     return text;
 }
 
+// Copies the file's bytes into `target`, a file of ours; false with the
+// system's reason.
+bool copyInto(const QString& source, const QString& target, QString& reason)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        reason = in.errorString();
+        return false;
+    }
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        reason = out.errorString();
+        return false;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    while (!in.atEnd()) {
+        const QByteArray bytes = in.read(kChunk);
+        if (in.error() != QFileDevice::NoError) {
+            reason = in.errorString();
+            return false;
+        }
+        if (!WriteAllBytes(out, bytes)) {
+            reason = out.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOut, const QString& sFindString,
                                   const QString& ReplaceWith)
 {
-    // The copy goes through a temporary file renamed over the output, so a
-    // failed copy leaves an existing output as it was.
-    if (sFileOut != sFileIn && !bSameFile(sFileIn, sFileOut)) {
-        int error = 0;
-        if (!CopyFileSafe(sFileIn, sFileOut, error))
-            return rexhoundcode::FileRenameError;
-    }
     m_engine.UseRegularExpressions(flag(bUseRegularExpressions));
     m_engine.RunOnSeparateThread(flag(bRunOnSeparateThread));
     m_engine.ByteOffsetsOnly(flag(bByteOffsetsOnly));
@@ -40,10 +66,40 @@ int clsRexhound::SearchAndReplace(const QString& sFileIn, const QString& sFileOu
     m_engine.WholeWordOnly(flag(bWholeWordOnly));
     m_engine.CaseSensitive(flag(bCaseSensitive));
     m_engine.MultiLine(flag(bMultiLine));
-    m_engine.BeginningOfLine(flag(bBeginningOfLine));
-    m_engine.EndOfLine(flag(bEndOfLine));
+    // The engine takes 0 as "leave matches at the line's start (end)
+    // alone", which is what these two options ask for when True.
+    m_engine.BeginningOfLine(flag(!bBeginningOfLine));
+    m_engine.EndOfLine(flag(!bEndOfLine));
     ++m_run;
-    return m_engine.SearchAndReplaceRegEx(sFileOut, sFindString, ReplaceWith);
+    m_editedCopy.clear();
+    m_output.clear();
+    m_failure.clear();
+
+    // In place the engine edits the file itself; it writes only a finished
+    // text, so a failure leaves the file as it was.
+    if (sFileOut == sFileIn || bSameFile(sFileIn, sFileOut))
+        return m_engine.SearchAndReplaceRegEx(sFileOut, sFindString, ReplaceWith);
+
+    // Otherwise it edits a copy of our own beside the output, which takes
+    // the output's place only when the search succeeded: a failure leaves
+    // an earlier output as it was, and no copy behind.
+    QString target = sFileOut;
+    const QFileInfo outputInfo(sFileOut);
+    if (outputInfo.isSymLink() && !outputInfo.canonicalFilePath().isEmpty())
+        target = outputInfo.canonicalFilePath();   // the file the link names is replaced, not the link
+    TemporaryFile copy;
+    if (!copy.create(GetFolderPart(target), u'.' + QFileInfo(target).fileName(), QStringLiteral(".tmp"), &m_failure)
+        || !copyInto(sFileIn, copy.path(), m_failure))
+        return rexhoundcode::FileRenameError;
+    m_editedCopy = copy.path();
+    m_output = sFileOut;
+    const int code = m_engine.SearchAndReplaceRegEx(copy.path(), sFindString, ReplaceWith);
+    if (code != 0)
+        return code;
+    // The new output keeps the old one's permissions, or takes the input's.
+    const QFileInfo old(target);
+    QFile::setPermissions(copy.path(), old.exists() ? old.permissions() : QFileInfo(sFileIn).permissions());
+    return copy.moveOver(target, &m_failure) ? 0 : rexhoundcode::FileRenameError;
 }
 
 QString clsRexhound::SearchAndReplaceErrorString(int lErrorCode) const
@@ -127,7 +183,10 @@ bool clsRexhound::SaveDataToTabFile(const QString& sReportPath)
 
 int clsRexhound::GetRecordPathInfo(QString& RecordPath, int Thread, int RecordNumber) const
 {
-    return m_engine.GetRecordPath(RecordPath, Thread, RecordNumber);
+    const int status = m_engine.GetRecordPath(RecordPath, Thread, RecordNumber);
+    if (status == 0 && !m_editedCopy.isEmpty() && RecordPath == m_editedCopy)
+        RecordPath = m_output;
+    return status;
 }
 
 int clsRexhound::GetRecordTextInfo(QString& StringFound, int Thread, int RecordNumber) const
@@ -152,7 +211,8 @@ double clsRexhound::GetFolderProgressInfo(int Thread) const
 
 QString clsRexhound::GetCurrentFileInfo(int Thread) const
 {
-    return m_engine.GetCurrentFile(Thread);
+    const QString file = m_engine.GetCurrentFile(Thread);
+    return !m_editedCopy.isEmpty() && file == m_editedCopy ? m_output : file;
 }
 
 int clsRexhound::ErrorInfo(int Thread) const

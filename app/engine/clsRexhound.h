@@ -15,7 +15,9 @@ class clsRexhound
 {
 public:
     // Options, all False at the start; each reaches the engine as 1 when
-    // True and 0 when False.
+    // True and 0 when False, but bBeginningOfLine and bEndOfLine, which
+    // reach it the other way round: True asks that a match at the line's
+    // start (end) be left alone, which the engine takes as 0.
     bool bUseRegularExpressions = false;
     bool bRunOnSeparateThread = false;
     bool bByteOffsetsOnly = false;
@@ -26,13 +28,18 @@ public:
     bool bBeginningOfLine = false;
     bool bEndOfLine = false;
 
-    // Copies sFileIn over sFileOut (unless they are the same file), then
-    // replaces every match in sFileOut. The texts are used as they are:
-    // their special-character codes have been decoded by the caller. The
-    // engine's code, or -1 when the copy failed (sFileOut is then as it
-    // was).
+    // Replaces every match of sFileIn and writes the result to sFileOut:
+    // through a copy beside sFileOut that replaces it only on success, or,
+    // when they are the same file, in place. The texts are used as they
+    // are: their special-character codes have been decoded by the caller.
+    // The engine's code, or -1 when the copy could not be made or put in
+    // place. On any failure sFileOut is as it was and no copy is left.
     int SearchAndReplace(const QString& sFileIn, const QString& sFileOut, const QString& sFindString,
                          const QString& ReplaceWith);
+
+    // The system's reason when the last SearchAndReplace gave -1 because
+    // its copy could not be made or put in place; "" otherwise.
+    const QString& CopyFailureReason() const { return m_failure; }
 
     // The message of an engine code, or of kReportNotWritten; "" for 0 and
     // for codes without one.
@@ -64,6 +71,9 @@ private:
 
     Rexhound m_engine;
     QVector<RexhoundRecord> m_report;
+    QString m_editedCopy;     // the copy the engine edited in the last run; its records name m_output
+    QString m_output;
+    QString m_failure;        // why the last copy failed
     int m_run = 0;            // searches made
     int m_collectedRun = 0;   // the last search whose records are in m_report
 };

@@ -43,6 +43,8 @@ bool JobFileLineReader::fill()
     m_failed = got < 0;
     m_chunk.resize(got > 0 ? qsizetype(got) : 0);
     m_pos = 0;
+    // One search of the whole chunk costs less than one of every line.
+    m_nulRead = m_nulRead || (got > 0 && std::memchr(m_chunk.constData(), 0, size_t(got)));
     return got > 0;
 }
 

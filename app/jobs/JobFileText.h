@@ -22,6 +22,9 @@ public:
     // the end of the text or when reading failed (see failed()).
     bool next(QByteArrayView& line);
     bool failed() const { return m_failed; }
+    // True once a NUL byte was among the bytes read: only then need a line
+    // be searched for one.
+    bool nulRead() const { return m_nulRead; }
 
 private:
     bool fill();
@@ -32,4 +35,5 @@ private:
     QByteArray m_carry;       // a line that runs over the end of the buffer
     bool m_skipLf = false;    // a CR ended the buffer: a LF next belongs to it
     bool m_failed = false;
+    bool m_nulRead = false;
 };

@@ -2,6 +2,7 @@
 
 #include "base/MessageSink.h"
 #include "core/Globals.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
@@ -32,6 +33,7 @@ void setError(QString* sErr, const QString& text)
         *sErr = text;
 }
 
+// On failure `sErr` gets the system's reason.
 bool writeFileAtomically(const QString& path, QByteArray bytes, QString* sErr)
 {
     // The loader takes a file's first EF BB BF for a byte-order mark: a
@@ -44,7 +46,7 @@ bool writeFileAtomically(const QString& path, QByteArray bytes, QString* sErr)
         if (file.write(bytes) == bytes.size() && file.commit())
             return true;
     }
-    setError(sErr, path + kTwoBreaks + file.errorString());
+    setError(sErr, file.errorString());
     return false;
 }
 
@@ -54,11 +56,11 @@ QString rowRefusal(const char* rowKind, int row, const char* reason)
            + kTwoBreaks + Translate(QString::fromLatin1(reason));
 }
 
-// The third cell of a line; "*" marks the new-task line.
-QByteArrayView thirdCell(QByteArrayView line)
+// Cell `index` (from 0) of a line; empty when the line has fewer cells.
+QByteArrayView cellOf(QByteArrayView line, int index)
 {
     qsizetype start = 0;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < index; ++i) {
         const qsizetype tab = line.indexOf('\t', start);
         if (tab < 0)
             return QByteArrayView();
@@ -66,6 +68,27 @@ QByteArrayView thirdCell(QByteArrayView line)
     }
     const qsizetype end = line.indexOf('\t', start);
     return line.sliced(start, (end < 0 ? line.size() : end) - start);
+}
+
+// The third cell of a line; "*" marks the new-task line.
+QByteArrayView thirdCell(QByteArrayView line)
+{
+    return cellOf(line, todocol::Number);
+}
+
+// A line only a job file has: the new-task line, or a task whose "Do" cell
+// names what the program runs ("C", or "S" and a process number). A file
+// without one is no job file, whatever else its lines hold.
+bool isJobLine(QByteArrayView line)
+{
+    if (thirdCell(line) == "*")
+        return true;
+    const QByteArrayView action = cellOf(line, todocol::Do);
+    if (action == "C")
+        return true;
+    if (action.size() < 2 || action.front() != 'S')
+        return false;
+    return std::all_of(action.begin() + 1, action.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Lines shorter than three characters carry no task (the line is UTF-8).
@@ -111,6 +134,21 @@ bool taskLineAhead(JobFileLineReader& lines)
     return false;
 }
 
+enum class JobLines { Found, None, ReadError };
+
+// Whether a line from line lStartTask on is one only a job file has; the
+// text is read until one is found. Its bytes are enough to tell: the cells
+// that decide are ASCII in every encoding the loader reads as bytes.
+JobLines findJobLine(QIODevice& text, int lStartTask)
+{
+    JobFileLineReader lines(text);
+    QByteArrayView line;
+    for (int lineNumber = 1; lines.next(line); ++lineNumber)
+        if (lineNumber >= lStartTask && isJobLine(line))
+            return JobLines::Found;
+    return lines.failed() ? JobLines::ReadError : JobLines::None;
+}
+
 void addReloadRow(FlexGrid& grid, const QString& path, int nextLine, int number)
 {
     const int row = grid.Rows() - 1;
@@ -127,18 +165,27 @@ void addReloadRow(FlexGrid& grid, const QString& path, int nextLine, int number)
     grid.setTextMatrix(row, todocol::OutputType, next);
 }
 
-void reportUnreadable(const QString& path, const QString& reason)
+// Why a job file did not load, shown in a message (headline, the path,
+// the reason) and handed to the caller as one line.
+void reportLoadFailure(const QString& headline, const QString& path, const QString& reason, QString* sReason)
 {
-    ShowMessage(Translate(QStringLiteral("Unable to read the conversion job file:")) + kTwoBreaks
-                + path + kTwoBreaks + reason);
+    ShowMessage(headline + kTwoBreaks + path + kTwoBreaks + reason);
+    if (sReason)
+        *sReason = TextWithReason(headline + u' ' + path, reason);
 }
 
-enum class PassEnd { Whole, Part, NotUtf8, ReadError };
+void reportUnreadable(const QString& path, const QString& reason, QString* sReason)
+{
+    reportLoadFailure(Translate(QStringLiteral("Unable to read the conversion job file:")), path, reason, sReason);
+}
+
+enum class PassEnd { Whole, Part, NotUtf8, ReadError, Damaged };
 
 // One pass over the lines of the text, from line lStartTask on, into the
-// grid. In UTF-8 mode it stops at the first line that is not UTF-8.
+// grid. In UTF-8 mode it stops at the first line that is not UTF-8. A line
+// that holds a NUL byte ends the pass: the file is damaged.
 PassEnd loadLines(MainFormState& form, FlexGrid& grid, QIODevice& text, const QString& path,
-                  int lStartTask, bool cp1252)
+                  int lStartTask, bool cp1252, int& nulLine)
 {
     JobFileLineReader lines(text);
     QByteArrayView line;
@@ -154,6 +201,12 @@ PassEnd loadLines(MainFormState& form, FlexGrid& grid, QIODevice& text, const QS
                 line = converted;
             } else if (!line.isValidUtf8()) {
                 return PassEnd::NotUtf8;
+            }
+            if (lines.nulRead() && line.contains('\0')) {
+                // A cell cut at a NUL, or one with a blank in its place,
+                // would name another file than the job's.
+                nulLine = lineNumber;
+                return PassEnd::Damaged;
             }
             QByteArrayView fileNumber;
             if (isTaskLine(line, fileNumber))
@@ -224,8 +277,10 @@ bool openJobText(QFile& file, QBuffer& utf16Text, QIODevice*& text, QString& rea
 } // namespace
 
 JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, int lStartTask,
-                                    FlexGrid& grid)
+                                    FlexGrid& grid, QString* sReason)
 {
+    if (sReason)
+        sReason->clear();
     if (!QFileInfo(sPath).isFile())
         return JobLoadResult::NotFound;
     const bool ownJob = &grid == &form.fgToDo;
@@ -237,7 +292,7 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     if (!openJobText(file, utf16Text, text, reason)) {
         if (ownJob)
             form.sConversionJobFileName = QStringLiteral("*");
-        reportUnreadable(sPath, reason);
+        reportUnreadable(sPath, reason, sReason);
         return JobLoadResult::Failed;
     }
     const qint64 textStart = text->pos();
@@ -247,6 +302,20 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     const bool readAsLoaded = text == &file;
     struct stat opened {};
     const bool watched = readAsLoaded && ::fstat(file.handle(), &opened) == 0;
+    // A file that is no job leaves the job that was there: it is told
+    // before the grid is touched.
+    const JobLines jobLines = findJobLine(*text, lStartTask);
+    if (jobLines != JobLines::Found || !text->seek(textStart)) {
+        if (ownJob)
+            form.sConversionJobFileName = QStringLiteral("*");
+        if (jobLines == JobLines::None)
+            reportLoadFailure(Translate(QStringLiteral("The file is not a conversion job file:")), sPath,
+                              Translate(QStringLiteral("none of its lines is a task or the job's new-task line.")),
+                              sReason);
+        else
+            reportUnreadable(sPath, text->errorString(), sReason);
+        return JobLoadResult::Failed;
+    }
 
     const bool wasRunning = form.bRunning;
     const bool wasLoading = form.bLoadingJobFile;
@@ -259,10 +328,11 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     form.SetStatusPanelText(kJobLoadStatusPanel,
                             Translate(QStringLiteral("Loading Conversion Job: ")) + sPath);
 
-    PassEnd end = loadLines(form, grid, *text, sPath, lStartTask, false);
+    int nulLine = 0;
+    PassEnd end = loadLines(form, grid, *text, sPath, lStartTask, false, nulLine);
     if (end == PassEnd::NotUtf8) {
         SetUpToDoGrid(grid);
-        end = text->seek(textStart) ? loadLines(form, grid, *text, sPath, lStartTask, true)
+        end = text->seek(textStart) ? loadLines(form, grid, *text, sPath, lStartTask, true, nulLine)
                                     : PassEnd::ReadError;
     }
     form.SetStatusPanelText(kJobLoadStatusPanel,
@@ -287,7 +357,14 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     if (end != PassEnd::Whole && ownJob)
         form.sConversionJobFileName = QStringLiteral("*");
     if (end == PassEnd::ReadError) {
-        reportUnreadable(sPath, changed.isEmpty() ? text->errorString() : changed);
+        reportUnreadable(sPath, changed.isEmpty() ? text->errorString() : changed, sReason);
+        return JobLoadResult::Failed;
+    }
+    if (end == PassEnd::Damaged) {
+        reportLoadFailure(Translate(QStringLiteral("The conversion job file is damaged:")), sPath,
+                          Translate(QStringLiteral("A NUL byte stands in line")) + u' ' + QString::number(nulLine)
+                              + u'.',
+                          sReason);
         return JobLoadResult::Failed;
     }
     return end == PassEnd::Whole ? JobLoadResult::Complete : JobLoadResult::Partial;
@@ -310,37 +387,67 @@ bool SaveConversionJobFile(MainFormState& form, const QString& sPath, FlexGrid& 
         }
         text += "\r\n";
     }
-    return writeFileAtomically(sPath, text, sErr);
+    QString reason;
+    if (writeFileAtomically(sPath, text, &reason))
+        return true;
+    setError(sErr, sPath + kTwoBreaks + reason);
+    return false;
 }
 
-bool SaveLogGridToFile(const QString& sPath, const FlexGrid& grid, QString* sErr)
+bool SaveLogGridToFile(const QString& sPath, const FlexGrid& grid, QString* sErr, QList<int>* leftOut)
 {
     setError(sErr, QString());
-    constexpr int dataCols[] = {0, 1, 3, 4, 5, 6, 7, 8};
+    if (leftOut)
+        leftOut->clear();
+    // The cells of the task row, the pass cell left empty so that the task
+    // runs again.
+    constexpr int taskCols[] = {todocol::Options, todocol::Flags, todocol::Do, todocol::Input,
+                                todocol::InputType, todocol::InputTypeName, todocol::Output,
+                                todocol::OutputType, todocol::OutputTypeName};
     QString text;
     for (int r = 1; r < grid.Rows(); ++r) {
         bool empty = true;
-        for (int c : dataCols) {
+        bool breaksRow = false;
+        for (int c : taskCols) {
             const QString cell = grid.TextMatrix(r, c);
             empty = empty && cell.isEmpty();
-            if (CellTextBreaksRow(cell)) {
-                setError(sErr, rowRefusal("Log row", r,
-                                          "holds a TAB or a line break and cannot be saved as a "
-                                          "conversion job."));
-                return false;
-            }
+            breaksRow = breaksRow || CellTextBreaksRow(cell);
         }
-        if (empty)
+        // A launched program that ran is no failure to run again.
+        if (empty || grid.TextMatrix(r, todocol::Pass) == QLatin1String("+"))
             continue;
-        for (int c : dataCols) {
-            if (c == todocol::Do) {
+        if (breaksRow) {
+            // A file name found by listing may hold what a line cannot: that
+            // item alone stays out.
+            if (leftOut)
+                leftOut->append(r);
+            continue;
+        }
+        for (int c = 0; c < kToDoGridCols; ++c) {
+            if (c == todocol::Number)
                 text += QString::number(r);
-                text += u'\t';
-            }
-            text += grid.TextMatrix(r, c);
+            else if (c != todocol::Pass)
+                text += grid.TextMatrix(r, c);
             text += u'\t';
         }
         text += kLineEnd;
     }
-    return writeFileAtomically(sPath, text.toUtf8(), sErr);
+    // The new-task line ends the file as it ends a saved job.
+    text += QStringLiteral("\t\t*\t\t\t\t\t\t\t\t\t");
+    text += kLineEnd;
+    QString reason;
+    if (writeFileAtomically(sPath, text.toUtf8(), &reason))
+        return true;
+    setError(sErr, reason);
+    return false;
+}
+
+QString LeftOutLogRowText(const FlexGrid& grid, int row)
+{
+    QString input = grid.TextMatrix(row, todocol::Input);
+    input.replace(u'\t', QStringLiteral("\\t")).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    return Translate(QStringLiteral("Job # ")) + grid.TextMatrix(row, todocol::Number) + QStringLiteral("  ")
+           + Translate(QStringLiteral("Not saved in the conversion job file: a job file line cannot hold the TAB or "
+                                      "line break in its file name"))
+           + QStringLiteral(" - ") + input;
 }

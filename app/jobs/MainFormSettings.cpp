@@ -227,9 +227,10 @@ private:
     QString m_file;
 };
 
-// A settings file about to hold a password is made readable by its owner
-// alone, also when it was made wider before; the settings layer keeps a
-// replaced file's mode from then on, and makes a new file so.
+// The settings file holds passwords, also ones a save does not write (an
+// override group that is off keeps its members' stored values), so a save
+// makes it readable by its owner alone even when no key changes; every
+// write of the settings layer leaves it so as well.
 void restrictToOwner(const QString& file)
 {
     const QByteArray path = QFile::encodeName(file);
@@ -241,14 +242,10 @@ void restrictToOwner(const QString& file)
 class SectionWriter
 {
 public:
-    SectionWriter() : m_file(G_IniFilePath) {}
+    SectionWriter() : m_file(G_IniFilePath) { restrictToOwner(m_file); }
 
     void text(const QString& key, const QString& value)
     {
-        if (!m_restricted && !value.isEmpty() && key.contains(QLatin1String("Password"))) {
-            restrictToOwner(m_file);
-            m_restricted = true;
-        }
         if (!WriteIniText(kMainFormSection, key, value, m_file))
             m_notKept << key;
     }
@@ -284,7 +281,6 @@ public:
 private:
     QString m_file;
     QStringList m_notKept;
-    bool m_restricted = false;
 };
 
 QString defaultReportFile()

@@ -172,18 +172,24 @@ QString FindReplaceCell(const clsConversionOptions& o)
     return FindReplaceCellText(GetOptionFlagLetters(o), o.sFindString, o.sReplaceString);
 }
 
-QString BuildTaskRowText(const clsConversionOptions& o, int lTaskNumber)
+void GetTaskRowTypeNames(const clsConversionOptions& o, QString& inputName, QString& outputName)
 {
-    const bool conversion = isConversion(o);
-    QString inputName, outputName;
-    if (conversion) {
-        if (o.lConversionMethod == 2)
+    inputName.clear();
+    if (isConversion(o)) {
+        if (o.lConversionMethod == extensiontable::TXOutput)
             inputName = GetFileTypeExtension_TXOutput(o.lOriginalFileType, false);
         outputName = GetFileTypeExtension(o.lTargetFileType, false, extensiontable::PDFtoImage);
     } else {
         inputName = GetFileTypeExtension(o.lOriginalFileType, false, o.lConversionMethod);
         outputName = GetFileTypeExtension(o.lTargetFileType, false, o.lConversionMethod);
     }
+}
+
+QString BuildTaskRowText(const clsConversionOptions& o, int lTaskNumber)
+{
+    const bool conversion = isConversion(o);
+    QString inputName, outputName;
+    GetTaskRowTypeNames(o, inputName, outputName);
     const QStringList cells = {
         conversion ? o.sExtraParams : QString(),
         flagsCell(o),

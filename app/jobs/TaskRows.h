@@ -38,6 +38,12 @@ QString LaunchSettingsCell(const clsConversionOptions& options);
 // Find{{...}}Replace{{...}}.
 QString FindReplaceCell(const clsConversionOptions& options);
 
+// The type names of the record's row (columns 6 and 9): for a conversion
+// the text control's name of the input type (empty for the Word route) and
+// the image or PDF extension of the output; for a special process the
+// names of its own table.
+void GetTaskRowTypeNames(const clsConversionOptions& options, QString& inputName, QString& outputName);
+
 // Columns 0 to 9 of the record's row joined by TABs, with the given task
 // number in column 2.
 QString BuildTaskRowText(const clsConversionOptions& options, int lTaskNumber);

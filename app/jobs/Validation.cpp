@@ -4,6 +4,7 @@
 #include "core/FileTimes.h"
 #include "core/Globals.h"
 #include "core/StringRoutines.h"
+#include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "core/FileTypes.h"
 #include "jobs/MainFormState.h"
@@ -11,6 +12,7 @@
 #include "jobs/ValidationInternal.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <filesystem>
 #include <system_error>
@@ -167,6 +169,24 @@ QString OutputPathTested(const clsConversionOptions& o)
 } // namespace validation_detail
 
 using namespace validation_detail;
+
+bool bConvertibleInputType(int lType)
+{
+    return lType != filetype::PdfA && FindTheExtension(lType).has_value();
+}
+
+QString UnconvertibleInputText(const QString& file, const QString& sep)
+{
+    QStringList expected;
+    for (const int type : {filetype::Text, filetype::Html, filetype::Rtf, filetype::Doc, filetype::Xml, filetype::Css,
+                           filetype::Docx})
+        expected << GetFileTypeExtension_TXInput(type, false);
+    expected << QStringLiteral("PDF");
+    return Translate(QStringLiteral("Invalid Input File type specified.")) + sep + file + QStringLiteral(": ")
+           + Translate(QStringLiteral("the file's type is not one the task's input type covers.")) + sep
+           + Translate(QStringLiteral("Expected one of the input file types:")) + u' '
+           + expected.join(QStringLiteral(", "));
+}
 
 QString NamePartExtension(const QString& path)
 {
@@ -367,6 +387,12 @@ int ValidateConversionItem(MainFormState& form, clsConversionOptions& o, TaskEdi
 
     if (ext.isEmpty()) {
         o.lErr = taskerror::InvalidOutputType;
+        return 0;
+    }
+    // The Word route opens what the word processor opens; the text control
+    // needs a type it reads.
+    if (o.lConversionMethod != 1 && !bConvertibleInputType(o.lOriginalFileType)) {
+        o.lErr = taskerror::InvalidInputType;
         return 0;
     }
     if (form.bConv_DontShowFileMismatchAgain || G_bCommandLineMode)

@@ -27,6 +27,7 @@ constexpr int OutputTypeMismatchOther = -10;   // shown as -8; no rule sets it
 constexpr int OutputEmpty = -11;
 constexpr int ConversionOptionsEmpty = -12;
 constexpr int PdfToPdf = -13;
+constexpr int InvalidInputType = -14;          // no input type the text control reads (an unknown extension)
 constexpr int InvalidSpecialProcess = -101;
 constexpr int InvalidSpecialInput = -102;
 constexpr int AppendOutputWildcard = -103;
@@ -87,6 +88,15 @@ bool bConfirmConversionItemGUI(MainFormState& form, clsConversionOptions& option
 // The command line's reporter: sets sErr to the text for lErr and appends it
 // to sLogFile (shown in a box as well when bVerbose).
 void ReportConversionItemErrorCommandLine(clsConversionOptions& options);
+
+// True when a conversion through the text control can read its input as
+// this type: a document type, or PDF (which goes to the rasteriser).
+bool bConvertibleInputType(int lType);
+
+// Why a conversion's input cannot be converted: the file, that its type is
+// not one the task's input type covers, and the types expected, joined by
+// `sep`. It never shows a type number.
+QString UnconvertibleInputText(const QString& file, const QString& sep);
 
 // The extension of a path's file-name part (the text after the last "/"),
 // after its last ".", without blanks at the end; "" when the name has no

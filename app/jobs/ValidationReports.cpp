@@ -268,6 +268,10 @@ bool WindowReport::run(bool offerRecommendation)
     case taskerror::InvalidOutputType:
         box(tr("Invalid Output File type specified"));
         return false;
+    case taskerror::InvalidInputType:
+        box(UnconvertibleInputText(m_o.sOriginalFile, kTwoBreaks));
+        focus(EditorField::OriginalFile);
+        return false;
     case taskerror::OutputFolderMissing:
         return offerToCreate(GetParentFolderName(m_o.sTargetFile), "does not exist.  Create it?", "Create it?", true);
     case taskerror::WildOutputFolderMissing:
@@ -339,6 +343,8 @@ QString commandLineText(const clsConversionOptions& o)
         return tr("Output File") + kCrLf + o.sTargetFile + kCrLf + tr("does not exist.");
     case taskerror::JobFileMissing:
         return tr("Conversion Job File (*.KRJ) specified in the command line (/J) does not exist.");
+    case taskerror::InvalidInputType:
+        return UnconvertibleInputText(o.sOriginalFile, kCrLf);
     case taskerror::InvalidOutputType:
         return tr("Invalid Output File type specified (/C# switch).") + QStringLiteral("\n\n")
                + tr("If you are not using the built in 'Tessaview' conversion, use the correct Output type "

@@ -4,6 +4,7 @@
 #include "core/FileTimes.h"
 #include "core/Globals.h"
 #include "core/LogFile.h"
+#include "core/StringRoutines.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/JobLoop.h"
@@ -23,24 +24,6 @@ bool anyFailedLogRow(const FlexGrid& log)
         if (bLogRowFailed(log, r))
             return true;
     return false;
-}
-
-// Only the failed items go into the /B job: a launch that succeeded is not
-// to be run again.
-bool saveFailedItems(const QString& path, const FlexGrid& log)
-{
-    FlexGrid failed(kLogGridCols);
-    SetUpLogGrid(failed);
-    for (int r = 1; r <= log.Rows() - 2; ++r) {
-        if (!bLogRowFailed(log, r))
-            continue;
-        const int row = failed.Rows() - 1;
-        failed.AddItem(QString(), row);
-        for (int c = 0; c < kLogGridCols; ++c)
-            failed.setTextMatrix(row, c, log.TextMatrix(r, c));
-    }
-    G_bSuppressControlEvents = false;
-    return SaveLogGridToFile(path, failed) && FileExists(path);
 }
 
 // Marks the single task's run on the form, however it ends.
@@ -68,6 +51,23 @@ public:
 private:
     const clsConversionOptions& m_options;
 };
+
+// The failed items go into the /B job. An item the file cannot hold gets a
+// line of its own; the others are written all the same.
+void saveFailedItems(const QString& path, const FlexGrid& log, const RunLog& runLog)
+{
+    QString reason;
+    QList<int> leftOut;
+    const bool written = SaveLogGridToFile(path, log, &reason, &leftOut);
+    for (const int row : leftOut)
+        runLog.write(LeftOutLogRowText(log, row));
+    if (written && FileExists(path))
+        return;
+    if (reason.isEmpty())
+        reason = Translate(QStringLiteral("The file is not there after it was written."));
+    runLog.write(TextWithReason(Translate(QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'")),
+                                path + QStringLiteral(": ") + reason));
+}
 
 int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& hooks)
 {
@@ -103,11 +103,15 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
             ShowMainWindow(form, hooks);
             return runcode::StayOpen;
         }
-        const JobLoadResult loaded = ConversionJobOpen(engine, options.sCLBatchJobFile);
+        QString reason;
+        const JobLoadResult loaded = ConversionJobOpen(engine, options.sCLBatchJobFile, &reason);
         if (loaded == JobLoadResult::NotFound || loaded == JobLoadResult::Failed) {
             // A job that could not be read ran nothing: that is no success.
-            log.write(Translate(QStringLiteral("Unable to read the conversion job file:")) + u' '
-                      + options.sCLBatchJobFile);
+            if (reason.isEmpty())
+                reason = Translate(QStringLiteral("Unable to read the conversion job file:")) + u' '
+                         + options.sCLBatchJobFile;
+            log.write(reason);
+            options.sErr = reason;
             failed = true;
         } else {
             const bool completed = ConversionJobBegin(engine);
@@ -165,8 +169,8 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
 
     if (!failed)
         return runcode::Success;
-    if (!options.sLogAsConversionJobFile.isEmpty() && !saveFailedItems(options.sLogAsConversionJobFile, grid))
-        log.write(Translate(QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'")));
+    if (!options.sLogAsConversionJobFile.isEmpty())
+        saveFailedItems(options.sLogAsConversionJobFile, grid, log);
     G_sLastRunError = options.sErr;
     return runcode::RunFailed;
 }

@@ -1,6 +1,8 @@
 #include "CommandLineRunner.h"
 
 #include "startup/CommandLine.h"
+#include "base/Profile.h"
+#include "core/DataFolder.h"
 #include "core/Globals.h"
 #include "core/LogFile.h"
 #include "core/Translator.h"
@@ -49,6 +51,10 @@ int RunCommandLine(MainFormState& form, const QStringList& arguments, const Star
         const QString settingsFile = SettingsFileOfCommandLine(arguments);
         if (!settingsFile.isEmpty()) {
             G_bCommandLineMode = true;
+            // Not text: its reads give the defaults and nothing writes it;
+            // the file the user named stays where it is.
+            if (IsDamagedProfile(settingsFile))
+                ReportUnreadableSettingsFile(settingsFile, QString(), QString());
             G_IniFilePath = settingsFile;
             ReloadMainFormSettings(form, hooks);
         }

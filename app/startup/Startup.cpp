@@ -41,6 +41,14 @@ int ExitStatusForRunCode(int code, const StartupHooks& hooks)
 {
     switch (code) {
     case runcode::StayOpen:
+        // A stop asked for while the window opened: the opening may have
+        // taken the loop's end request before the loop ran, so the loop is
+        // not entered.
+        if (StopSignalNumber() != 0) {
+            if (hooks.CloseMainWindow)
+                hooks.CloseMainWindow();
+            return runcode::StayOpen;
+        }
         return hooks.RunWindowLoop ? hooks.RunWindowLoop() : runcode::StayOpen;
     case runcode::Success:
     case runcode::InvalidArguments:
@@ -82,8 +90,9 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     if (const std::optional<int> status = AnswerHelpOrVersion(arguments))
         return *status;
     WatchStopSignals();
-    // Offices of earlier runs that were killed left their profiles behind.
-    SweepStaleOfficeProfiles();
+    // Processes that were killed left their temporary folders and office
+    // profiles behind; every start removes them, an automation start too.
+    SweepStaleTemporaryFolders();
     if (IsAutomationStart(arguments))
         return StatusUnlessStopped(RunAutomationServer(arguments, hooks));
 

@@ -32,7 +32,7 @@ clsTessaview::clsTessaview(QDBusConnection bus, const QStringList& processArgume
     InitHelpFile(G_sLanguage);
     m_sIniFilePath = G_IniFilePath;
 
-    connect(&m_clients, &QDBusServiceWatcher::serviceUnregistered, this, [this] { endProcess(); });
+    connect(&m_clients, &QDBusServiceWatcher::serviceUnregistered, this, &clsTessaview::letGo);
     m_bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
                   QStringLiteral("Disconnected"), this, SLOT(busLost()));
 }
@@ -50,12 +50,19 @@ int clsTessaview::DoCommandLine(const QString& sCommand)
     if (!calledFromDBus())
         return RunAutomationCommand(m_engine, sCommand, m_sIniFilePath, m_processArguments, m_hooks);
     const QString client = message().service();
-    watchClient(client);
     if (m_bEnding) {
         sendErrorReply(kAutomationReleasedError,
                        QStringLiteral("The automation object was released; the server is ending."));
         return 0;
     }
+    if (!holdObject(client)) {
+        // Nobody is there for the run's reply.
+        sendErrorReply(kAutomationReleasedError, QStringLiteral("The caller has left the bus."));
+        letGo(client);
+        return 0;
+    }
+    // Refused, the caller still holds the object, but its leaving touches
+    // nothing another caller started.
     if (m_bCallInProgress) {
         sendErrorReply(kAutomationBusyError,
                        QStringLiteral("A command line is running; calls are not run nested."));
@@ -73,7 +80,7 @@ int clsTessaview::DoCommandLine(const QString& sCommand)
 void clsTessaview::runCall(const QString& sCommand)
 {
     const QString client = m_call.service();
-    if (m_bEnding) {
+    if (m_bEnding || m_bCallerGone) {
         // Released before the run began: it does not begin.
         m_bus.send(m_call.createErrorReply(kAutomationReleasedError,
                                            QStringLiteral("The automation object was released before the command ran.")));
@@ -91,6 +98,7 @@ void clsTessaview::runCall(const QString& sCommand)
     }
     m_call = QDBusMessage();
     m_bCallInProgress = false;
+    m_bCallerGone = false;
     if (m_bEnding)
         Q_EMIT endRequested();
 }
@@ -106,16 +114,35 @@ void clsTessaview::sendOnError(const QString& client, int code, const QString& t
 
 void clsTessaview::Release()
 {
-    endProcess();
+    if (!calledFromDBus()) {
+        endProcess();
+        return;
+    }
+    letGo(message().service());
 }
 
-void clsTessaview::watchClient(const QString& client)
+bool clsTessaview::holdObject(const QString& client)
 {
     if (client.isEmpty() || m_clients.watchedServices().contains(client))
-        return;
+        return true;
     m_clients.addWatchedService(client);
-    // A client that left before the watch began is gone all the same.
-    if (!m_bus.interface()->isServiceRegistered(client))
+    // A caller that left before the watch began is gone all the same.
+    return m_bus.interface()->isServiceRegistered(client);
+}
+
+void clsTessaview::letGo(const QString& client)
+{
+    m_clients.removeWatchedService(client);
+    // Only the caller's own run stops (or does not begin); another
+    // caller's goes on.
+    if (m_bCallInProgress && m_call.service() == client) {
+        m_bCallerGone = true;
+        if (m_form.bRunInProgress)
+            m_form.bRunning = false;
+    }
+    // As releasing the last reference ends a server: while another caller
+    // holds the object, it stays.
+    if (m_clients.watchedServices().isEmpty())
         endProcess();
 }
 

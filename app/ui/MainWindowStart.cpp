@@ -1,5 +1,6 @@
 #include "MainWindowStart.h"
 
+#include "core/DataFolder.h"
 #include "core/Translator.h"
 #include "jobs/MainFormState.h"
 #include "startup/WindowModule.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 
 namespace {
@@ -63,6 +65,14 @@ void showMainWindow(MainFormState& form)
     if (!frame.isVisible())
         frame.show();
     splash.hide();
+
+    // Once the window serves: a settings file that could not be read is
+    // said once, in the window as on standard error.
+    QTimer::singleShot(0, &frame, [] {
+        for (const SettingsFileReport& report : TakeSettingsFileReports())
+            ShowMessage(SettingsFileReportText(report, QStringLiteral("\r\n"), Translate), G_sProductName,
+                        MessageButtons::Ok, MessageIcon::Warning);
+    });
 }
 
 } // namespace

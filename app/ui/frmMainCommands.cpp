@@ -338,6 +338,9 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
         // for a new name instead of writing the part over the whole.
         setCaption(m_form.sConversionJobFileName.size() < 2 ? QStringLiteral("*") : GetFileNameFromPath(sPath));
         m_form.bCurrentActionItemDirty = false;
+    } else if (loaded == JobLoadResult::Failed) {
+        // The loader said why; the job on screen has no file of its own now.
+        setCaption(QStringLiteral("*"));
     }
     UpdateMenuToolbar();
     emit runEnded();
@@ -397,8 +400,18 @@ void frmMain::SaveLogAsConversionJob()
     if (path.isEmpty())
         return;
     QString reason;
-    if (!SaveLogGridToFile(path, m_form.fgLog, &reason) || !FileExists(path))
-        unableToCreate(reason);
+    QList<int> leftOut;
+    const bool written = SaveLogGridToFile(path, m_form.fgLog, &reason, &leftOut) && FileExists(path);
+    if (!written) {
+        unableToCreate(path + QStringLiteral("\n\n") + reason);
+        return;
+    }
+    if (leftOut.isEmpty())
+        return;
+    QStringList lines;
+    for (const int row : leftOut)
+        lines << LeftOutLogRowText(m_form.fgLog, row);
+    ShowMessage(lines.join(u'\n'), QString(), MessageButtons::Ok, MessageIcon::Information);
 }
 
 void frmMain::mnuMRU_Click(int index)

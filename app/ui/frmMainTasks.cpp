@@ -169,7 +169,9 @@ bool frmMain::bCheckToZeroConversionItems()
         return false;
     if (m_form.fgToDo.Rows() == 2)
         return !AddFileToConvertGUI();
-    if (m_form.fgToDo.Rows() == 3)
+    // A single task that has run runs again; one that a Pause cut short
+    // has no mark yet and goes on where it stopped.
+    if (m_form.fgToDo.Rows() == 3 && !m_form.fgToDo.TextMatrix(1, todocol::Pass).isEmpty())
         ConversionJobRewind();
     return false;
 }

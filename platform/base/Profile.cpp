@@ -26,6 +26,7 @@ struct ProfileText
 {
     TextEncoding encoding = TextEncoding::Utf8;
     bool byteOrderMark = false;
+    bool decodeErrors = false; // some bytes did not decode (only after a byte-order mark)
     QString text;
 };
 
@@ -39,30 +40,87 @@ QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bo
     return text;
 }
 
+// Characters no text file holds: NUL and the other control characters but
+// tab, line ends and form feed, half a surrogate pair, and what a decoder
+// could not read. Binary data read as 8-bit text is rich in control
+// characters, read as UTF-16 in lone surrogates.
+bool isJunk(char32_t u)
+{
+    if (u == u'\t' || u == u'\n' || u == u'\f' || u == u'\r')
+        return false;
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || QChar::isSurrogate(u);
+}
+
+qsizetype junkCharacters(QStringView text, bool decodedWithErrors)
+{
+    qsizetype junk = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            u = QChar::surrogateToUcs4(char16_t(u), text[++i].unicode());
+        if (isJunk(u) || (decodedWithErrors && u == 0xFFFD))
+            ++junk;
+    }
+    return junk;
+}
+
+// Text unless more than one character in a hundred, and eight at least, is
+// junk: a few stray bytes or a closing Ctrl-Z leave a file readable, a
+// block of NUL bytes or binary data does not. The program writes no junk
+// (see cannotBeStored), so no write turns a text file into one that is not.
+bool isText(QStringView text, bool decodedWithErrors)
+{
+    const qsizetype junk = junkCharacters(text, decodedWithErrors);
+    return junk < 8 || junk * 100 <= text.size();
+}
+
+// UTF-16 without a byte-order mark: it decodes cleanly, is text, and is
+// mostly ASCII as names, brackets and line ends are. 8-bit text and binary
+// data taken two bytes at a time are neither.
+bool readsAsUtf16(QStringConverter::Encoding encoding, const QByteArray& bytes, QString& text)
+{
+    if (bytes.size() % 2 != 0 || !bytes.contains('\0'))
+        return false;
+    bool clean = false;
+    text = decodeWith(encoding, bytes, &clean);
+    if (!clean || !isText(text, false))
+        return false;
+    qsizetype ascii = 0;
+    for (const QChar c : text)
+        ascii += c.unicode() < 0x80 ? 1 : 0;
+    return ascii * 2 >= text.size();
+}
+
 ProfileText decodeProfile(const QByteArray& bytes)
 {
     ProfileText result;
+    bool clean = true;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         result.byteOrderMark = true;
-        result.text = decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
+        result.text = decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3), &clean);
     } else if (bytes.startsWith("\xFF\xFE")) {
         result.encoding = TextEncoding::Utf16LE;
         result.byteOrderMark = true;
-        result.text = decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
+        result.text = decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2), &clean);
     } else if (bytes.startsWith("\xFE\xFF")) {
         result.encoding = TextEncoding::Utf16BE;
         result.byteOrderMark = true;
-        result.text = decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+        result.text = decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2), &clean);
+    } else if (readsAsUtf16(QStringConverter::Utf16LE, bytes, result.text)) {
+        result.encoding = TextEncoding::Utf16LE;
+    } else if (readsAsUtf16(QStringConverter::Utf16BE, bytes, result.text)) {
+        result.encoding = TextEncoding::Utf16BE;
     } else {
         // Valid UTF-8 only when it also encodes back to the same bytes;
         // anything else is 8-bit text from the Windows code page.
-        bool clean = false;
         result.text = decodeWith(QStringConverter::Utf8, bytes, &clean);
         if (!clean || result.text.toUtf8() != bytes) {
             result.encoding = TextEncoding::Windows1252;
             result.text = DecodeWindows1252(bytes);
         }
+        clean = true;
     }
+    result.decodeErrors = !clean;
     return result;
 }
 
@@ -85,10 +143,14 @@ QByteArray encodeProfile(ProfileText& profile)
     }
     switch (profile.encoding) {
     case TextEncoding::Utf16LE:
-        bytes = QByteArray("\xFF\xFE", 2) + encodeWith(QStringConverter::Utf16LE, profile.text);
+        bytes = encodeWith(QStringConverter::Utf16LE, profile.text);
+        if (profile.byteOrderMark)
+            bytes.prepend("\xFF\xFE", 2);
         break;
     case TextEncoding::Utf16BE:
-        bytes = QByteArray("\xFE\xFF", 2) + encodeWith(QStringConverter::Utf16BE, profile.text);
+        bytes = encodeWith(QStringConverter::Utf16BE, profile.text);
+        if (profile.byteOrderMark)
+            bytes.prepend("\xFE\xFF", 2);
         break;
     default:
         bytes = profile.text.toUtf8();
@@ -99,7 +161,7 @@ QByteArray encodeProfile(ProfileText& profile)
     return bytes;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
+enum class ReadResult { Ok, Missing, Failed, NotText };
 
 // `st` receives the file's status, which a rewrite carries over.
 ReadResult readProfile(const QString& path, ProfileText& profile, struct stat& st)
@@ -115,7 +177,7 @@ ReadResult readProfile(const QString& path, ProfileText& profile, struct stat& s
     if (f.error() != QFileDevice::NoError)
         return ReadResult::Failed;
     profile = decodeProfile(bytes);
-    return ReadResult::Ok;
+    return isText(profile.text, profile.decodeErrors) ? ReadResult::Ok : ReadResult::NotText;
 }
 
 // ---------------------------------------------------------------------------
@@ -322,16 +384,17 @@ bool removeLines(std::vector<EditLine>& lines, QStringView section, const QStrin
     return lines.size() != before;
 }
 
-// A line break or NUL would end the line early and let the rest of the
-// text read as keys or sections of its own.
-bool hasLineBreak(QStringView s)
+// A line break would end the line early and let the rest of the text read
+// as keys or sections of their own; NUL, the other control characters and
+// lone surrogates are what tells a file that is not text.
+bool cannotBeStored(QStringView s)
 {
-    return s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n')) || s.contains(QChar(0));
+    return s.contains(u'\r') || s.contains(u'\n') || junkCharacters(s, false) > 0;
 }
 
 bool isStorableSection(QStringView section)
 {
-    return !hasLineBreak(section) && !section.contains(QLatin1Char(']'));
+    return !cannotBeStored(section) && !section.contains(QLatin1Char(']'));
 }
 
 // The key must read back as this same key, not as another key, a section
@@ -339,7 +402,7 @@ bool isStorableSection(QStringView section)
 bool isStorableKey(QStringView key)
 {
     const QStringView t = trimBlanks(key);
-    return !hasLineBreak(key) && !key.contains(QLatin1Char('=')) && !t.isEmpty()
+    return !cannotBeStored(key) && !key.contains(QLatin1Char('=')) && !t.isEmpty()
         && !t.startsWith(QLatin1Char('[')) && !t.startsWith(QLatin1Char(';'));
 }
 
@@ -364,8 +427,10 @@ bool writeAll(int fd, const QByteArray& bytes)
 }
 
 // Writes a temp file next to `target` and renames it over the target, so a
-// reader sees the old file or the new one, never a part. A replaced file
-// keeps its mode (and its owner where we may set it); a new one gets 0600.
+// reader sees the old file or the new one, never a part. Settings files
+// hold passwords: the file written is the owner's alone (0600) whatever
+// mode the old one had, and so is the temp file from its creation on. A
+// replaced file keeps its owner where we may set it.
 bool replaceFileAtomically(const QString& target, const QByteArray& bytes, const struct stat* old)
 {
     const QFileInfo info(target);
@@ -374,7 +439,7 @@ bool replaceFileAtomically(const QString& target, const QByteArray& bytes, const
     const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, old ? (old->st_mode & 07777) : 0600) == 0;
+    bool ok = ::fchmod(fd, 0600) == 0;
     if (ok && old && ::fchown(fd, old->st_uid, old->st_gid) != 0) {
         // Only the owner's group or root may keep the old owner; the
         // content matters more than that, so go on.
@@ -406,7 +471,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key,
         return cutToBuffer(defaultValue, bufferSize);
     ProfileText profile;
     struct stat st {};
-    if (readProfile(file, profile, st) != ReadResult::Ok)
+    if (readProfile(file, profile, st) != ReadResult::Ok) // a file that is not text holds no keys
         return cutToBuffer(defaultValue, bufferSize);
     QStringView value;
     if (!findValue(profile.text, trimBlanks(section), trimBlanks(key), value))
@@ -442,14 +507,14 @@ bool WritePrivateProfileString(const QString& section, const QString& key,
         return false;
     if (!key.isNull() && !isStorableKey(key))
         return false;
-    if (!value.isNull() && hasLineBreak(value))
+    if (!value.isNull() && cannotBeStored(value))
         return false;
 
     const QString target = resolveTarget(file);
     ProfileText profile;
     struct stat old {};
     const ReadResult read = readProfile(target, profile, old);
-    if (read == ReadResult::Failed)
+    if (read == ReadResult::Failed || read == ReadResult::NotText)
         return false;
 
     std::vector<EditLine> lines = splitLines(profile.text);
@@ -463,4 +528,11 @@ bool WritePrivateProfileString(const QString& section, const QString& key,
     profile.text = joinLines(lines);
     const QByteArray bytes = encodeProfile(profile);
     return replaceFileAtomically(target, bytes, read == ReadResult::Ok ? &old : nullptr);
+}
+
+bool IsDamagedProfile(const QString& file)
+{
+    ProfileText profile;
+    struct stat st {};
+    return readProfile(resolveTarget(file), profile, st) == ReadResult::NotText;
 }

@@ -7,6 +7,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 char16_t unitAt(QByteArrayView bytes, qsizetype i, TextFileEncoding e)
@@ -120,26 +123,48 @@ bool EncodeTextFileText(QStringView text, TextFileEncoding encoding, QByteArray&
     return true;
 }
 
-bool ReadTextFileContent(const QString& path, TextFileContent& content)
+bool ReadTextFileContent(const QString& path, TextFileContent& content, QString* reason)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    const auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
         return false;
+    };
+    QFile file(path);
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("not a regular file"));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
     content.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return fail(file.errorString());
     content.mark = TextFileByteOrderMark(content.bytes, content.encoding);
     if (content.mark == 0)
         content.encoding = EightBitTextEncoding(content.bytes);
     return true;
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& bytes)
+bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAllBytes(file, bytes) && file.commit())
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
 }

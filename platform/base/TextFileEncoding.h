@@ -43,10 +43,19 @@ struct TextFileContent
     QByteArray markBytes() const { return bytes.left(mark); }
 };
 
-// False when the path is no readable file.
-bool ReadTextFileContent(const QString& path, TextFileContent& content);
+// False when the path is no readable file, with the system's reason in
+// *reason when given.
+bool ReadTextFileContent(const QString& path, TextFileContent& content, QString* reason = nullptr);
+
+class QFileDevice;
+
+// Writes all the bytes to a file opened with QIODevice::Unbuffered: a short
+// write is tried again for the rest, so that a failure leaves the system's
+// reason (a full disk, say) in the file's errorString(). False on failure.
+bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes);
 
 // Writes the bytes as the whole file through a temporary file in its folder
 // that is renamed over it (an existing file keeps its permissions; a link
-// is followed). False, with the file as it was, when that fails.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes);
+// is followed). False, with the file as it was and the system's reason in
+// *reason when given, when that fails.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason = nullptr);

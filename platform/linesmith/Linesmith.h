@@ -35,18 +35,20 @@ int ConcatenateTwoTextFiles(const QString& sSourceFile, const QString& sTargetFi
 // The target keeps its encoding: text appended to a UTF-16 target is
 // converted to UTF-16 and brings no second byte-order mark; 8-bit text is
 // converted between UTF-8 and Windows-1252 when the target is the other
-// one (an all-ASCII target takes the source's). When a page break or path
+// one (an all-ASCII target takes the source's). The appended text keeps
+// its own line ends; what is added (a line end, the path's line end) is in
+// the target's own style (LF, CR LF or CR), and when a page break or path
 // is added to a target whose last line has no line end, one is put there
-// first, in the target's own style (CR LF or LF). The source is read
-// whole before the target is touched, so a file may be appended to
-// itself; a failed write leaves the target as it was.
+// first. The source is read whole before the target is touched, so a file
+// may be appended to itself; a failed write leaves the target as it was.
+// On failure *reason, when given, gets the system's reason.
 int ConcatenateTwoTextFilesEx(const QString& sSourceFile, const QString& sTargetFile, int lAddPageBreak,
-                              int lPlaceFilePath);
+                              int lPlaceFilePath, QString* reason = nullptr);
 
 // Writes the source's lines to the target without the empty ones. A line
-// is empty when it holds nothing but blanks, tabs, vertical tabs and
-// carriage returns; a line feed (with the CR before it) ends a line. The
-// lines kept are written byte for byte with their own line ends, in the
-// source's encoding. The target is written to a temporary file in its
-// folder and renamed, so the source may be the target.
-int DeleteEmptyLinesFromTextFile(const QString& sSourceFile, const QString& sTargetFile);
+// ends with LF, CR LF or a CR alone, and is empty when it holds nothing but
+// blanks, tabs and vertical tabs. The lines kept are written byte for byte
+// with their own line ends, in the source's encoding. The target is written
+// to a temporary file in its folder and renamed, so the source may be the
+// target. On failure *reason, when given, gets the system's reason.
+int DeleteEmptyLinesFromTextFile(const QString& sSourceFile, const QString& sTargetFile, QString* reason = nullptr);

@@ -642,8 +642,9 @@ OfficeStatus UnoOfficeDocument::save(const QString& path, const OfficeSaveOption
     QString finished = folder.file();
     if (status.ok() && options.format == OfficeOutputFormat::Pdf && PdfNeedsEncryption(options.pdf)) {
         // Encrypted beside the plain file, inside the private folder: the
-        // plain PDF never reaches the target's folder.
-        finished = QDir(folder.folder()).filePath(QStringLiteral("encrypted.pdf"));
+        // plain PDF never reaches the target's folder. Named after it, so
+        // that no output name can be the same file.
+        finished = folder.file() + QStringLiteral(".encrypted");
         if (!EncryptPdf(folder.file(), finished, options.pdf, error))
             status = {OfficeFailure::SaveFailed, error};
     }

@@ -74,13 +74,42 @@ QString SniffXmlFilter(const QByteArray& head)
     return {};
 }
 
-QString TextFilterOptions(const QString& encoding)
+QString TextFilterOptions(const QString& encoding, const QString& lineEnd = QStringLiteral("LF"))
 {
-    // Character set, line ends, font, language, byte-order mark. Only the
-    // character set matters on import. UTF-8 is written without a mark (a
-    // mark in UTF-8 text trips other tools); UTF-16 needs one.
+    // Character set, line ends, font, language, byte-order mark. UTF-8 is
+    // written without a mark (a mark in UTF-8 text trips other tools);
+    // UTF-16 needs one.
     const bool mark = encoding != QLatin1String("UTF8");
-    return encoding + QStringLiteral(",LF,,,") + (mark ? QStringLiteral("true") : QStringLiteral("false"));
+    return encoding + u',' + lineEnd + QStringLiteral(",,,") + (mark ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+// The line ends the text reader must split at, from the first line end of
+// the text's beginning. Read with "LF", a CR LF file keeps each CR as a
+// character of its paragraph, and a CR file becomes one paragraph; read
+// with "CRLF", the office ends a paragraph at CR LF and at a CR alone.
+QString TextLineEnds(const QByteArray& head)
+{
+    int unit = 1;
+    qsizetype low = 0;   // where the low byte of a UTF-16 unit stands
+    if (head.startsWith("\xFF\xFE")) {
+        unit = 2;
+    } else if (head.startsWith("\xFE\xFF")) {
+        unit = 2;
+        low = 1;
+    }
+    const auto at = [&](qsizetype i) {
+        if (unit == 1)
+            return head.at(i);
+        return head.at(i + 1 - low) == 0 ? head.at(i + low) : '\0';
+    };
+    for (qsizetype i = unit == 2 ? 2 : 0; i + unit <= head.size(); i += unit) {
+        const char c = at(i);
+        if (c == '\n')
+            return QStringLiteral("LF");
+        if (c == '\r')
+            return QStringLiteral("CRLF");
+    }
+    return QStringLiteral("LF");
 }
 
 } // namespace
@@ -156,11 +185,12 @@ bool PlanLoad(const QString& path, const OfficeLoadOptions& options, OfficeLoadP
         file.seek(0);
         [[fallthrough]];
     case OfficeInputFormat::Text: {
+        const QByteArray head = file.read(kSniffBytes);
         QString encoding = options.textEncoding;
         if (encoding.isEmpty())
-            encoding = DetectTextEncoding(file.read(kSniffBytes), file.size() <= kSniffBytes);
+            encoding = DetectTextEncoding(head, file.size() <= kSniffBytes);
         plan.filterName = QStringLiteral("Text (encoded)");
-        plan.filterOptions = TextFilterOptions(encoding);
+        plan.filterOptions = TextFilterOptions(encoding, TextLineEnds(head));
         return true;
     }
     }

@@ -1,5 +1,7 @@
 #include "office/OfficeOutput.h"
 
+#include "base/OwnedTempFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -109,14 +111,14 @@ OfficeSaveFolder::~OfficeSaveFolder()
 
 bool OfficeSaveFolder::create(const QString& target, QString& error)
 {
-    QByteArray pattern = QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("tessaview-save-XXXXXX")));
-    if (!::mkdtemp(pattern.data())) {
-        error = QStringLiteral("Cannot create a folder for the office in %1: %2").arg(QDir::tempPath(), ErrnoText(errno));
+    int reason = 0;
+    m_folder = MakeOwnedTempFolder(kOfficeSaveFolderKind, &reason);
+    if (m_folder.isEmpty()) {
+        error = QStringLiteral("Cannot create a folder for the office in %1: %2").arg(QDir::tempPath(), ErrnoText(reason));
         return false;
     }
-    m_folder = QFile::decodeName(pattern);
     QString name = QFileInfo(target).fileName();
-    if (name.isEmpty())
+    if (name.isEmpty() || name == kOwnerMarkerName)
         name = QStringLiteral("output");
     m_file = QDir(m_folder).filePath(name);
     const int fd = ::open(QFile::encodeName(m_file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

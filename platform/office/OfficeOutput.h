@@ -3,8 +3,11 @@
 // that what the office leaves when it dies there (its lock file, its
 // lu*.tmp files, a half-written output) never reaches the user's folder.
 // The finished file is moved into place; the folder goes with whatever is
-// in it, however the save ends.
+// in it, however the save ends, and after a kill with the next start's
+// sweep (it is an OwnedTempFolder of this kind).
 #include <QString>
+
+inline const QString kOfficeSaveFolderKind = QStringLiteral("save");
 
 class OfficeSaveFolder
 {
@@ -15,7 +18,8 @@ public:
     OfficeSaveFolder& operator=(const OfficeSaveFolder&) = delete;
 
     // Makes the folder in the system's temporary folder, readable by the
-    // user alone, with a new empty file in it named like `target`. False
+    // user alone, with a new empty file in it named like `target` (and the
+    // folder's owner marker). False
     // with the system's reason in `error`.
     bool create(const QString& target, QString& error);
     const QString& folder() const { return m_folder; }

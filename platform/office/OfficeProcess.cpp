@@ -112,13 +112,13 @@ bool OfficeProcess::ensureProfileFolder(const QString& program, QString& error)
 {
     if (!m_profileDir.isEmpty() && QDir(m_profileDir).exists())
         return true;
-    QByteArray tmpl = QFile::encodeName(OfficeProfilePattern());
-    if (!::mkdtemp(tmpl.data())) {
+    int reason = 0;
+    m_profileDir = MakeOfficeProfileFolder(&reason);
+    if (m_profileDir.isEmpty()) {
         error = QStringLiteral("Cannot create a profile folder for the office: %1")
-                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+                    .arg(QString::fromLocal8Bit(std::strerror(reason)));
         return false;
     }
-    m_profileDir = QFile::decodeName(tmpl);
     QDir(m_profileDir).mkpath(QStringLiteral("user"));
     QDir(m_profileDir).mkpath(QStringLiteral("tmp"));
     m_program = program;

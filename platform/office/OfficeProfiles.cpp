@@ -1,5 +1,7 @@
 #include "office/OfficeProfiles.h"
 
+#include "base/OwnedTempFolder.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -13,8 +15,6 @@
 
 namespace {
 
-const QString kProfilePrefix = QStringLiteral("tessaview-office-");
-
 QString socketFolder()
 {
     return QLatin1String(::access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp");
@@ -27,9 +27,9 @@ bool processGone(pid_t pid)
 
 } // namespace
 
-QString OfficeProfilePattern()
+QString MakeOfficeProfileFolder(int* error)
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("%1%2-XXXXXX").arg(kProfilePrefix).arg(::getpid()));
+    return MakeOwnedTempFolder(kOfficeProfileKind, error);
 }
 
 QStringList OfficePipeSockets(const QString& pipeName, const QString& profileUrl)
@@ -62,30 +62,17 @@ void RemoveOwnSockets(const QStringList& paths)
     }
 }
 
-QStringList SweepStaleOfficeProfiles()
+QStringList SweepStaleTemporaryFolders()
 {
     QStringList removed;
-    static const QRegularExpression profileName(
-        QStringLiteral("^%1([0-9]+)-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(kProfilePrefix)));
-    const QDir temp(QDir::tempPath());
-    const QStringList entries = temp.entryList({kProfilePrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QString& entry : entries) {
-        const QRegularExpressionMatch match = profileName.match(entry);
-        if (!match.hasMatch())
-            continue;
-        bool ok = false;
-        const pid_t pid = pid_t(match.captured(1).toLong(&ok));
-        if (!ok || pid <= 0 || pid == ::getpid() || !processGone(pid))
-            continue;
-        const QString folder = temp.filePath(entry);
-        struct stat st {};
-        if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)
-            || st.st_uid != ::geteuid())
-            continue;
-        RemoveOwnSockets(OfficePipeSockets(QString(), QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded)));
-        if (QDir(folder).removeRecursively())
-            removed << folder;
+    for (const StaleTempFolder& folder : StaleOwnedTempFolders()) {
+        if (folder.kind == kOfficeProfileKind)
+            RemoveOwnSockets(
+                OfficePipeSockets(QString(), QUrl::fromLocalFile(folder.path).toString(QUrl::FullyEncoded)));
+        if (RemoveStaleTempFolder(folder))
+            removed << folder.path;
     }
+    RemoveUnfinishedTempFolders();
     // The sockets we named carry the pid of the process that started the
     // office (see OfficeProcess.cpp).
     static const QRegularExpression pipeName(QStringLiteral("^OSL_PIPE_%1_tessaview_([0-9]+)_").arg(::geteuid()));

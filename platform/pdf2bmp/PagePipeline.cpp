@@ -168,8 +168,9 @@ private:
             mupdf::DropContext(ctx);
     }
 
-    // Waits for page i, asking keepGoing meanwhile. A page no worker took
-    // before the run stopped comes back as not started.
+    // Waits for page i, asking keepGoing meanwhile. A stop that comes
+    // meanwhile still lets page i finish when its drawing had begun; a page
+    // no worker took before the run stopped comes back as not started.
     PageSlot take(int i, PageRunEnd& end)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -226,8 +227,15 @@ private:
             // A fallback that rescued a page leaves no reason behind for
             // the next one.
             pdf2bmp_reason::Clear();
-            if (i + 1 < m_job.count)
+            // After a stop only the page whose turn it was is put in place;
+            // those drawn ahead of it go, however far the workers got.
+            if (end.stopped)
+                break;
+            if (i + 1 < m_job.count) {
                 askToGoOn(end);
+                if (end.stopped)
+                    break;
+            }
         }
         if (end.result == PDF2BMP_OK && end.committed == m_job.count)
             end.stopped = false;

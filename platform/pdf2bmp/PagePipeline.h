@@ -6,8 +6,9 @@
 // the calling thread takes the pages one after the other (`commit`). Pages
 // start in list order and only while their memory fits the process's
 // MemoryBudget. The first failure, in list order, ends the run; so does
-// keepGoing answering false, after the pages already begun are finished
-// and committed.
+// keepGoing answering false: the page whose turn it is then is finished
+// and committed when its drawing had begun, and no later one, though the
+// workers may have drawn well ahead of it.
 #include "pdf2bmp/RasterImage.h"
 
 #include <cstddef>

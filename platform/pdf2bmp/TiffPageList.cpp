@@ -70,8 +70,10 @@ bool openWriter(TiffFileWriter& writer, OutputFile& output, const char* target, 
 
 } // namespace
 
-int WriteTiffPageList(const TiffPageListJob& job, const char* outPath)
+int WriteTiffPageList(const TiffPageListJob& job, const char* outPath, bool* stopped)
 {
+    if (stopped)
+        *stopped = false;
     const char* target = outPath ? outPath : "";
     OutputFile output(target);
     if (!output.create())
@@ -93,8 +95,16 @@ int WriteTiffPageList(const TiffPageListJob& job, const char* outPath)
             return writeFailure(writer, target);
         return int(PDF2BMP_OK);
     };
-    result = RunPagePipeline(pages).result;
-    if (!writer.close() && result == PDF2BMP_OK)
+    const PageRunEnd end = RunPagePipeline(pages);
+    result = end.result;
+    const bool closed = writer.close();
+    if (result == PDF2BMP_OK && end.stopped) {
+        // The unfinished file goes with `output`.
+        if (stopped)
+            *stopped = true;
+        return result;
+    }
+    if (!closed && result == PDF2BMP_OK)
         result = writeFailure(writer, target);
     if (result == PDF2BMP_OK && !output.commit())
         result = PDF2BMP_ERR_WRITE;

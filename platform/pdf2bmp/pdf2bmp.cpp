@@ -269,9 +269,12 @@ int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, i
 }
 
 int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int height, int dpi,
-                  const Pdf2BmpTiffOptions& options, const char* outPath)
+                  const Pdf2BmpTiffOptions& options, const char* outPath,
+                  const std::function<bool()>& keepGoing, bool* stopped)
 {
     pdf2bmp_reason::Clear();
+    if (stopped)
+        *stopped = false;
     Library& lib = library();
     std::lock_guard<std::mutex> lock(lib.mutex);
     OpenPdf* pdf = find(lib, handle);
@@ -285,9 +288,10 @@ int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int he
 
     TiffPageListJob job;
     job.pages = pageSource(lib, pdf, pages, pageCount, width, height, dpi);
+    job.pages.keepGoing = keepGoing;
     job.compression = options.compression;
     job.append = options.append;
-    const int result = WriteTiffPageList(job, outPath);
+    const int result = WriteTiffPageList(job, outPath, stopped);
     releaseLargeScratch(lib);
     return finish(result);
 }

@@ -100,8 +100,12 @@ int pdf_save_page_list(int handle, const int* pages, int pageCount, int width, i
                        int dpi, int quality, const char* outPath);
 
 // The same with the compression and the append flag of options.
+// keepGoing is asked as pdf_save_page_files asks it; false ends the call
+// with PDF2BMP_OK and *stopped true, and no file at outPath (an existing
+// one stays as it was).
 int pdf_save_tiff(int handle, const int* pages, int pageCount, int width, int height, int dpi,
-                  const Pdf2BmpTiffOptions& options, const char* outPath);
+                  const Pdf2BmpTiffOptions& options, const char* outPath,
+                  const std::function<bool()>& keepGoing = {}, bool* stopped = nullptr);
 
 // One image file per page. Pages are rendered and written on up to
 // pdf_set_thread_count threads, each page into a temporary file beside its
@@ -125,8 +129,10 @@ struct Pdf2BmpPageFiles {
     // PDF2BMP_ERR_CALLER_SAVE.
     std::function<bool(const RasterImage& image, const std::string& path, std::string* reason)> save;
     // Asked on the calling thread before the first page, after each one
-    // and at least every 100 ms while it waits. False: no page starts any
-    // more; those begun are finished and put in place. Empty: always true.
+    // and at least every 100 ms while it waits for the next. False: no page
+    // starts any more, and none is put in place but the one it waited for
+    // when its drawing had begun; the files of pages drawn ahead are
+    // removed. Empty: always true.
     std::function<bool()> keepGoing;
     // Calling thread, in list order: entry i's file is in place.
     std::function<void(int i)> written;

@@ -100,13 +100,17 @@ class LineCounter
 public:
     explicit LineCounter(const QString& text) : m_text(text) {}
 
+    // A line ends with LF, CR LF or a CR alone.
     void moveTo(qsizetype position)
     {
-        for (; m_position < position; ++m_position)
-            if (m_text.at(m_position) == u'\n') {
+        for (; m_position < position; ++m_position) {
+            const QChar c = m_text.at(m_position);
+            const bool crBeforeLf = c == u'\r' && m_position + 1 < m_text.size() && m_text.at(m_position + 1) == u'\n';
+            if ((c == u'\n' || c == u'\r') && !crBeforeLf) {
                 ++m_line;
                 m_lineStart = m_position + 1;
             }
+        }
     }
     int line() const { return m_line; }
     int column(qsizetype position) const { return int(position - m_lineStart + 1); }
@@ -227,10 +231,10 @@ int Rexhound::SearchAndReplaceRegEx(const QString& path, const QString& find, co
     QString pattern = QStringLiteral("(?:") + core + u')';
     if (m_wholeWord)
         pattern = QStringLiteral("(?<!\\w)") + pattern + QStringLiteral("(?!\\w)");
-    if (m_beginningOfLine)
-        pattern.prepend(u'^');
-    if (m_endOfLine)
-        pattern.append(u'$');
+    if (!m_matchAtLineStart)
+        pattern.prepend(QStringLiteral("(?!^)"));
+    if (!m_matchAtLineEnd)
+        pattern.append(QStringLiteral("(?!$)"));
     if (m_multiLine)
         pattern.prepend(QStringLiteral("(*ANYCRLF)"));   // ^ and $ at CR LF line ends too
     const QRegularExpression re(pattern, options);
@@ -272,12 +276,15 @@ int Rexhound::SearchAndReplaceRegEx(const QString& path, const QString& find, co
     if (m_multiLine) {
         code = search.run(text, 0, text.size(), out, record);
     } else {
+        // A line ends with LF, CR LF or a CR alone; its line end is no part
+        // of the subject and is copied as it is.
         for (qsizetype lineStart = 0; lineStart < text.size() && code == 0;) {
-            const qsizetype lf = text.indexOf(u'\n', lineStart);
-            const qsizetype next = lf < 0 ? text.size() : lf + 1;
-            qsizetype contentEnd = lf < 0 ? text.size() : lf;
-            if (contentEnd > lineStart && text.at(contentEnd - 1) == u'\r')
-                --contentEnd;
+            qsizetype contentEnd = lineStart;
+            while (contentEnd < text.size() && text.at(contentEnd) != u'\n' && text.at(contentEnd) != u'\r')
+                ++contentEnd;
+            qsizetype next = contentEnd;
+            if (next < text.size())
+                next += text.at(next) == u'\r' && next + 1 < text.size() && text.at(next + 1) == u'\n' ? 2 : 1;
             code = search.run(text, lineStart, contentEnd, out, record);
             out += QStringView(text).sliced(contentEnd, next - contentEnd);
             lineStart = next;

@@ -4,12 +4,15 @@
 // every match, writes the file back in its own encoding and keeps a record
 // of each match (path, found text, line, column) for a report.
 //
-// Matching: without MultiLine each line is searched by itself (a match never
-// runs over a line end, ^ and $ are the line's start and end); with it the
-// whole text is one subject, "." also matches line ends and ^ and $ match at
-// every line. WholeWordOnly wants no letter, digit or "_" just before and
-// after a match; BeginningOfLine wants the match to start a line, EndOfLine
-// to end one. Without UseRegularExpressions the find text is plain text. In
+// Matching: a line ends with LF, CR LF or a CR alone. Without MultiLine
+// each line is searched by itself (a match never runs over a line end, ^
+// and $ are the line's start and end); with it the whole text is one
+// subject, "." also matches line ends and ^ and $ match at every line.
+// WholeWordOnly wants no letter, digit or "_" just before and after a
+// match. BeginningOfLine(0) leaves alone a match that starts a line, and
+// EndOfLine(0) one that ends a line: such a match is not taken, and the
+// search goes on from the next character; with 1, as at the start, they
+// count like any other. Without UseRegularExpressions the find text is plain text. In
 // a replacement of a regular expression "\1" to "\9" stand for the groups
 // and "\0" for the whole match, "\\" for one backslash.
 //
@@ -71,7 +74,8 @@ struct RexhoundRecord
 class Rexhound
 {
 public:
-    // Options: 1 on, 0 off; all off at the start.
+    // Options: 1 on, 0 off; all off at the start but the two line
+    // positions, which start at 1 (matches there are taken).
     void UseRegularExpressions(int value) { m_regularExpressions = value != 0; }
     void RunOnSeparateThread(int value) { m_separateThread = value != 0; }
     void ByteOffsetsOnly(int value) { m_byteOffsets = value != 0; }
@@ -79,8 +83,8 @@ public:
     void WholeWordOnly(int value) { m_wholeWord = value != 0; }
     void CaseSensitive(int value) { m_caseSensitive = value != 0; }
     void MultiLine(int value) { m_multiLine = value != 0; }
-    void BeginningOfLine(int value) { m_beginningOfLine = value != 0; }
-    void EndOfLine(int value) { m_endOfLine = value != 0; }
+    void BeginningOfLine(int value) { m_matchAtLineStart = value != 0; }
+    void EndOfLine(int value) { m_matchAtLineEnd = value != 0; }
 
     // Milliseconds one search may take; 60 seconds at the start.
     void SetTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
@@ -117,8 +121,8 @@ private:
     bool m_wholeWord = false;
     bool m_caseSensitive = false;
     bool m_multiLine = false;
-    bool m_beginningOfLine = false;
-    bool m_endOfLine = false;
+    bool m_matchAtLineStart = true;
+    bool m_matchAtLineEnd = true;
     int m_timeLimitMs = 60000;
 
     QVector<RexhoundRecord> m_records;

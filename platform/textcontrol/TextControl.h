@@ -108,6 +108,23 @@ public:
     virtual TextControlData CopySelectionData(const QString& unused, int format, bool unused2) = 0;
     virtual void InsertData(const TextControlData& data, int format, bool unused) = 0;
 
+    // Whole-document edits that find their places in the office's own
+    // model rather than by position, so fields, tables and other objects
+    // cannot shift them. `progress`, when given, is called now and then
+    // with how many of how many places are done.
+    using Progress = std::function<void(int done, int total)>;
+    // Removes the paragraphs of the main text that hold nothing but white
+    // space. A paragraph that holds anything else (a field, a picture or
+    // frame, a footnote) or starts a page stays, as do tables and their
+    // cells. Returns how many paragraphs went.
+    virtual int RemoveBlankParagraphs(const Progress& progress = {}) = 0;
+    // Replaces every occurrence of `find`, plain text within a paragraph
+    // (no line end), in the document's text and tables; each line end of
+    // `replacement` ends a paragraph, as with setSelectedText. A
+    // replacement is never searched again. Returns how many were replaced.
+    virtual int ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+                            const Progress& progress = {}) = 0;
+
     // Page, in twips. Setting applies to every page of the current document
     // (portrait or landscape as width and height say) and, with no document
     // open, to the next one that brings no page layout of its own.

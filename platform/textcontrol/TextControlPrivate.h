@@ -51,6 +51,9 @@ public:
     void setSelectedFormattedText(const TextControlData& data) override;
     TextControlData CopySelectionData(const QString& unused, int format, bool unused2) override;
     void InsertData(const TextControlData& data, int format, bool unused) override;
+    int RemoveBlankParagraphs(const Progress& progress) override;
+    int ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+                    const Progress& progress) override;
     int PageWidth() const override;
     void setPageWidth(int twips) override;
     int PageHeight() const override;

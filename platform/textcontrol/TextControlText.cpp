@@ -2,6 +2,11 @@
 #include "textcontrol/TextControlPrivate.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XContentEnumerationAccess.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
 #include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
 #include <com/sun/star/style/BreakType.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -24,13 +29,14 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-// One "\n" per paragraph end, whatever the office puts there.
+// The office's text: one "\n" per paragraph end or line break, and every
+// other character as it stands, a CR in a paragraph included. Each counts
+// as one position of the document, so positions taken from this text are
+// the document's own; folding a CR before a paragraph end into it would
+// shift every later position by one.
 QString Normalised(const rtl::OUString& text)
 {
-    QString s = toQString(text);
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
+    return toQString(text);
 }
 
 // Moves by any number of characters (the office moves at most 32767 at a
@@ -99,6 +105,47 @@ int InsertLines(const Reference<css::text::XText>& text, const Reference<css::te
 Reference<css::frame::XController> ControllerOf(const Reference<css::lang::XComponent>& model)
 {
     return Reference<css::frame::XModel>(model, UNO_QUERY_THROW)->getCurrentController();
+}
+
+bool IsWhiteSpace(const QString& text)
+{
+    for (const QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+// A paragraph that holds only white space and nothing else that would go
+// with it: no field, picture, frame or footnote among its portions, none
+// anchored to it, and no page break or page style of its own.
+bool IsBlankParagraph(const Reference<css::uno::XInterface>& element)
+{
+    Reference<css::lang::XServiceInfo> info(element, UNO_QUERY);
+    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.Paragraph")))
+        return false;   // a table
+    if (!IsWhiteSpace(toQString(Reference<css::text::XTextRange>(element, UNO_QUERY_THROW)->getString())))
+        return false;
+    Reference<css::container::XContentEnumerationAccess> anchored(element, UNO_QUERY);
+    if (anchored.is()
+        && anchored->createContentEnumeration(rtl::OUString("com.sun.star.text.TextContent"))->hasMoreElements())
+        return false;
+    Reference<css::beans::XPropertySet> properties(element, UNO_QUERY_THROW);
+    css::style::BreakType breakType = css::style::BreakType_NONE;
+    properties->getPropertyValue(rtl::OUString("BreakType")) >>= breakType;
+    rtl::OUString pageStyle;
+    properties->getPropertyValue(rtl::OUString("PageDescName")) >>= pageStyle;
+    if (breakType != css::style::BreakType_NONE || !pageStyle.isEmpty())
+        return false;
+    const Reference<css::container::XEnumeration> portions =
+        Reference<css::container::XEnumerationAccess>(element, UNO_QUERY_THROW)->createEnumeration();
+    while (portions->hasMoreElements()) {
+        rtl::OUString type;
+        Reference<css::beans::XPropertySet>(portions->nextElement(), UNO_QUERY_THROW)
+            ->getPropertyValue(rtl::OUString("TextPortionType")) >>= type;
+        if (type != "Text" && type != "SoftPageBreak" && type != "Bookmark")
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -289,4 +336,85 @@ void UnoTextControl::setSelectedFormattedText(const TextControlData& data)
     d->selStart = caret;
     d->selLength = 0;
     d->documentChanged();
+}
+
+int UnoTextControl::RemoveBlankParagraphs(const Progress& progress)
+{
+    OfficeDocument* doc = d->openDocument();
+    if (!doc)
+        return 0;
+    std::vector<Reference<css::lang::XComponent>> blank;
+    d->run(*doc, QStringLiteral("finding the blank paragraphs"), [&](const Reference<css::lang::XComponent>& model) {
+        const Reference<css::container::XEnumeration> elements =
+            Reference<css::container::XEnumerationAccess>(MainText(model), UNO_QUERY_THROW)->createEnumeration();
+        while (elements->hasMoreElements()) {
+            Reference<css::uno::XInterface> element(elements->nextElement(), UNO_QUERY);
+            if (IsBlankParagraph(element))
+                blank.emplace_back(element, UNO_QUERY_THROW);
+        }
+    });
+    int removed = 0;
+    for (std::size_t i = 0; i < blank.size(); ++i) {
+        d->run(*doc, QStringLiteral("removing a blank paragraph"), [&](const Reference<css::lang::XComponent>&) {
+            try {
+                blank[i]->dispose();
+                ++removed;
+            } catch (const css::uno::RuntimeException&) {
+                // The one paragraph a text must keep stays.
+            }
+        });
+        if (progress && (i + 1) % 20 == 0)
+            progress(int(i + 1), int(blank.size()));
+    }
+    if (!blank.empty()) {
+        d->selStart = 0;
+        d->selLength = 0;
+        d->documentChanged();
+    }
+    return removed;
+}
+
+int UnoTextControl::ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+                             const Progress& progress)
+{
+    OfficeDocument* doc = d->openDocument();
+    if (!doc || find.isEmpty())
+        return 0;
+    Reference<css::container::XIndexAccess> found;
+    d->run(*doc, QStringLiteral("searching the text"), [&](const Reference<css::lang::XComponent>& model) {
+        Reference<css::util::XReplaceable> replaceable(model, UNO_QUERY_THROW);
+        Reference<css::util::XSearchDescriptor> search = replaceable->createSearchDescriptor();
+        search->setSearchString(toOUString(find));
+        Reference<css::beans::XPropertySet> options(search, UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), Any(caseSensitive));
+        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), Any(false));
+        options->setPropertyValue(rtl::OUString("SearchWords"), Any(false));
+        options->setPropertyValue(rtl::OUString("SearchSimilarity"), Any(false));
+        // From the end, as a scan that replaces the last place first:
+        // of two overlapping places, the later one is taken.
+        options->setPropertyValue(rtl::OUString("SearchBackwards"), Any(true));
+        found = replaceable->findAll(search);
+    });
+    const int total = found.is() ? int(found->getCount()) : 0;
+    // Every place was found before the first replacement, so no
+    // replacement is searched again; from the last on, each leaves the
+    // places before it where they were.
+    for (int i = total - 1; i >= 0; --i) {
+        d->run(*doc, QStringLiteral("replacing a piece of text"), [&](const Reference<css::lang::XComponent>&) {
+            Reference<css::text::XTextRange> range(found->getByIndex(i), UNO_QUERY_THROW);
+            Reference<css::text::XText> text = range->getText();
+            Reference<css::text::XTextCursor> cursor = text->createTextCursorByRange(range);
+            cursor->setString(rtl::OUString());
+            cursor->collapseToEnd();
+            InsertLines(text, cursor, replacement);
+        });
+        if (progress && (total - i) % 20 == 0)
+            progress(total - i, total);
+    }
+    if (total > 0) {
+        d->selStart = 0;
+        d->selLength = 0;
+        d->documentChanged();
+    }
+    return total;
 }

@@ -24,6 +24,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 
 namespace {
@@ -313,6 +314,58 @@ int outputsIn(const QString& folder)
     return int(QDir(folder).entryList(QDir::Files).size());
 }
 
+// A client with a connection of its own, which it can leave.
+class Caller
+{
+public:
+    explicit Caller(const QString& name)
+        : m_name(name)
+        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name))
+        , m_uniqueName(m_bus->baseService())
+        , m_listener(std::make_unique<OnErrorListener>(*m_bus))
+    {
+    }
+    ~Caller() { leave(); }
+    Caller(const Caller&) = delete;
+    Caller& operator=(const Caller&) = delete;
+
+    QDBusConnection& bus() { return *m_bus; }
+    OnErrorListener& listener() { return *m_listener; }
+
+    CallResult call(const QString& command)
+    {
+        PendingCall pending(*m_bus, *m_listener, command);
+        return pending.wait();
+    }
+    // A call whose answer comes at once: an error, say.
+    QDBusMessage callNow(const QString& command)
+    {
+        return m_bus->call(objectCall(QStringLiteral("DoCommandLine"), {command}), QDBus::Block, 30000);
+    }
+    QDBusMessage release() { return m_bus->call(objectCall(QStringLiteral("Release")), QDBus::Block, 30000); }
+
+    // Leaves the bus, and waits until the bus has seen it go, so that what
+    // anyone calls from then on reaches the server after the news.
+    void leave()
+    {
+        if (!m_bus)
+            return;
+        m_listener.reset();
+        m_bus.reset();
+        QDBusConnection::disconnectFromBus(m_name);
+        QDeadlineTimer deadline(10000);
+        while (QDBusConnection::sessionBus().interface()->isServiceRegistered(m_uniqueName).value()
+               && !deadline.hasExpired())
+            QTest::qWait(10);
+    }
+
+private:
+    QString m_name;
+    std::optional<QDBusConnection> m_bus;
+    QString m_uniqueName;
+    std::unique_ptr<OnErrorListener> m_listener;
+};
+
 } // namespace
 
 class TestAutomation : public QObject
@@ -530,6 +583,107 @@ private slots:
         QCOMPARE(r.code, 0);
         QCOMPARE(outputsIn(out), 40 * 4);
         QVERIFY(!QFileInfo::exists(server.path("out/nested.png")));
+    }
+
+    // A caller refused as busy, and then gone, leaves the run in progress
+    // alone: that run ends with every output, and the server serves on
+    // until its last caller has gone.
+    void aRefusedCallerLeavesTheRunningCallAlone_data()
+    {
+        QTest::addColumn<bool>("releases");
+        QTest::newRow("it leaves the bus") << false;
+        QTest::newRow("it releases the object") << true;
+    }
+
+    void aRefusedCallerLeavesTheRunningCallAlone()
+    {
+        QFETCH(bool, releases);
+        Server server;
+        QVERIFY(startOwn(server));
+        const QString in = server.manyPdfs(20);
+        const QString out = server.path("out/many");
+        const QString log = server.path("out/turns.log");
+        Caller running(QStringLiteral("running caller"));
+        Caller refused(QStringLiteral("refused caller"));
+        Caller later(QStringLiteral("later caller"));
+
+        const QString nested =
+            QStringLiteral("/S %1 /T %2").arg(quoted(in + "/doc001.pdf"), quoted(server.path("out/nested.png")));
+        CallResult r;
+        {
+            PendingCall run(running.bus(), running.listener(),
+                            QStringLiteral("/S %1 /T %2 /1 1-4 /5 100 /L %3")
+                                .arg(quoted(in + "/*.pdf"), quoted(out + "/*.png"), quoted(log)));
+            QTRY_VERIFY_WITH_TIMEOUT(outputsIn(out) > 0, 60000);
+            QCOMPARE(refused.callNow(nested).errorName(), kAutomationBusyError);
+            if (releases)
+                QCOMPARE(refused.release().type(), QDBusMessage::ReplyMessage);
+            else
+                refused.leave();
+            // Answered after the server heard of it: the run goes on.
+            QCOMPARE(later.callNow(nested).errorName(), kAutomationBusyError);
+            r = run.wait();
+        }
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.events, QStringList{"reply"});
+        QCOMPARE(outputsIn(out), 20 * 4);
+        for (const QString& name : QDir(out).entryList(QDir::Files))
+            QCOMPARE(imageFormat(out + u'/' + name), QStringLiteral("PNG"));
+        QVERIFY(logLines(log).contains("Conversion Successful"));
+        QVERIFY(!QFileInfo::exists(server.path("out/nested.png")));
+
+        running.leave();
+        QVERIFY(server.servesTheName()); // the later caller holds it still
+        later.leave();
+        QCOMPARE(server.waitForEnd(), 0);
+    }
+
+    // Two callers taking turns on one server both get their runs; when the
+    // first goes, by leaving or by releasing, the server stays for the
+    // other, and ends when that one goes too.
+    void theServerStaysWhileACallerHoldsIt_data()
+    {
+        QTest::addColumn<bool>("firstReleases");
+        QTest::addColumn<bool>("lastReleases");
+        QTest::newRow("the first leaves, the last leaves") << false << false;
+        QTest::newRow("the first leaves, the last releases") << false << true;
+        QTest::newRow("the first releases, the last leaves") << true << false;
+        QTest::newRow("the first releases, the last releases") << true << true;
+    }
+
+    void theServerStaysWhileACallerHoldsIt()
+    {
+        QFETCH(bool, firstReleases);
+        QFETCH(bool, lastReleases);
+        Server server;
+        QVERIFY(startOwn(server));
+        const QString pdf = quoted(testutil::corpusFile(kFourPages));
+        auto task = [&](const QString& name) {
+            return QStringLiteral("/S %1 /T %2 /1 1 /5 50").arg(pdf, quoted(server.path("out/") + name));
+        };
+        Caller first(QStringLiteral("first caller"));
+        Caller last(QStringLiteral("last caller"));
+
+        QCOMPARE(first.call(task("first.png")).code, 0);
+        QCOMPARE(last.call(task("last.png")).code, 0);
+        QCOMPARE(first.call(task("first-again.png")).code, 0);
+        if (firstReleases)
+            QCOMPARE(first.release().type(), QDBusMessage::ReplyMessage);
+        else
+            first.leave();
+        const CallResult again = last.call(task("last-again.png"));
+        QCOMPARE(again.errorName, QString());
+        QCOMPARE(again.code, 0);
+        QVERIFY(server.servesTheName());
+        for (const char* name : {"first.png", "last.png", "first-again.png", "last-again.png"})
+            QCOMPARE(imageFormat(server.path("out/") + QString::fromLatin1(name)), QStringLiteral("PNG"));
+
+        if (lastReleases)
+            QCOMPARE(last.release().type(), QDBusMessage::ReplyMessage);
+        else
+            last.leave();
+        QCOMPARE(server.waitForEnd(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!serviceServed(QDBusConnection::sessionBus()), 10000);
     }
 
     void releaseDuringARunStopsIt()

@@ -33,7 +33,7 @@ server = sys.argv[1]
 work = os.environ["WORK"]
 pdf = os.environ["PDF"]
 bus = dbus.SessionBus()
-for _ in range(100):
+for _ in range(600):
     if bus.name_has_owner("com.kestrova.Tessaview"):
         break
     time.sleep(0.1)
@@ -43,7 +43,7 @@ qvim = dbus.Interface(bus.get_object("com.kestrova.Tessaview", "/clsTessaview"),
 code = int(qvim.DoCommandLine(f"/J {work}/job.KRJ /O", timeout=120))
 assert code == 1, f"/O returned {code}"
 windows = []
-for _ in range(100):
+for _ in range(600):
     windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", server, "--name", "Tessaview"],
                              capture_output=True, text=True).stdout.split()
     if windows:

@@ -6,9 +6,15 @@
 // run gets a home, config and runtime folder of its own.
 #include "core/ProgramVersion.h"
 #include "core/StartupLock.h"
+#include "QvimUser.h"
 #include "TestUtil.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <unistd.h>
 
 #include <QDir>
@@ -96,17 +102,20 @@ public:
     void useDataFolder(const QString& folder) { m_dataFolder = folder; }
     void setEnvironment(const QString& name, const QString& value) { m_extra.insert(name, value); }
 
-    void start(QProcess& process, const QStringList& arguments) const
+    // `beforeStart` runs in the program's process just before it starts.
+    void start(QProcess& process, const QStringList& arguments, const std::function<void()>& beforeStart = {}) const
     {
         process.setProcessEnvironment(environment());
         process.setWorkingDirectory(path("work"));
+        if (beforeStart)
+            process.setChildProcessModifier(beforeStart);
         process.start(kQvim, arguments);
     }
 
-    Run run(const QStringList& arguments) const
+    Run run(const QStringList& arguments, const std::function<void()>& beforeStart = {}) const
     {
         QProcess process;
-        start(process, arguments);
+        start(process, arguments, beforeStart);
         return finish(process);
     }
 
@@ -246,6 +255,77 @@ private slots:
         const Run run = user.run({"/S", "in/*.pdf", "/T", "out/", "/P"});
         QCOMPARE(run.status, 253);
         QVERIFY2(run.err.contains("Invalid Output File type specified (/C# switch)"), run.err.constData());
+    }
+
+    // A log file of /L that cannot be written: one line on standard error
+    // names it with the system's reason, the lines it would have held
+    // follow there, and the run ends as it does with a log it can write.
+    void unwritableLogFileGoesToStandardError_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("a folder, converted") << "folder" << "converted";
+        QTest::newRow("a folder, failed") << "folder" << "failed";
+        QTest::newRow("read-only folder, failed") << "read-only" << "failed";
+        QTest::newRow("read-only folder, converted") << "read-only" << "converted";
+        QTest::newRow("missing folder, refused") << "missing" << "refused";
+    }
+
+    void unwritableLogFileGoesToStandardError()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, outcome);
+        TESSAVIEW_REQUIRE_CORPUS("pdf/minimal-document.pdf");
+        if (obstacle == QLatin1String("read-only") && !canDropFileOverride())
+            QSKIP("root cannot give up writing into read-only folders here");
+        User user;
+        QDir().mkpath(user.path("work/out"));
+        QString log;
+        int reason = 0;
+        if (obstacle == QLatin1String("folder")) {
+            log = user.path("work/logs");
+            QDir().mkpath(log);
+            reason = EISDIR;
+        } else if (obstacle == QLatin1String("read-only")) {
+            QDir().mkpath(user.path("work/ro"));
+            QVERIFY(::chmod(QFile::encodeName(user.path("work/ro")).constData(), 0555) == 0);
+            log = user.path("work/ro/run.log");
+            reason = EACCES;
+        } else {
+            log = user.path("work/nowhere/run.log");
+            reason = ENOENT;
+        }
+        const QString input = outcome == QLatin1String("refused") ? user.path("work/missing.pdf")
+                                                                  : testutil::corpusFile("pdf/minimal-document.pdf");
+        const QString pages = outcome == QLatin1String("failed") ? "5" : "1";
+        const auto arguments = [&](const QString& output, const QString& logFile) {
+            return QStringList{"/S", input, "/T", user.path("work/out/" + output), "/1", pages, "/L", logFile, "/P"};
+        };
+
+        const Run written = user.run(arguments("a.png", user.path("work/ok.log")));
+        const Run lost = user.run(arguments("b.png", log), dropFileOverride);
+        QCOMPARE(written.status, outcome == QLatin1String("converted") ? 0 : outcome == QLatin1String("failed") ? 252 : 253);
+        QCOMPARE(lost.status, written.status);
+        QVERIFY(!QFileInfo(log).isFile());
+
+        const QString err = QString::fromUtf8(lost.err);
+        const QString said = QStringLiteral("qvim: the log file could not be written: ") + log + QStringLiteral(" (")
+                             + QString::fromLocal8Bit(std::strerror(reason)) + u')';
+        QVERIFY2(err.startsWith(said), qPrintable(err));
+        QCOMPARE(err.count(QStringLiteral("the log file could not be written")), 1);
+        // Every line of the written log, in order; the date and the time
+        // taken are of their own run.
+        qsizetype at = 0;
+        const QStringList lines = QString::fromUtf8(testutil::readFile(user.path("work/ok.log"))).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 4);
+        for (QString line : lines) {
+            for (const QString& prefix : {QStringLiteral("Date: "), QStringLiteral("Time to complete job: ")})
+                if (line.startsWith(prefix))
+                    line = prefix;
+            at = err.indexOf(line, at);
+            QVERIFY2(at >= 0, qPrintable(line + QStringLiteral(" is missing from: ") + err));
+        }
+        QVERIFY(written.err.isEmpty());
     }
 
     // With no program to open the help page, its path is printed instead;

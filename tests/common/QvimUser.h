@@ -58,7 +58,7 @@ public:
     QString settingsFile() const { return path("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"); }
 
     // Runs qvim from the home folder and gives its exit status as the shell
-    // sees it; -1000 when it did not end normally. With `watched`, the
+    // sees it; -1000 when it did not end normally (or in five minutes). With `watched`, the
     // processes it started are watched while it runs and handed out.
     int qvim(const QStringList& arguments, testutil::Descendants** watched = nullptr) const
     {
@@ -75,7 +75,8 @@ public:
         QvimRun result;
         if (!start(process, arguments, beforeStart))
             return result;
-        QDeadlineTimer deadline(120000);
+        // Only so that a run that never ends does not hang the test.
+        QDeadlineTimer deadline(300000);
         while (!process.waitForFinished(20) && !deadline.hasExpired())
             m_watch->scan();
         m_stderr = process.readAllStandardError();
@@ -95,6 +96,9 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* sub : {"home", "config", "runtime", "tmp"})
             QDir().mkpath(path(QString::fromLatin1(sub)));
+        // As the system makes it: the user's alone (else Qt makes one of its
+        // own in the temporary folder).
+        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         env.insert("HOME", path("home"));
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("XDG_RUNTIME_DIR", path("runtime"));

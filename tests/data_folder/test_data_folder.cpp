@@ -2,9 +2,11 @@
 #include "base/SpecialFolders.h"
 #include "core/DataFolder.h"
 #include "core/Globals.h"
+#include "TestUtil.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -74,6 +76,67 @@ private slots:
                  QString());
         // The error text never turns into a folder below the current one.
         QVERIFY(!QDir(QStringLiteral("Special Folder Does Not Exist")).exists());
+    }
+
+    // A settings file that is not text is renamed aside, byte for byte and
+    // never over an earlier copy, and a fresh one takes its place.
+    void damagedSettingsFileIsSetAside()
+    {
+        const QString config = m_dir.path() + QStringLiteral("/damaged");
+        OverrideSpecialFolder(csidl::AppData, config);
+        const QString file = config + kSub + QLatin1Char('/') + kFile;
+        QVERIFY(QDir().mkpath(config + kSub));
+        const QByteArray first = QByteArray("[frmMain]\r\nsInputFile_Password=secret\r\n") + QByteArray(600, '\0');
+        const QByteArray second = QByteArray(64, '\x07') + "[Main]\r\nPartial=x\r\n";
+        TakeSettingsFileReports();
+
+        for (const QByteArray& damaged : {first, second}) {
+            QVERIFY(testutil::writeFile(file, damaged));
+            ResetDataFolderCache();
+            QCOMPARE(GetIniFilePath(kProductCode), file);
+            QCOMPARE(partialKey(file), QStringLiteral("Level3"));
+            QVERIFY(!testutil::readFile(file).contains("secret"));
+        }
+        QCOMPARE(testutil::readFile(file + QStringLiteral(".damaged")), first);
+        QCOMPARE(testutil::readFile(file + QStringLiteral(".damaged-2")), second);
+        QCOMPARE(QFile(file + QStringLiteral(".damaged")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+                 QFile::Permissions());
+
+        const QList<SettingsFileReport> reports = TakeSettingsFileReports();
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reports[1].file, file);
+        QCOMPARE(reports[1].keptAs, file + QStringLiteral(".damaged-2"));
+        const QString text = SettingsFileReportText(reports[1], QStringLiteral("\n"));
+        QVERIFY2(text.contains(file) && text.contains(reports[1].keptAs), qPrintable(text));
+        QVERIFY(TakeSettingsFileReports().isEmpty()); // each is shown once
+    }
+
+    // Settings files as users have them are used as they are.
+    void settingsFileThatIsTextIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("odd lines") << QByteArray("; mine\r\nno equals here\r\n[frmMain]\r\nkeep=1\r\n");
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        QTest::newRow("UTF-16 with its mark") << QByteArray(utf16.encode(u"[frmMain]\r\nkeep=1\r\n"));
+    }
+    void settingsFileThatIsTextIsKept()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString config = m_dir.path() + QStringLiteral("/text-") + QString::fromLatin1(QTest::currentDataTag());
+        OverrideSpecialFolder(csidl::AppData, config);
+        const QString file = config + kSub + QLatin1Char('/') + kFile;
+        QVERIFY(QDir().mkpath(config + kSub));
+        QVERIFY(testutil::writeFile(file, bytes));
+        TakeSettingsFileReports();
+
+        QCOMPARE(GetIniFilePath(kProductCode), file);
+        QCOMPARE(partialKey(file), QStringLiteral("Level3"));
+        if (!bytes.isEmpty())
+            QCOMPARE(GetPrivateProfileString(QStringLiteral("frmMain"), QStringLiteral("keep"), QString(), file),
+                     QStringLiteral("1"));
+        QVERIFY(!QFile::exists(file + QStringLiteral(".damaged")));
+        QVERIFY(TakeSettingsFileReports().isEmpty());
     }
 
     void searchListTakesTheFirstUsableCandidate_data()

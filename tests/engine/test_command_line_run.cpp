@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include <stdexcept>
 
 namespace {
@@ -245,8 +248,10 @@ private slots:
 
         QCOMPARE(RunParsedCommandLine(h.engine, o), runcode::RunFailed);
         QCOMPARE(G_sLastRunError, QStringLiteral("open failed"));
+        // The line says which file and what the system answered.
         QCOMPARE(logLines(dir.filePath("run.log")).last(),
-                 QStringLiteral("Unable to create file. Try a different folder such as 'My Documents'"));
+                 QStringLiteral("Unable to create file. Try a different folder such as 'My Documents' - ")
+                     + o.sLogAsConversionJobFile + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOENT)));
     }
 
     void jobFileThatCannotBeReadIsNoSuccess()

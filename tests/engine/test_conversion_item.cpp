@@ -166,6 +166,49 @@ private slots:
         QCOMPARE(left, QStringList{});
     }
 
+    // No route is asked to read or write a type it has no number for: the
+    // item fails with the file and the types expected, never the number.
+    void typesNoRouteTakesAreRefused_data()
+    {
+        QTest::addColumn<int>("inputType");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("outputType");
+        QTest::addColumn<QString>("message");   // empty: the routes run
+        const QString input = QStringLiteral("Invalid Input File type specified. %1: the file's type is not one the "
+                                             "task's input type covers. Expected one of the input file types: TXT, "
+                                             "HTM, RTF, DOC, XML, CSS, DOCX, PDF");
+        QTest::newRow("unknown input, text engine") << kUnsetNumber << 2 << filetype::Pdf << input;
+        QTest::newRow("input number out of the table") << 77 << 2 << filetype::Png << input;
+        QTest::newRow("PDF/A is no input") << filetype::PdfA << 2 << filetype::Png << input;
+        QTest::newRow("unknown input, Word route opens it") << kUnsetNumber << 1 << filetype::Pdf << QString();
+        QTest::newRow("unknown output") << filetype::Rtf << 2 << kUnsetNumber
+                                        << QStringLiteral("Invalid Output File type specified");
+        QTest::newRow("known types") << filetype::Docx << 2 << filetype::Tiff << QString();
+    }
+
+    void typesNoRouteTakesAreRefused()
+    {
+        QFETCH(int, inputType);
+        QFETCH(int, method);
+        QFETCH(int, outputType);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        EngineHarness h;
+        FakeRoutes routes;
+        h.engine.routes = &routes;
+        clsConversionOptions item = makeItem(dir.filePath("in.odt"), inputType, dir.filePath("out.x"), outputType, method);
+
+        const int result = PerformConversionItem(h.engine, item);
+        if (message.isEmpty()) {
+            QCOMPARE(result, 0);
+            QVERIFY(!routes.calls.isEmpty());
+            return;
+        }
+        QCOMPARE(result, kUnconvertibleType);
+        QVERIFY(routes.calls.isEmpty());
+        QCOMPARE(item.sErr, message.arg(dir.filePath("in.odt")));
+    }
+
     // An output name near the length limit still gets a temporary PDF.
     void longOutputNameToImage()
     {

@@ -251,6 +251,64 @@ private slots:
         QCOMPARE(h.engine.lResumeFileIndex, 0);
     }
 
+    // A file that failed before the Pause stays in the log across the
+    // resumed run and marks its task "-" when the task completes; the run
+    // still ends with the error and the percent of a finished job.
+    void aFailureBeforeAPauseDecidesTheResumedTasksMark()
+    {
+        EngineHarness h;
+        FakeBlocks blocks(h);
+        h.addTask("/in/a");
+        h.addTask("/in/b");
+        h.addTask("/in/c");
+        blocks.behaviours["/in/a"] = [&h](clsConversionOptions& t) {
+            clsConversionOptions item = t;
+            item.sOriginalFile = QStringLiteral("/in/a/1.pdf");
+            fail(item, -10, QStringLiteral("Unable to open the input file."));
+            LogConversionError(h.form, 1, item);
+            t.lErr = item.lErr;
+            t.sErr = item.sErr;
+            ConversionJobPause(h.engine);
+            h.engine.lResumeFileIndex = 2;
+            return item.lErr;
+        };
+        ConversionJobBegin(h.engine);
+        QCOMPARE(h.passMarks(), (QStringList{"", "", ""}));
+        QCOMPARE(h.logRows(), 1);
+
+        // The rest of the first task's files pass.
+        blocks.behaviours["/in/a"] = [](clsConversionOptions&) { return 0; };
+        blocks.behaviours["/in/c"] = [&h](clsConversionOptions& t) {
+            fail(t, -13, QStringLiteral("Unable to save output file."));
+            LogConversionError(h.form, 3, t);
+            return t.lErr;
+        };
+        ConversionJobBegin(h.engine);
+        QCOMPARE(h.passMarks(), (QStringList{"-", "+", "-"}));
+        QCOMPARE(h.logRows(), 2);
+        QCOMPARE(h.form.fgLog.TextMatrix(1, todocol::Input), QStringLiteral("/in/a/1.pdf"));
+        QCOMPARE(h.form.fgLog.TextMatrix(2, todocol::Input), QStringLiteral("/in/c"));
+        QCOMPARE(h.panels[statuspanel::RunState], QStringLiteral(" 100 Percent Complete "));
+
+        // Paused again, once the first task is done: its mark stays, the
+        // log too; only a run from the top starts a new log.
+        ConversionJobRewind(h.engine);
+        QCOMPARE(h.logRows(), 0);
+        blocks.behaviours["/in/b"] = [&h](clsConversionOptions& t) {
+            ConversionJobPause(h.engine);
+            fail(t, -10, QStringLiteral("Unable to open the input file."));
+            LogConversionError(h.form, 2, t);
+            return t.lErr;
+        };
+        ConversionJobBegin(h.engine);
+        QCOMPARE(h.passMarks(), (QStringList{"+", "-", ""}));
+        blocks.behaviours.clear();
+        ConversionJobBegin(h.engine);
+        QCOMPARE(h.passMarks(), (QStringList{"+", "-", "+"}));
+        QCOMPARE(h.logRows(), 1);
+        QCOMPARE(h.panels[statuspanel::Status], QStringLiteral("!!! Error:  Unable to open the input file."));
+    }
+
     void pauseAfterATaskFinishedMarksItAndStops()
     {
         EngineHarness h;

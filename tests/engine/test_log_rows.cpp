@@ -17,9 +17,15 @@ private slots:
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("inputTypeName");
-        QTest::newRow("window: one line") << false << 1 << "first second  third" << "";
-        QTest::newRow("command line keeps the breaks") << true << 1 << "first\nsecond\r\nthird" << "";
-        QTest::newRow("text engine names the input type") << false << 2 << "first second  third" << "RTF";
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("outputTypeName");
+        QTest::newRow("window: one line") << false << 1 << "first second  third" << "" << "C" << "png";
+        QTest::newRow("command line keeps the breaks") << true << 1 << "first\nsecond\r\nthird" << "" << "C" << "png";
+        QTest::newRow("text engine names the input type") << false << 2 << "first second  third" << "RTF" << "C"
+                                                          << "png";
+        // A special process's row names its types as its task row does, so
+        // that the log saved as a job gives that task row back.
+        QTest::newRow("special process") << false << 4 << "first second  third" << "RTF" << "S55" << "RTF";
     }
 
     void failedItemRow()
@@ -28,6 +34,8 @@ private slots:
         QFETCH(int, method);
         QFETCH(QString, status);
         QFETCH(QString, inputTypeName);
+        QFETCH(QString, action);
+        QFETCH(QString, outputTypeName);
         EngineHarness h;
         G_bCommandLineMode = commandLine;
         h.addTask("/in/*.rtf", "/out/*.png", "C", QString(), "8", "RG");
@@ -38,6 +46,9 @@ private slots:
         item.sTargetFile = QStringLiteral("/out/a\tb.png");
         item.lTargetFileType = filetype::Png;
         item.lConversionMethod = method;
+        item.sActionToDo = action;
+        if (action != u"C")
+            item.lTargetFileType = filetype::Rtf;
         item.sErr = QStringLiteral("first\nsecond\r\nthird");
 
         LogConversionError(h.form, 1, item);
@@ -46,8 +57,8 @@ private slots:
         const FlexGrid& log = h.form.fgLog;
         QCOMPARE(log.Rows(), 4);
         QCOMPARE(log.RowTexts(1),
-                 (QStringList{"*^0^FALSE^75^100^0^0^0^", "RG", "1", "C", "/in/a\tb.rtf", "5", inputTypeName,
-                              "/out/a\tb.png", "8", "png", "-", status}));
+                 (QStringList{"*^0^FALSE^75^100^0^0^0^", "RG", "1", action, "/in/a\tb.rtf", "5", inputTypeName,
+                              "/out/a\tb.png", QString::number(item.lTargetFileType), outputTypeName, "-", status}));
         QCOMPARE(item.sErr, status);
         QCOMPARE(log.Row(), 3);
         QVERIFY(log.RowTexts(3).join(QString()).isEmpty());

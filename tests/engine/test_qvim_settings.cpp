@@ -178,6 +178,78 @@ private slots:
             QCOMPARE(testutil::readFile(settingsFile), settings.bytes);
     }
 
+    // The settings file holds passwords: after a command-line run it is
+    // the owner's alone, whatever mode it had, and still holds them.
+    void settingsFileIsTheOwnersAloneAfterARun()
+    {
+        User user;
+        QVERIFY(user.writeOwnSettings("[frmMain]\r\nbOverridePDFSettings=TRUE\r\nsVyxPDFUserPassword=open-secret\r\n"
+                                      "sVyxPDFMasterPassword=master-secret\r\n"));
+        QVERIFY(::chmod(QFile::encodeName(user.settingsFile()).constData(), 0644) == 0);
+
+        QCOMPARE(user.qvim({"/P"}), 253);
+
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(user.settingsFile()).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0600));
+        const QByteArray after = testutil::readFile(user.settingsFile());
+        QVERIFY(after.contains("sVyxPDFUserPassword=open-secret\r\n"));
+        QVERIFY(after.contains("sVyxPDFMasterPassword=master-secret\r\n"));
+        QVERIFY(user.entries("config/Kestrova, Inc/Tessaview").filter(QStringLiteral(".INI.")).isEmpty());
+    }
+
+    // A settings file that is not text: the run says so on standard error,
+    // naming the file, keeps it byte for byte beside the fresh one and
+    // converts with the default settings, which keep the input. The file
+    // of /I is named as well and left as it is.
+    void damagedSettingsFileIsReportedAndKept_data()
+    {
+        QTest::addColumn<bool>("fromI");
+        QTest::newRow("the user's own settings file") << false;
+        QTest::newRow("the file of /I") << true;
+    }
+
+    void damagedSettingsFileIsReportedAndKept()
+    {
+        QFETCH(bool, fromI);
+        User user;
+        QVERIFY(user.copy(kOnePage, "in/One.pdf"));
+        QDir().mkpath(user.path("out"));
+        // Readable keys, then what a crash left: a block of NUL bytes.
+        const QByteArray damaged = QByteArray("[frmMain]\r\nbDeleteOriginalFileAfterProcessing=TRUE\r\n")
+                                   + QByteArray(2048, '\0') + "\r\n[Main]\r\nPartial=Level3\r\n";
+        const QString file = fromI ? user.path("other.ini") : user.settingsFile();
+        QVERIFY(user.write(fromI ? "other.ini" : "config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI", damaged));
+        const FileState before = stateOf(file);
+        QStringList arguments = {"/S", user.path("in/One.pdf"), "/T", user.path("out/One.png"), "/P"};
+        if (fromI)
+            arguments << "/I" << file;
+
+        const QvimRun run = user.run(arguments);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(identifiedFormat(user.path("out/One.png")), QStringLiteral("PNG"));
+        QVERIFY(QFileInfo::exists(user.path("in/One.pdf"))); // the default keeps the input
+
+        QVERIFY2(run.err.contains(QStringLiteral("The settings file could not be read (it is not a settings file): ")
+                                  + file),
+                 qPrintable(run.err));
+        QCOMPARE(run.err.count(QStringLiteral("could not be read")), 1);
+        if (fromI) {
+            QVERIFY(stateOf(file) == before);
+            QVERIFY(!QFileInfo::exists(file + QStringLiteral(".damaged")));
+        } else {
+            const QString kept = file + QStringLiteral(".damaged");
+            QVERIFY2(run.err.contains(QStringLiteral("It was kept as: ") + kept), qPrintable(run.err));
+            QCOMPARE(testutil::readFile(kept), damaged);
+            QCOMPARE(testutil::readFile(file), QByteArray("[Main]\r\nPartial=Level3\r\n[Language]\r\n"
+                                                          "Language_Code=English\r\n"));
+            // The next run finds a sound file and says nothing.
+            const QvimRun next = user.run({"/P"});
+            QCOMPARE(next.status, 253);
+            QVERIFY2(!next.err.contains(QStringLiteral("could not be read")), qPrintable(next.err));
+        }
+    }
+
     void withoutTheSettingOutputsAreStampedNow()
     {
         User user;

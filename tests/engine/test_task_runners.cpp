@@ -264,6 +264,23 @@ private slots:
         QVERIFY(items.calls.isEmpty());
     }
 
+    // A task row whose "Do" names nothing (a hand-edited job) ran nothing:
+    // it fails with the reason rather than pass.
+    void taskWithoutAnActionFails()
+    {
+        BlockRig rig({"@/in/a.pdf"});
+        auto& [tree, h, items] = rig;
+        clsConversionOptions task = conversionTask(tree.at("@/in/*.pdf"), tree.at("@/out/*.png"));
+        task.sActionToDo = QStringLiteral("x");
+        QCOMPARE(PerformBlock(h.engine, 1, task), kNoTaskAction);
+        QVERIFY(items.calls.isEmpty());
+        QCOMPARE(h.logRows(), 1);
+        QCOMPARE(h.form.fgLog.TextMatrix(1, todocol::Status),
+                 QStringLiteral("The task does not say what to do: its 'Do' is neither C (convert) nor S (special "
+                                "process): 'x'"));
+        QCOMPARE(h.form.fgLog.TextMatrix(1, todocol::Pass), QStringLiteral("-"));
+    }
+
     void singleOutputRunsTheTaskItself()
     {
         BlockRig rig({"@/in/a.pdf"});

@@ -1,5 +1,7 @@
-// Job files as the loader meets them: any bytes. A file that loads must
-// save and load again into the same task rows.
+// Job files as the loader meets them: any bytes. A readable file loads, or
+// is refused with its reason (not a job file, or a damaged one); a refused
+// file that is no job leaves no task behind. No loaded cell holds a NUL. A
+// file that loads must save and load again into the same task rows.
 #include "FuzzSupport.h"
 
 #include "jobs/FlexGrid.h"
@@ -13,11 +15,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!fuzz::writeFile(path, fuzz::bytes(data, size)))
         return 0;
     MainFormState form;
-    const JobLoadResult loaded = LoadConversionJobFile(form, path, 1, form.fgToDo);
-    fuzz::check(loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial,
-                "a readable job file did not load");
+    QString reason;
+    const JobLoadResult loaded = LoadConversionJobFile(form, path, 1, form.fgToDo, &reason);
     const FlexGrid& grid = form.fgToDo;
     fuzz::check(grid.Rows() >= 2, "the loaded grid lost its header or new-task row");
+    if (loaded == JobLoadResult::Failed) {
+        const bool notAJob = reason.contains(QStringLiteral("is not a conversion job file"));
+        fuzz::check(notAJob || reason.contains(QStringLiteral("is damaged")),
+                    "a readable job file was refused for another reason", reason);
+        fuzz::check(!notAJob || grid.Rows() == 2, "a file that is no job left tasks behind");
+        fuzz::check(notAJob || size_t(fuzz::bytes(data, size).count('\0')) > 0,
+                    "a job file without a NUL byte was called damaged");
+        return 0;
+    }
+    fuzz::check(loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial,
+                "a readable job file did not load");
+    for (int r = 1; r < grid.Rows(); ++r)
+        fuzz::check(!grid.RowTexts(r).join(QString()).contains(QChar(0)), "a loaded cell holds a NUL");
     if (grid.Rows() == 2 || loaded != JobLoadResult::Complete)
         return 0;
 

@@ -1,6 +1,7 @@
 // The settings-file layer on any file. Every key the file seems to hold can
 // be read; writing one new key reads back as written and leaves every
-// other key's value as it was.
+// other key's value as it was; a write that is refused (a file that is not
+// text, a name that cannot be stored) leaves the file byte for byte.
 #include "FuzzSupport.h"
 
 #include "base/Profile.h"
@@ -48,8 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString section = keys.isEmpty() ? QStringLiteral("Fuzz") : keys.first().first;
     const QString key = QStringLiteral("FuzzAddedKey");
     const QString value = QStringLiteral("added value");
-    if (!WritePrivateProfileString(section, key, value, path))
-        return 0; // a name that cannot be stored
+    if (!WritePrivateProfileString(section, key, value, path)) {
+        fuzz::check(fuzz::readFile(path) == content, "a refused write changed the file");
+        return 0;
+    }
+    fuzz::check(!IsDamagedProfile(path), "a file that took a key is called damaged");
     fuzz::check(GetPrivateProfileString(section, key, QString(), path) == value, "a written key did not read back",
                 section);
     for (int i = 0; i < keys.size(); ++i) {

@@ -2,7 +2,8 @@
 # Run under a session bus of its own whose service folders hold the
 # installed activation file: the bus starts the installed qvim for each
 # client of the README (gdbus, then Python), and the server ends when its
-# client leaves. Arguments: an input PDF and an output folder.
+# last client has left or released it. Arguments: an input PDF and an
+# output folder.
 set -euo pipefail
 pdf=$1
 out=$2
@@ -28,19 +29,35 @@ reply=$(gdbus call --session --timeout 120 --dest com.kestrova.Tessaview --objec
 [ "$(identify -format '%m' "$out/gdbus.png")" = PNG ] || fail "the gdbus call wrote no PNG"
 wait_until_not_served
 
-code=$(/usr/bin/python3 - "$pdf" "$out/python.png" <<'PY'
+# Python holds the server while a gdbus call takes its turn in between:
+# the gdbus client's leaving does not end the server Python still uses.
+client=$(mktemp)
+trap 'rm -f "$client"' EXIT
+cat > "$client" <<'PY'
+import subprocess
 import sys
 import dbus
 
+pdf, out = sys.argv[1], sys.argv[2]
 bus = dbus.SessionBus()
+daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"), "org.freedesktop.DBus")
 qvim = dbus.Interface(bus.get_object("com.kestrova.Tessaview", "/clsTessaview"),
                       "com.kestrova.Tessaview.clsTessaview")
-code = qvim.DoCommandLine(f"/S '{sys.argv[1]}' /T '{sys.argv[2]}' /1 1 /5 50", timeout=3600)
+first = qvim.DoCommandLine(f"/S '{pdf}' /T '{out}/python.png' /1 1 /5 50", timeout=3600)
+server = daemon.GetConnectionUnixProcessID("com.kestrova.Tessaview")
+other = subprocess.run(["gdbus", "call", "--session", "--timeout", "120", "--dest", "com.kestrova.Tessaview",
+                        "--object-path", "/clsTessaview", "--method",
+                        "com.kestrova.Tessaview.clsTessaview.DoCommandLine",
+                        f"/S '{pdf}' /T '{out}/turn.png' /1 1 /5 50"], capture_output=True, text=True)
+again = qvim.DoCommandLine(f"/S '{pdf}' /T '{out}/python-again.png' /1 1 /5 50", timeout=3600)
+same = daemon.GetConnectionUnixProcessID("com.kestrova.Tessaview") == server
 qvim.Release()
-print(int(code))
+print(int(first), other.stdout.strip(), int(again), same)
 PY
-)
-[ "$code" = 0 ] || fail "the Python client got $code"
-[ "$(identify -format '%m' "$out/python.png")" = PNG ] || fail "the Python call wrote no PNG"
+result=$(/usr/bin/python3 "$client" "$pdf" "$out")
+[ "$result" = "0 (0,) 0 True" ] || fail "the Python client and the gdbus call in its middle got $result"
+for png in python turn python-again; do
+  [ "$(identify -format '%m' "$out/$png.png")" = PNG ] || fail "the call for $png.png wrote no PNG"
+done
 wait_until_not_served
 echo "automation_clients: the bus started the installed qvim for gdbus and for Python"

@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 class RecordingSink : public MessageSink
@@ -418,30 +421,148 @@ private slots:
                  QStringList({"keep.krj"}));
     }
 
+    // The log saved as a job holds every cell of each failed item's task
+    // row, so that the job runs those items again as they were; an item
+    // whose file name a line cannot hold stays out alone.
     void logSavedAsJob()
     {
         MainFormState form;
         FlexGrid& log = form.fgLog;
-        // Log rows go above the empty last row: an empty one, then two failures.
+        // Log rows go above the empty last row: an empty one, two failures,
+        // a launched program that ran, a failure whose file name holds a
+        // TAB, and a failure with a line break in its name.
+        const QStringList docx = {"*^0^FALSE^75^100^0^0^0^", "RD", "7", "C", "/in/a.docx", "13", "DOCX",
+                                  "/out/a.png", "8", "png", "-", "bad\nmessage"};
+        const QStringList special = {"", " ", "30000", "S56", "/in/b.txt", "1", "TXT", "/out/b.txt", "1", "TXT", "-",
+                                     "failed"};
+        const QStringList launched = {"", "T32 S1 W-1", "9", "S60", "/usr/bin/true", "0", "", "", "0", "", "+",
+                                      "Exit Code: 0"};
+        const QStringList tabbed = {"*^0^FALSE^75^100^0^0^0^", "", "7", "C", "/in/t\tab.pdf", "12", "",
+                                    "/out/t\tab.png", "8", "png", "-", "failed"};
+        const QStringList broken = {"*^0^FALSE^75^100^0^0^0^", "", "7", "C", "/in/line\nbreak.pdf", "12", "",
+                                    "/out/x.png", "8", "png", "-", "failed"};
         log.AddItem(u"", log.Rows() - 1);
-        log.AddItem(u"*^0^FALSE^75^100^0^0^0^\tRD\t7\tC\t/in/a.docx\t13\tDOCX\t/out/a.jpg\t1\tjpg\t-\tbad\nmessage",
-                    log.Rows() - 1);
-        log.AddItem(u"\t \t30000\tS56\t/in/b.txt\t1\tTXT\t/out/b.txt\t1\tTXT\t-\tfailed", log.Rows() - 1);
+        for (const QStringList& cells : {docx, special, launched, tabbed, broken}) {
+            const int row = log.Rows() - 1;
+            log.AddItem(u"", row);
+            for (int c = 0; c < cells.size(); ++c)
+                log.setTextMatrix(row, c, cells.at(c));
+        }
 
-        QString sErr;
-        QVERIFY(SaveLogGridToFile(path("log.krj"), log, &sErr));
+        QString sErr = QStringLiteral("stale");
+        QList<int> leftOut;
+        QVERIFY(SaveLogGridToFile(path("log.krj"), log, &sErr, &leftOut));
+        QVERIFY(sErr.isEmpty());
+        QCOMPARE(leftOut, (QList<int>{5, 6}));
+        // Each row's cells 0 to 9 (its number the log row's), an empty pass
+        // cell, then the new-task line.
         QCOMPARE(testutil::readFile(path("log.krj")),
-                 QByteArray("*^0^FALSE^75^100^0^0^0^\tRD\t2\tC\t/in/a.docx\t13\tDOCX\t/out/a.jpg\t1\t\r\n"
-                            "\t \t3\tS56\t/in/b.txt\t1\tTXT\t/out/b.txt\t1\t\r\n"));
+                 QByteArray("*^0^FALSE^75^100^0^0^0^\tRD\t2\tC\t/in/a.docx\t13\tDOCX\t/out/a.png\t8\tpng\t\t\r\n"
+                            "\t \t3\tS56\t/in/b.txt\t1\tTXT\t/out/b.txt\t1\tTXT\t\t\r\n")
+                     + kNewTaskLine);
+        QCOMPARE(LeftOutLogRowText(log, 5),
+                 QStringLiteral("Job # 7  Not saved in the conversion job file: a job file line cannot hold the TAB "
+                                "or line break in its file name - /in/t\\tab.pdf"));
+        QVERIFY(LeftOutLogRowText(log, 6).endsWith(QStringLiteral(" - /in/line\\nbreak.pdf")));
 
+        // Loaded, every cell of the task rows is back; the pass cells are
+        // empty, so a run starts with them.
         MainFormState rerun;
         QCOMPARE(LoadConversionJobFile(rerun, path("log.krj"), 1, rerun.fgToDo), JobLoadResult::Complete);
-        QCOMPARE(tasks(rerun.fgToDo), QStringList({"1=/in/a.docx", "2=/in/b.txt"}));
+        QCOMPARE(rerun.fgToDo.Rows(), 4);
+        QStringList docxBack = docx.mid(0, 10) << QString();
+        docxBack[todocol::Number] = QStringLiteral("1");
+        QCOMPARE(rerun.fgToDo.RowTexts(1), docxBack);
+        QStringList specialBack = special.mid(0, 10) << QString();
+        specialBack[todocol::Number] = QStringLiteral("2");
+        QCOMPARE(rerun.fgToDo.RowTexts(2), specialBack);
+        clsConversionOptions first;
+        GetConversionItemFromGridRow(first, 1, rerun.fgToDo);
+        QCOMPARE(first.lTargetFileType, 8);
+        QCOMPARE(first.lOriginalFileType, 13);
+        QVERIFY(first.bDoSubFolders && first.bCaseSensitive);
+    }
 
-        log.setTextMatrix(3, todocol::Output, QStringLiteral("/out/tab\there.txt"));
-        QVERIFY(!SaveLogGridToFile(path("log.krj"), log, &sErr));
-        QVERIFY(sErr.startsWith(QStringLiteral("Log row 3\n\n")));
-        QVERIFY(testutil::readFile(path("log.krj")).startsWith("*^0^FALSE"));
+    // A log with only items a line cannot hold still gives a job file
+    // that loads, as a job without tasks.
+    void logOfItemsLeftOutIsAnEmptyJob()
+    {
+        MainFormState form;
+        FlexGrid& log = form.fgLog;
+        log.AddItem(u"", log.Rows() - 1);
+        log.setTextMatrix(1, todocol::Do, QStringLiteral("C"));
+        log.setTextMatrix(1, todocol::Input, QStringLiteral("/in/a\tb.pdf"));
+        QList<int> leftOut;
+        QVERIFY(SaveLogGridToFile(path("none.krj"), log, nullptr, &leftOut));
+        QCOMPARE(leftOut, QList<int>{1});
+        QCOMPARE(testutil::readFile(path("none.krj")), kNewTaskLine);
+        MainFormState rerun;
+        QCOMPARE(LoadConversionJobFile(rerun, path("none.krj"), 1, rerun.fgToDo), JobLoadResult::Complete);
+        QCOMPARE(rerun.fgToDo.Rows(), 2);
+    }
+
+    void logThatCannotBeWrittenGivesTheSystemsReason()
+    {
+        MainFormState form;
+        FlexGrid& log = form.fgLog;
+        log.AddItem(u"", log.Rows() - 1);
+        log.setTextMatrix(1, todocol::Do, QStringLiteral("C"));
+        QString sErr;
+        QVERIFY(!SaveLogGridToFile(path("no-such-folder/log.krj"), log, &sErr));
+        QCOMPARE(sErr, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    }
+
+    // What is not a job file is refused with the reason, and leaves the
+    // job that was there; a job file without tasks is a job all the same. A NUL byte
+    // in a job's line is a damaged job: the rows before it stay, nothing of
+    // that line is taken with a blank or a cut in the NUL's place.
+    void filesThatAreNoJob_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");   // empty: loads
+        QTest::addColumn<QStringList>("rows");
+        const QString notAJob = QStringLiteral("The file is not a conversion job file: %1 - none of its lines is a "
+                                               "task or the job's new-task line.");
+        const QStringList kept = {"1=/in/kept.pdf"};
+        QTest::newRow("empty") << QByteArray() << notAJob << kept;
+        QTest::newRow("plain text") << QByteArray("Dear Ann,\r\nthe report is attached.\r\n") << notAJob << kept;
+        QTest::newRow("NUL bytes") << QByteArray(100, '\0') << notAJob << kept;
+        const char png[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\t\t\t\x01\xff";
+        QTest::newRow("other bytes") << QByteArray(png, sizeof png - 1) << notAJob << kept;
+        QTest::newRow("tabs but no action") << QByteArray("a\tb\tc\td\te\r\n") << notAJob << kept;
+        const char nul[] = "\t\t1\tC\t/in/a.pdf\r\n\t\t2\tC\t/in/b\0c.pdf\t12\r\n";
+        QTest::newRow("NUL inside a cell")
+            << QByteArray(QByteArray(nul, sizeof nul - 1) + kNewTaskLine)
+            << QStringLiteral("The conversion job file is damaged: %1 - A NUL byte stands in line 2.")
+            << QStringList{"1=/in/a.pdf"};
+        QTest::newRow("new-task line alone") << kNewTaskLine << QString() << QStringList();
+        QTest::newRow("special process task") << QByteArray("\t\t1\tS55\t/in/*.txt\r\n") << QString()
+                                              << QStringList{"1=/in/*.txt"};
+    }
+
+    void filesThatAreNoJob()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QFETCH(QStringList, rows);
+        MainFormState form;
+        form.fgToDo.AddItem(u"\t\t1\tC\t/in/kept.pdf", 1);
+        form.sConversionJobFileName = path("x.krj");
+        QVERIFY(testutil::writeFile(path("x.krj"), bytes));
+        QString why = QStringLiteral("stale");
+        const JobLoadResult loaded = LoadConversionJobFile(form, path("x.krj"), 1, form.fgToDo, &why);
+        QCOMPARE(tasks(form.fgToDo), rows);
+        if (reason.isEmpty()) {
+            QCOMPARE(loaded, JobLoadResult::Complete);
+            QVERIFY(why.isEmpty());
+            QVERIFY(m_sink.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(loaded, JobLoadResult::Failed);
+        QCOMPARE(why, reason.arg(path("x.krj")));
+        QCOMPARE(m_sink.messages.size(), 1);
+        QVERIFY(m_sink.messages.constFirst().contains(path("x.krj")));
+        QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
     }
 };
 

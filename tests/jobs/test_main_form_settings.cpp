@@ -325,29 +325,36 @@ private slots:
         QVERIFY(!QFileInfo::exists(G_IniFilePath));
     }
 
-    // A settings file the user made readable by others is made private
-    // once a password goes into it; without one its mode stays.
-    void settingsFileWithAPasswordIsPrivate_data()
+    // A settings file the user made readable by others is its owner's
+    // alone after a save: with a password written, with none, and with one
+    // stored that this save leaves as it was (its group is off).
+    void settingsFileIsPrivateAfterASave_data()
     {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("override");
         QTest::addColumn<QString>("password");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("password") << "open-secret" << 0600;
-        QTest::newRow("none") << "" << 0644;
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("password") << QByteArray("[frmMain]\r\n") << true << "open-secret" << "open-secret";
+        QTest::newRow("none") << QByteArray("[frmMain]\r\n") << true << "" << "";
+        QTest::newRow("stored, group off") << QByteArray("[frmMain]\r\nsVyxPDFUserPassword=kept-secret\r\n") << false
+                                           << "" << "kept-secret";
     }
 
-    void settingsFileWithAPasswordIsPrivate()
+    void settingsFileIsPrivateAfterASave()
     {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, override);
         QFETCH(QString, password);
-        QFETCH(int, mode);
+        QFETCH(QString, stored);
         G_IniFilePath = path("shared.ini");
-        QVERIFY(testutil::writeFile(G_IniFilePath, "[frmMain]\r\n"));
+        QVERIFY(testutil::writeFile(G_IniFilePath, before));
         QVERIFY(::chmod(QFile::encodeName(G_IniFilePath).constData(), 0644) == 0);
         MainFormState form;
-        form.bOverridePDFSettings = true;
+        form.bOverridePDFSettings = override;
         form.sVyxPDFUserPassword = password;
         SaveIniFile(form);
-        QCOMPARE(modeOf(G_IniFilePath), mode_t(mode));
-        QCOMPARE(frmMain("sVyxPDFUserPassword", G_IniFilePath), password);
+        QCOMPARE(modeOf(G_IniFilePath), mode_t(0600));
+        QCOMPARE(frmMain("sVyxPDFUserPassword", G_IniFilePath), stored);
     }
 
     void roundTripOfEveryWrittenKey()

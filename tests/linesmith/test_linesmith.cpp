@@ -102,6 +102,17 @@ private slots:
             << QByteArray("\xC3\xBC\n") << QByteArray("\xEF\xBB\xBF" "b") << 0 << 0 << QByteArray("\xC3\xBC\nb");
         QTest::newRow("Windows-1252 source, ASCII target keeps its bytes")
             << QByteArray("a\n") << QByteArray("\xE9") << 0 << 0 << QByteArray("a\n\xE9");
+        QTest::newRow("CR target: the path's line end is CR")
+            << QByteArray("a\r") << QByteArray("b\r") << 1 << 1 << QByteArray("a\r\f{src}\rb\r");
+        QTest::newRow("CR source, target missing: the path's line end is CR")
+            << kMissing << QByteArray("b\rc\r") << 0 << 1 << QByteArray("{src}\rb\rc\r");
+        QTest::newRow("CR target without a last line end")
+            << QByteArray("a\rz") << QByteArray("b") << 0 << 1 << QByteArray("a\rz\r{src}\rb");
+        QTest::newRow("the appended text keeps its own line ends")
+            << QByteArray("a\r\n") << QByteArray("b\nc\rd\r\n") << 0 << 0 << QByteArray("a\r\nb\nc\rd\r\n");
+        QTest::newRow("UTF-16 CR target, Windows-1252 source")
+            << utf16le("a\r", true) << QByteArray("\xC4\r") << 0 << 1
+            << (utf16le("a\r", true) + "{src}" + utf16le(QStringLiteral("\r\u00C4\r")));
     }
 
     void concatenate()
@@ -151,11 +162,12 @@ private slots:
         QTest::addColumn<QString>("sourceName");
         QTest::addColumn<QString>("targetName");
         QTest::addColumn<int>("code");
-        QTest::newRow("source missing") << "missing.txt" << "out.txt" << kLinesmithSourceError;
-        QTest::newRow("source is a folder") << "folder" << "out.txt" << kLinesmithSourceError;
-        QTest::newRow("target is a folder") << "in.txt" << "folder" << kLinesmithTargetError;
-        QTest::newRow("target's folder missing") << "in.txt" << "nowhere/out.txt" << kLinesmithTargetError;
-        QTest::newRow("character outside the target's code page") << "omega.txt" << "out.txt" << kLinesmithEncodingError;
+        QTest::addColumn<QString>("reason");   // what the reason holds
+        QTest::newRow("source missing") << "missing.txt" << "out.txt" << kLinesmithSourceError << "No such file or directory";
+        QTest::newRow("source is a folder") << "folder" << "out.txt" << kLinesmithSourceError << "Is a directory";
+        QTest::newRow("target is a folder") << "in.txt" << "folder" << kLinesmithTargetError << "is not a file";
+        QTest::newRow("target's folder missing") << "in.txt" << "nowhere/out.txt" << kLinesmithTargetError << "No such file or directory";
+        QTest::newRow("character outside the target's code page") << "omega.txt" << "out.txt" << kLinesmithEncodingError << "";
     }
 
     void concatenateFailures()
@@ -163,6 +175,7 @@ private slots:
         QFETCH(QString, sourceName);
         QFETCH(QString, targetName);
         QFETCH(int, code);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
         QVERIFY(testutil::writeFile(dir.filePath(QStringLiteral("in.txt")), "b\n"));
@@ -170,7 +183,9 @@ private slots:
         const QByteArray before("\xFC\n");   // Windows-1252
         QVERIFY(testutil::writeFile(dir.filePath(QStringLiteral("out.txt")), before));
 
-        QCOMPARE(ConcatenateTwoTextFilesEx(dir.filePath(sourceName), dir.filePath(targetName), 1, 1), code);
+        QString why;
+        QCOMPARE(ConcatenateTwoTextFilesEx(dir.filePath(sourceName), dir.filePath(targetName), 1, 1, &why), code);
+        QVERIFY2(why.contains(reason, Qt::CaseInsensitive), qPrintable(why));
         QCOMPARE(testutil::readFile(dir.filePath(QStringLiteral("out.txt"))), before);
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
     }
@@ -194,6 +209,14 @@ private slots:
                                 << utf16le(QStringLiteral("a\r\n \u0A0D\n"), true);
         QTest::newRow("UTF-16 big-endian")
             << QByteArray("\xFE\xFF\0a\0\n\0\n\0b", 10) << QByteArray("\xFE\xFF\0a\0\n\0b", 8);
+        QTest::newRow("CR") << QByteArray("a\r\r  \rb\r") << QByteArray("a\rb\r");
+        QTest::newRow("CR, last line without line end") << QByteArray("a\r\rb") << QByteArray("a\rb");
+        QTest::newRow("mixed line ends keep their own") << QByteArray("a\n\r\nb\r\r\nc\r\n\nd")
+                                                        << QByteArray("a\nb\rc\r\nd");
+        QTest::newRow("a CR before CR LF ends a line of its own") << QByteArray("a\r\r\nb") << QByteArray("a\rb");
+        QTest::newRow("UTF-16 CR") << utf16le(QStringLiteral("\u00C4\r\r\t\r\u00DF\r"), true)
+                                   << utf16le(QStringLiteral("\u00C4\r\u00DF\r"), true);
+        QTest::newRow("Windows-1252 CR") << QByteArray("\xC4\r\r\x80\r") << QByteArray("\xC4\r\x80\r");
     }
 
     void deleteEmptyLines()
@@ -235,11 +258,14 @@ private slots:
         QTemporaryDir dir;
         const QString in = dir.filePath(QStringLiteral("in.txt"));
         QVERIFY(testutil::writeFile(in, "a\n\nb\n"));
+        QString why;
         QCOMPARE(DeleteEmptyLinesFromTextFile(dir.filePath(QStringLiteral("missing.txt")),
-                                              dir.filePath(QStringLiteral("out.txt"))),
+                                              dir.filePath(QStringLiteral("out.txt")), &why),
                  kLinesmithSourceError);
+        QCOMPARE(why, QStringLiteral("No such file or directory"));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("out.txt"))));
-        QCOMPARE(DeleteEmptyLinesFromTextFile(in, dir.filePath(QStringLiteral("nowhere/out.txt"))), kLinesmithTargetError);
+        QCOMPARE(DeleteEmptyLinesFromTextFile(in, dir.filePath(QStringLiteral("nowhere/out.txt")), &why), kLinesmithTargetError);
+        QVERIFY2(!why.isEmpty(), "no reason for a target that cannot be written");
         QCOMPARE(DeleteEmptyLinesFromTextFile(in, dir.path()), kLinesmithTargetError);
         QCOMPARE(testutil::readFile(in), QByteArray("a\n\nb\n"));
     }

@@ -1,6 +1,7 @@
 // The office engine against the installed LibreOffice: every input type to
 // PDF, PDF/A, PDF security, document outputs, protected inputs, damaged
 // inputs, an office that hangs or is killed, and clean shutdown.
+#include "base/OwnedTempFolder.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeProfiles.h"
 
@@ -114,10 +115,7 @@ private slots:
         QVERIFY2(!ProcessExists(pid), "the office outlived its engine");
         // An office that agreed to quit is ended without its tidying; its
         // profile goes all the same.
-        QString pattern = OfficeProfilePattern();
-        pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("*"));
-        const QStringList profiles = QDir(QFileInfo(pattern).path()).entryList({QFileInfo(pattern).fileName()},
-                                                                               QDir::Dirs | QDir::Hidden);
+        const QStringList profiles = OwnedTempFoldersOfThisProcess(kOfficeProfileKind);
         QVERIFY2(profiles.isEmpty(), qPrintable(profiles.join(QLatin1Char(' '))));
 
         // Offices killed on the way left no pipe sockets behind.
@@ -253,12 +251,16 @@ private slots:
         QTest::addColumn<bool>("copying");
         QTest::addColumn<int>("changes");
         QTest::addColumn<QString>("expectedPermissions");
+        QTest::addColumn<QString>("output");
 
-        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes";
-        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes";
-        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no";
-        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no";
-        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes";
+        QTest::newRow("open password only") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes change:yes addNotes:yes" << "secret.pdf";
+        QTest::newRow("restricted, no print, no copy") << "open-me" << "owner-pw" << 0 << false << 4 << "print:no copy:no change:yes" << "secret.pdf";
+        QTest::newRow("restricted without open password") << "" << "owner-pw" << 2 << false << 4 << "print:yes copy:no" << "secret.pdf";
+        QTest::newRow("no changes") << "open-me" << "owner-pw" << 1 << true << 0 << "print:yes copy:yes change:no addNotes:no" << "secret.pdf";
+        QTest::newRow("comments and form fields") << "open-me" << "owner-pw" << 2 << true << 3 << "print:yes copy:yes change:no addNotes:yes" << "secret.pdf";
+        // Any name is the user's to choose, whatever the engine calls its
+        // own files.
+        QTest::newRow("an output named encrypted.pdf") << "open-me" << "" << 2 << true << 0 << "print:yes copy:yes" << "encrypted.pdf";
     }
 
     void pdfSecurity()
@@ -269,6 +271,7 @@ private slots:
         QFETCH(bool, copying);
         QFETCH(int, changes);
         QFETCH(QString, expectedPermissions);
+        QFETCH(QString, output);
 
         const QString input = write(QStringLiteral("secret.rtf"), Rtf("Secret body"));
         OfficeSaveOptions save;
@@ -277,7 +280,7 @@ private slots:
         save.pdf.permissionPassword = permissionPassword;
         save.pdf.printing = printing;
         save.pdf.allowCopying = copying;
-        const QString pdf = path(QStringLiteral("secret.pdf"));
+        const QString pdf = path(output);
         const OfficeStatus status = m_engine->convert(input, OfficeLoadOptions{}, pdf, save);
         QVERIFY2(status.ok(), qPrintable(status.message));
 
@@ -393,12 +396,11 @@ private slots:
         QCOMPARE(status.failure, OfficeFailure::PasswordRequired);
         QVERIFY(!QFile::exists(pdf));
 
+        // At once: an office that asked again would hang until its time
+        // limit and fail as hung.
         load.password = QStringLiteral("wrong-pw");
-        QElapsedTimer timer;
-        timer.start();
         status = m_engine->convert(input, load, pdf, OfficeSaveOptions{});
         QCOMPARE(status.failure, OfficeFailure::WrongPassword);
-        QVERIFY2(timer.elapsed() < 30000, "a wrong password must fail at once");
         QVERIFY(!QFile::exists(pdf));
 
         load.password = QStringLiteral("right-pw");
@@ -624,7 +626,9 @@ private slots:
     // An office killed at any moment of a save leaves nothing in the output
     // folder: it writes into a private folder that goes with everything in
     // it. The kills come from the watchdog at points spread over the time
-    // a save of this document takes.
+    // a save of this document takes; a save that ends before its kill (the
+    // machine was busier for the first) is tried again with half the time,
+    // so every point ends in a kill.
     void officeKilledDuringSaveLeavesNothingInTheOutputFolder()
     {
         const QString big = write(QStringLiteral("kill-save.html"), bigHtml(3000));
@@ -653,32 +657,37 @@ private slots:
 
         int kills = 0;
         for (const double at : {0.05, 0.2, 0.35, 0.5, 0.65, 0.8}) {
-            doc = m_engine->load(big, load, status);
-            QVERIFY2(doc, qPrintable(status.message));
-            const pid_t pid = m_engine->processId();
-            m_engine->setSaveTimeout(std::max<int>(1, int(saveMs * at)));
-            qputenv("TMPDIR", QFile::encodeName(temp.folder()));
-            status = doc->save(pdf, OfficeSaveOptions{});
-            if (hadTemp)
-                qputenv("TMPDIR", savedTemp);
-            else
-                qunsetenv("TMPDIR");
-            restoreTimeouts();
-            if (status.ok()) {
-                // Faster than the first save: it ended before the kill.
-                QCOMPARE(pdfInfo(pdf).exitCode, 0);
-                output.write(QStringLiteral("out.pdf"), "previous output");
-            } else {
-                QVERIFY2(status.failure == OfficeFailure::SaveTimeout, qPrintable(status.message));
-                QVERIFY(!ProcessExists(pid));
-                QCOMPARE(testutil::readFile(pdf), QByteArray("previous output"));
-                ++kills;
+            bool killed = false;
+            for (int timeout = std::max<int>(1, int(saveMs * at)), tries = 0; !killed && tries < 10;
+                 timeout = std::max(1, timeout / 2), ++tries) {
+                doc = m_engine->load(big, load, status);
+                QVERIFY2(doc, qPrintable(status.message));
+                const pid_t pid = m_engine->processId();
+                m_engine->setSaveTimeout(timeout);
+                qputenv("TMPDIR", QFile::encodeName(temp.folder()));
+                status = doc->save(pdf, OfficeSaveOptions{});
+                if (hadTemp)
+                    qputenv("TMPDIR", savedTemp);
+                else
+                    qunsetenv("TMPDIR");
+                restoreTimeouts();
+                if (status.ok()) {
+                    // Faster than the first save: it ended before the kill.
+                    QCOMPARE(pdfInfo(pdf).exitCode, 0);
+                    output.write(QStringLiteral("out.pdf"), "previous output");
+                } else {
+                    QVERIFY2(status.failure == OfficeFailure::SaveTimeout, qPrintable(status.message));
+                    QVERIFY(!ProcessExists(pid));
+                    QCOMPARE(testutil::readFile(pdf), QByteArray("previous output"));
+                    killed = true;
+                }
+                QCOMPARE(QDir(output.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+                QCOMPARE(QDir(temp.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                         QStringList{});
             }
-            QCOMPARE(QDir(output.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-            QCOMPARE(QDir(temp.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                     QStringList{});
+            kills += killed ? 1 : 0;
         }
-        QVERIFY2(kills >= 3, qPrintable(QStringLiteral("%1 of 6 saves were killed").arg(kills)));
+        QCOMPARE(kills, 6);
     }
 
     // While the office writes, the output folder holds only what was there;
@@ -756,7 +765,10 @@ private slots:
         status = doc->save(path(QStringLiteral("sized.pdf")), OfficeSaveOptions{});
         const qint64 took = timer.elapsed();
         QCOMPARE(status.failure, OfficeFailure::SaveTimeout);
-        QVERIFY2(took >= limitMs && took < limitMs + 3000, qPrintable(QString::number(took)));
+        // Not stopped before its limit, and stopped at this document's.
+        QVERIFY2(took >= limitMs, qPrintable(QString::number(took)));
+        const QString limit = QStringLiteral("the time limit of %1 seconds.").arg((limitMs + 999) / 1000);
+        QVERIFY2(status.message.endsWith(limit), qPrintable(status.message));
         QVERIFY(!ProcessExists(pid));
     }
 

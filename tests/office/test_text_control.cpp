@@ -138,6 +138,40 @@ private slots:
         }
     }
 
+    // Every line end of a text file ends a paragraph, and positions in the
+    // text are the document's: the piece selected at a position is the one
+    // read there.
+    void textLineEndsEndParagraphs_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("bytes");
+        const auto utf16 = [](const QString& text) {
+            QByteArray bytes("\xFF\xFE", 2);
+            for (const QChar c : text)
+                bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            return bytes;
+        };
+        for (const auto& [name, end] : {std::pair{"LF", "\n"}, std::pair{"CR LF", "\r\n"}, std::pair{"CR", "\r"}}) {
+            const QString text = QStringLiteral("Kangaroo%1%1Wombat crossing%1Numbat end%1").arg(QLatin1String(end));
+            QTest::addRow("1 text, %s", name) << 1 << text.toUtf8();
+            QTest::addRow("6 Unicode text, %s", name) << 6 << utf16(text);
+            QTest::addRow("11 CSS as text, %s", name) << 11 << text.toUtf8();
+        }
+    }
+
+    void textLineEndsEndParagraphs()
+    {
+        QFETCH(int, format);
+        QFETCH(QByteArray, bytes);
+        m_control->Load(write(QStringLiteral("lines-%1.txt").arg(QTest::currentDataTag()), bytes), 0, format);
+        QVERIFY2(m_events.empty(), m_events.empty() ? "" : qPrintable(m_events.front().text));
+        const QString text = m_control->DocumentText();
+        QCOMPARE(text, QStringLiteral("Kangaroo\n\nWombat crossing\nNumbat end"));
+        m_control->setSelectionStart(int(text.indexOf(QLatin1String("Numbat"))));
+        m_control->setSelectionLength(6);
+        QCOMPARE(m_control->SelectedText(), QStringLiteral("Numbat"));
+    }
+
     void documentFormatsRoundTrip_data()
     {
         QTest::addColumn<int>("format");

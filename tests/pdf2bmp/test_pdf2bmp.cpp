@@ -8,13 +8,17 @@
 #include "pdf2bmp/pdf2bmp.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -169,14 +173,10 @@ private slots:
         pdf_set_page_time_limit(300, 100);
         const int handle = openOrFail(pdf);
         QVERIFY(handle > 0);
-        QElapsedTimer timer;
-        timer.start();
         const QString bmp = path(QStringLiteral("hostile-1.bmp"));
         const int result = pdf_save_page(handle, 1, 0, 0, 72, 75, PDF2BMP_FORMAT_BMP, local(bmp).constData());
         const QString reason = QString::fromUtf8(pdf_last_error());
-        const qint64 took = timer.elapsed();
         QCOMPARE(result, int(PDF2BMP_ERR_TIME_LIMIT));
-        QVERIFY2(took < 3000, qPrintable(QString::number(took)));
         QCOMPARE(reason, QStringLiteral("page 1 took longer than 0.4 seconds to draw (the limit of a page of "
                                         "612 x 792 pixels) and was cut off"));
         QVERIFY(!QFile::exists(bmp));
@@ -185,7 +185,6 @@ private slots:
                  int(PDF2BMP_OK));
         pdf_close_file(handle);
 
-        timer.restart();
         const QString tiff = path(QStringLiteral("hostile.tif"));
         QCOMPARE(saveTiff(pdf, {2, 1}, 0, false, tiff, 2, 72), int(PDF2BMP_ERR_TIME_LIMIT));
         QVERIFY(!QFile::exists(tiff));
@@ -194,7 +193,6 @@ private slots:
         const PageFilesRun run = savePageFiles(pdf, {2, 1}, folder, PDF2BMP_FORMAT_BMP, QStringLiteral("bmp"), 2);
         QCOMPARE(run.result, int(PDF2BMP_ERR_TIME_LIMIT));
         QCOMPARE(filesIn(folder), QStringList{QStringLiteral("page-2.bmp")});
-        QVERIFY2(timer.elapsed() < 6000, qPrintable(QString::number(timer.elapsed())));
         pdf_set_page_time_limit(10000, 2000);
     }
 
@@ -667,6 +665,147 @@ private slots:
         QCOMPARE(QString::fromUtf8(pdf_last_error()), QStringLiteral("refused ") + other.filePath(QStringLiteral("page-2.png")));
         QCOMPARE(filesIn(other.path()), QStringList{QStringLiteral("page-1.png")});
         QCOMPARE(probe::format(other.filePath(QStringLiteral("page-1.png"))), QStringLiteral("PNG"));
+    }
+
+    // A Pause while a page is drawn lets that page finish and none after
+    // it, however far the other threads drew ahead: the files are the
+    // list's first entries, each whole, nothing of a later page is left,
+    // and the rest of the list written afterwards gives the files of a run
+    // never paused.
+    void pauseKeepsNoPageDrawnAhead()
+    {
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/GeoTopo-komprimiert.pdf"));
+        const QString book = corpus("GeoTopo-komprimiert.pdf");
+        constexpr int kPages = 117;
+        constexpr int kThreads = 8;
+        constexpr int kDrawnAhead = 16; // pages past the one in flight, finished before the Pause
+        QList<int> all;
+        for (int page = 1; page <= kPages; ++page)
+            all << page;
+        const auto asBmp = [](Pdf2BmpPageFiles& job) {
+            job.dpi = 40;
+            job.format = PDF2BMP_FORMAT_CALLER;
+            job.save = [](const RasterImage& image, const std::string& path, std::string*) {
+                return SaveRasterImage(image, QString::fromStdString(path), ImageTypeBmp, 75);
+            };
+        };
+        QTemporaryDir whole;
+        QCOMPARE(savePageFiles(book, all, whole.path(), PDF2BMP_FORMAT_CALLER, QStringLiteral("bmp"), kThreads, asBmp)
+                     .result,
+                 int(PDF2BMP_OK));
+        QCOMPARE(filesIn(whole.path()).size(), kPages);
+
+        // Page 4 is in flight when the user pauses: its writer holds until
+        // pages behind it are finished, asks for the Pause, and ends once
+        // the Pause was seen.
+        std::mutex mutex;
+        std::condition_variable changed;
+        int finishedAhead = 0;
+        bool pauseAsked = false;
+        bool pauseSeen = false;
+        std::atomic<int> inPlace{0};
+        int inPlaceAtPause = -1;
+        const auto pausedAtPageFour = [&](Pdf2BmpPageFiles& job) {
+            asBmp(job);
+            const auto save = job.save;
+            job.save = [&, save](const RasterImage& image, const std::string& path, std::string* reason) {
+                // The page's temporary file is named after its own.
+                static const QRegularExpression number(QStringLiteral("page-(\\d+)\\."));
+                const int page = number.match(QFileInfo(QString::fromStdString(path)).fileName()).captured(1).toInt();
+                if (page == 4) {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    changed.wait_for(lock, std::chrono::minutes(2), [&] { return finishedAhead >= kDrawnAhead; });
+                    inPlaceAtPause = inPlace.load();
+                    pauseAsked = true;
+                    changed.wait_for(lock, std::chrono::minutes(2), [&] { return pauseSeen; });
+                }
+                const bool saved = save(image, path, reason);
+                if (page > 4) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    ++finishedAhead;
+                    changed.notify_all();
+                }
+                return saved;
+            };
+            job.keepGoing = [&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                pauseSeen = pauseSeen || pauseAsked;
+                changed.notify_all();
+                return !pauseSeen;
+            };
+            const auto written = job.written;
+            job.written = [&, written](int i) {
+                written(i);
+                ++inPlace;
+            };
+        };
+        QTemporaryDir paused;
+        const PageFilesRun stopped = savePageFiles(book, all, paused.path(), PDF2BMP_FORMAT_CALLER,
+                                                   QStringLiteral("bmp"), kThreads, pausedAtPageFour);
+        QCOMPARE(stopped.result, int(PDF2BMP_OK));
+        QVERIFY(stopped.stopped);
+        QVERIFY(pauseSeen);
+        QVERIFY2(finishedAhead >= kDrawnAhead, qPrintable(QString::number(finishedAhead)));
+        const int kept = int(stopped.written.size());
+        QVERIFY2(kept >= inPlaceAtPause && kept <= inPlaceAtPause + 1 && kept <= 4,
+                 qPrintable(QStringLiteral("%1 in place at the Pause, %2 after it").arg(inPlaceAtPause).arg(kept)));
+        QStringList expected;
+        for (int i = 0; i < kept; ++i) {
+            QCOMPARE(stopped.written[i], i);
+            expected << QStringLiteral("page-%1.bmp").arg(i + 1);
+        }
+        QCOMPARE(filesIn(paused.path()), expected);
+
+        const PageFilesRun rest = savePageFiles(book, all.mid(kept), paused.path(), PDF2BMP_FORMAT_CALLER,
+                                                QStringLiteral("bmp"), kThreads, asBmp);
+        QCOMPARE(rest.result, int(PDF2BMP_OK));
+        QCOMPARE(int(rest.written.size()), kPages - kept);
+        QCOMPARE(filesIn(paused.path()), filesIn(whole.path()));
+        for (const QString& file : filesIn(whole.path()))
+            QVERIFY2(testutil::readFile(paused.filePath(file)) == testutil::readFile(whole.filePath(file)),
+                     qPrintable(file));
+    }
+
+    // A multi-page TIFF paused is never put under its name: a new one is
+    // not there, one the pages were to go after is as it was.
+    void pausedTiffLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("append");
+        QTest::newRow("new file") << false;
+        QTest::newRow("added to an existing one") << true;
+    }
+
+    void pausedTiffLeavesNoFile()
+    {
+        QFETCH(bool, append);
+        QTemporaryDir folder;
+        const QString tif = folder.filePath(QStringLiteral("book.tif"));
+        if (append)
+            QCOMPARE(saveTiff(m_threePages, {1, 2}, PDF2BMP_TIFF_LZW, false, tif), int(PDF2BMP_OK));
+        const QByteArray before = append ? testutil::readFile(tif) : QByteArray();
+        QList<int> pages;
+        for (int i = 0; i < 12; ++i)
+            pages << 1 + i % 3;
+        const int handle = openOrFail(m_threePages);
+        QVERIFY(handle > 0);
+        Pdf2BmpTiffOptions options;
+        options.compression = PDF2BMP_TIFF_LZW;
+        options.append = append;
+        int asked = 0;
+        bool stopped = false;
+        int result;
+        {
+            Threads use(4);
+            result = pdf_save_tiff(handle, pages.constData(), int(pages.size()), 0, 0, 50, options,
+                                   local(tif).constData(), [&] { return ++asked < 4; }, &stopped);
+        }
+        pdf_close_file(handle);
+        QCOMPARE(result, int(PDF2BMP_OK));
+        QVERIFY(stopped);
+        QCOMPARE(asked, 4);
+        QCOMPARE(filesIn(folder.path()), append ? QStringList{QStringLiteral("book.tif")} : QStringList());
+        if (append)
+            QCOMPARE(testutil::readFile(tif), before);
     }
 
     // Pages start only while their memory fits the budget; a page alone

@@ -247,16 +247,31 @@ private slots:
         QCOMPARE(entries(), QStringList{"new.ini"});
     }
 
-    void replaceKeepsModeAndLink()
+    // Settings files hold passwords: a rewrite leaves the file its owner's
+    // alone whatever mode it had, and a link still points at it.
+    void replaceLeavesTheFileTheOwnersAlone_data()
     {
+        QTest::addColumn<int>("oldMode");
+        QTest::newRow("0644") << 0644;
+        QTest::newRow("0666") << 0666;
+        QTest::newRow("0640") << 0640;
+        QTest::newRow("0400") << 0400;
+    }
+
+    void replaceLeavesTheFileTheOwnersAlone()
+    {
+        QFETCH(int, oldMode);
         QVERIFY(testutil::writeFile(path("real.ini"), "[Main]\r\na=1\r\n"));
-        QVERIFY(::chmod(QFile::encodeName(path("real.ini")).constData(), 0644) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path("real.ini")).constData(), mode_t(oldMode)) == 0);
         QVERIFY(QFile::link(path("real.ini"), path("link.ini")));
 
-        QVERIFY(WritePrivateProfileString("Main", "a", "2", path("link.ini")));
+        const mode_t oldMask = ::umask(0);
+        const bool written = WritePrivateProfileString("Main", "a", "2", path("link.ini"));
+        ::umask(oldMask);
+        QVERIFY(written);
         QVERIFY(QFileInfo(path("link.ini")).isSymLink());
         QCOMPARE(testutil::readFile(path("real.ini")), QByteArray("[Main]\r\na=2\r\n"));
-        QCOMPARE(statOf(path("real.ini")).st_mode & 07777, mode_t(0644));
+        QCOMPARE(statOf(path("real.ini")).st_mode & 07777, mode_t(0600));
         QCOMPARE(entries(), (QStringList{"link.ini", "real.ini"}));
     }
 
@@ -308,6 +323,8 @@ private slots:
         QTest::newRow("LF in value") << "Main" << "k" << "a\nb=1";
         QTest::newRow("CR in value") << "Main" << "k" << "a\rb=1";
         QTest::newRow("NUL in value") << "Main" << "k" << (QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QTest::newRow("control character in value") << "Main" << "k" << "a\x1B[0mb";
+        QTest::newRow("half a surrogate pair in value") << "Main" << "k" << (QStringLiteral("a") + QChar(0xD800));
         QTest::newRow("LF in key") << "Main" << "k\nx" << "v";
         QTest::newRow("equals in key") << "Main" << "a=b" << "v";
         QTest::newRow("key reads as section") << "Main" << "[Evil]" << "v";
@@ -350,6 +367,10 @@ private slots:
                                   << le + encoded(QStringConverter::Utf16LE, plus(han));
         QTest::newRow("UTF-16BE") << be + encoded(QStringConverter::Utf16BE, text) << han
                                   << be + encoded(QStringConverter::Utf16BE, plus(han));
+        QTest::newRow("UTF-16LE without a byte-order mark") << encoded(QStringConverter::Utf16LE, text) << han
+                                                            << encoded(QStringConverter::Utf16LE, plus(han));
+        QTest::newRow("UTF-16BE without a byte-order mark") << encoded(QStringConverter::Utf16BE, text) << han
+                                                            << encoded(QStringConverter::Utf16BE, plus(han));
         QTest::newRow("Windows-1252") << cp1252 << u << cp1252 + "Other=\xFC\r\n";
         QTest::newRow("Windows-1252 that must become UTF-8") << cp1252 << han << plus(han).toUtf8();
     }
@@ -366,6 +387,85 @@ private slots:
         QCOMPARE(testutil::readFile(file), after);
         QCOMPARE(GetPrivateProfileString("Main", "Other", "", file), newValue);
         QCOMPARE(GetPrivateProfileString("main", "name", "", file), QStringLiteral("Café €"));
+    }
+
+    // A file that is not text holds no keys, even where some of it reads
+    // like one, and nothing is ever added to it.
+    void fileThatIsNotTextHoldsNoKeys_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray binary; // pseudo-random bytes, as of a compressed file
+        quint32 x = 12345;
+        for (int i = 0; i < 2048; ++i) {
+            x = x * 1103515245u + 12345u;
+            binary += char(x >> 16);
+        }
+        QByteArray noNul = binary;
+        noNul.replace('\0', "\x01");
+        const QByteArray keys = "[Main]\r\nPartial=Level3\r\n";
+
+        QTest::newRow("binary bytes") << binary;
+        QTest::newRow("binary bytes without NUL") << noNul;
+        QTest::newRow("NUL bytes only") << QByteArray(4096, '\0');
+        QTest::newRow("keys, then a block of NUL bytes") << keys + QByteArray(512, '\0');
+        QTest::newRow("NUL bytes, then keys") << QByteArray(512, '\0') + keys;
+        QTest::newRow("keys in binary bytes") << binary.left(300) + "\n" + keys + binary.mid(300);
+        QTest::newRow("UTF-16 mark, then binary bytes") << QByteArray("\xFF\xFE") + binary;
+        QTest::newRow("UTF-16 keys, then NUL code units")
+            << QByteArray("\xFF\xFE") + encoded(QStringConverter::Utf16LE, QString::fromLatin1(keys))
+                   + QByteArray(512, '\0');
+    }
+
+    void fileThatIsNotTextHoldsNoKeys()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString file = path("s.ini");
+        QVERIFY(testutil::writeFile(file, bytes));
+        QVERIFY(IsDamagedProfile(file));
+        QCOMPARE(GetPrivateProfileString("Main", "Partial", "none", file), QStringLiteral("none"));
+        QCOMPARE(GetPrivateProfileInt("Main", "Partial", 7, file), 7);
+        QVERIFY(!WritePrivateProfileString("Main", "Partial", "Level2", file));
+        QVERIFY(!WritePrivateProfileString("Main", QString(), QString(), file));
+        QCOMPARE(testutil::readFile(file), bytes);
+        QCOMPARE(entries(), QStringList{"s.ini"});
+    }
+
+    // What a settings file may look like is never taken for damage.
+    void settingsFilesAreText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString han = QStringLiteral("[Main]\r\nName=漢字のテキスト 漢字のテキスト\r\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("blank lines") << QByteArray("\r\n\r\n  \r\n");
+        QTest::newRow("comments and odd lines") << kReadFixture;
+        QTest::newRow("odd lines only") << QByteArray("notes of mine\nnot a settings line\n");
+        QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE") + encoded(QStringConverter::Utf16LE, han);
+        QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF") + encoded(QStringConverter::Utf16BE, han);
+        QTest::newRow("UTF-16LE without a byte-order mark") << encoded(QStringConverter::Utf16LE, han);
+        QTest::newRow("UTF-8 Japanese") << han.toUtf8();
+        QTest::newRow("Windows-1252") << QByteArray("[Main]\r\nName=Caf\xE9 \x80 \x81\r\n");
+        QTest::newRow("a stray NUL in a value") << QByteArray("[Main]\nPartial=Level3\n[X]\nk=\0cut\n");
+        QTest::newRow("a few control characters in a small file") << QByteArray("[M]\nk=\x01\x02\x03\x1B\x7F\n");
+        QTest::newRow("emoji and private-use characters")
+            << QStringLiteral("[Main]\r\nName=\U0001F600 \uF001\uF002 x\r\n").toUtf8();
+        QTest::newRow("tab, form feed and a closing Ctrl-Z") << QByteArray("[Main]\r\nk=\ta\r\n\f\r\n\x1A");
+    }
+
+    void settingsFilesAreText()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString file = path("s.ini");
+        QVERIFY(testutil::writeFile(file, bytes));
+        QVERIFY(!IsDamagedProfile(file));
+        QVERIFY(WritePrivateProfileString("Added", "k", "v", file));
+        QCOMPARE(GetPrivateProfileString("Added", "k", "", file), QStringLiteral("v"));
+        QVERIFY(!IsDamagedProfile(file));
+    }
+
+    void missingFileIsNotDamaged()
+    {
+        QVERIFY(!IsDamagedProfile(path("missing.ini")));
+        QVERIFY(!IsDamagedProfile(m_dir->path()));
     }
 };
 

@@ -190,6 +190,29 @@ private slots:
                  QStringLiteral("Unable to read the conversion job file: ") + job);
     }
 
+    // A scheduled file that is no job (replaced by some other file) runs
+    // nothing and says so in the log, without a box.
+    void aFileThatIsNoJobRunsNothingAndIsLogged()
+    {
+        ScheduledForm s;
+        BlockRecorder blocks(s.engine.engine);
+        s.engine.addTask(QStringLiteral("/in/on-screen.pdf"));
+        s.engine.form.bAskToSaveKRJFileBeforeExit = false;
+        const QString job = s.dir.filePath(QStringLiteral("job.KRJ"));
+        QVERIFY(writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png"));
+        s.beginDailyAtTen(job);
+        QVERIFY(testutil::writeFile(job, "Shopping list\nmilk\n"));
+
+        s.tick(wall(2024, 5, 6, 10, 0));
+        QVERIFY(blocks.inputs.isEmpty());
+        QVERIFY(s.scheduler.sink.texts.isEmpty());
+        QCOMPARE(s.engine.logRows(), 1);
+        QCOMPARE(s.engine.form.fgLog.TextMatrix(1, todocol::Status),
+                 QStringLiteral("The file is not a conversion job file: ") + job
+                     + QStringLiteral(" none of its lines is a task or the job's new-task line."));
+        QCOMPARE(taskInputs(s.engine.form.fgToDo), QStringList{"/in/on-screen.pdf"});
+    }
+
     void unsavedChangesGoToARecoveryJobFileFirst()
     {
         ScheduledForm s;

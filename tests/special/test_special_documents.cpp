@@ -139,10 +139,23 @@ private slots:
     {
         const QString in = write("append3/broken.doc", "not a document at all");
         clsConversionOptions item = specialItem(50, in, path("append3/all.doc"), filetype::Doc);
-        QCOMPARE(run(item), -7);
-        // With the reason the input could not be loaded.
-        QVERIFY2(item.sErr.startsWith(QStringLiteral("Unable to create output File. - ")), qPrintable(item.sErr));
-        QVERIFY(item.sErr.contains(in));
+        // The input is what failed, with the office's reason; no output is made.
+        QCOMPARE(run(item), -3);
+        const QString message =
+            " Unable to open input file. Check file format. Could be a sharing violation: (" + in + ") - ";
+        QVERIFY2(item.sErr.startsWith(message) && item.sErr.size() > message.size(), qPrintable(item.sErr));
+        QVERIFY(!QFileInfo::exists(path("append3/all.doc")));
+    }
+
+    void appendOntoAnOutputThatCannotBeLoadedLeavesIt()
+    {
+        const QString in = write("append4/a.rtf", rtfDocument("Fine\\par"));
+        const QByteArray broken("not a document at all");
+        const QString out = write("append4/all.doc", broken);
+        clsConversionOptions item = specialItem(50, in, out, filetype::Doc);
+        item.lOriginalFileType = filetype::Rtf;
+        QCOMPARE(run(item), -2);
+        QCOMPARE(testutil::readFile(out), broken);
     }
 
     void removeEmptyLinesKeepsTheOthersApart()
@@ -167,6 +180,129 @@ private slots:
         clsConversionOptions emptyItem = specialItem(55, empty, path("remove/empty-out.rtf"), filetype::Rtf);
         QCOMPARE(run(emptyItem), 0);
         QCOMPARE(rtfParagraphs(path("remove/empty-out.rtf")), QStringList());
+    }
+
+    // A Unicode text going into a document goes through the office: every
+    // line end of its style ends a paragraph, and no character moves.
+    void unicodeTextIntoADocument_data()
+    {
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("LF") << "\n";
+        QTest::newRow("CR LF") << "\r\n";
+        QTest::newRow("CR") << "\r";
+    }
+
+    void unicodeTextIntoADocument()
+    {
+        QFETCH(QString, lineEnd);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(u' ');
+        const auto utf16 = [&](const QStringList& lines) {
+            QByteArray bytes("\xFF\xFE", 2);
+            for (const QChar c : QString(lines.join(lineEnd) + lineEnd))
+                bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            return bytes;
+        };
+        const QString in = write("unicode-" + tag + "/in.txt",
+                                 utf16({"Kangaroo", "", "Wombat crossing", "  ", "Numbat end"}));
+        const QString removed = path("unicode-" + tag + "/removed.rtf");
+        clsConversionOptions remove = specialItem(55, in, removed, filetype::Rtf);
+        remove.lOriginalFileType = filetype::UnicodeText;
+        QCOMPARE(run(remove), 0);
+        QCOMPARE(rtfParagraphs(removed), (QStringList{"Kangaroo", "Wombat crossing", "Numbat end"}));
+
+        const QString all = write("unicode-" + tag + "/all.rtf", rtfDocument("First line\\par"));
+        const QString part = write("unicode-" + tag + "/part.txt", utf16({"Extra line", "More"}));
+        clsConversionOptions append = specialItem(50, part, all, filetype::Rtf);
+        append.lOriginalFileType = filetype::UnicodeText;
+        QCOMPARE(run(append), 0);
+        QCOMPARE(rtfParagraphs(all), (QStringList{"First line", "Extra line", "More"}));
+    }
+
+    // Fields show more text than the one place they take, and a table's
+    // cells are texts of their own: neither may shift what is removed or
+    // replaced. A blank paragraph that starts a page stays.
+    void fieldsTablesAndPageBreaksStayWhole_data()
+    {
+        QTest::addColumn<QString>("input");   // a file name below the scratch folder or the corpus
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("replacement");
+        QTest::newRow("fields") << "fields.rtf" << int(filetype::Rtf) << "Wombat" << "Koala";
+        QTest::newRow("a table") << TESSAVIEW_CORPUS "/docx/tables.docx" << int(filetype::Docx) << "right" << "RIGHT";
+    }
+
+    void fieldsTablesAndPageBreaksStayWhole()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, type);
+        QFETCH(QString, find);
+        QFETCH(QString, replacement);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).remove(u' ');
+        if (!input.startsWith(u'/'))
+            input = write(tag + "/" + input,
+                          rtfDocument("Date {\\field{\\*\\fldinst DATE \\\\@ \"dddd d MMMM yyyy\"}{\\fldrslt Monday 1 "
+                                      "January 2001}} here\\par\\par Wombat crossing\\par   \\par Last "
+                                      "page\\par\\pard\\pagebb\\par Numbat end\\par"));
+        QVERIFY(QDir().mkpath(path(tag)));
+        const auto runInto = [&](int process, const QString& out, const QString& what, const QString& with) {
+            clsConversionOptions item = specialItem(process, input, path(tag + "/" + out), filetype::Rtf);
+            item.lOriginalFileType = type;
+            item.bCaseSensitive = true;
+            item.sFindString = what;
+            item.sReplaceString = with;
+            return run(item);
+        };
+        // The document as it is, saved as RTF by a search that finds nothing.
+        QCOMPARE(runInto(56, "as-is.rtf", "no such text", "x"), 0);
+        QCOMPARE(runInto(55, "removed.rtf", QString(), QString()), 0);
+        QCOMPARE(runInto(56, "replaced.rtf", find, replacement), 0);
+        const QStringList asIs = rtfParagraphs(path(tag + "/as-is.rtf"));
+
+        QStringList expectedRemoved;
+        for (const QString& line : asIs)
+            if (!line.isEmpty())
+                expectedRemoved << line;
+        const QStringList removed = rtfParagraphs(path(tag + "/removed.rtf"));
+        QStringList removedText = removed;
+        removedText.removeAll(QString());
+        QCOMPARE(removedText, expectedRemoved);
+        // The page still breaks before the last line.
+        QCOMPARE(rtfWithPageBreaks(path(tag + "/removed.rtf")).count(QStringLiteral("<page>")),
+                 rtfWithPageBreaks(path(tag + "/as-is.rtf")).count(QStringLiteral("<page>")));
+
+        QStringList expectedReplaced = asIs;
+        expectedReplaced.replaceInStrings(find, replacement);
+        QCOMPARE(rtfParagraphs(path(tag + "/replaced.rtf")), expectedReplaced);
+        QVERIFY2(expectedReplaced != asIs, qPrintable(asIs.join(u'|')));
+
+        // Appended, the document comes whole after what the output held.
+        const QString all = write(tag + "/all.rtf", rtfDocument("First line\\par"));
+        clsConversionOptions append = specialItem(50, input, all, filetype::Rtf);
+        append.lOriginalFileType = type;
+        QCOMPARE(run(append), 0);
+        QCOMPARE(rtfParagraphs(all), QStringList{"First line"} + asIs);
+    }
+
+    // A line that holds nothing but a picture is no empty line, and an
+    // appended document brings its pictures.
+    void aPictureIsKept_data()
+    {
+        QTest::addColumn<int>("process");
+        QTest::newRow("append") << 50;
+        QTest::newRow("remove empty lines") << 55;
+    }
+
+    void aPictureIsKept()
+    {
+        QFETCH(int, process);
+        const QString out = path(QStringLiteral("picture/%1.rtf").arg(process));
+        QVERIFY(QDir().mkpath(path("picture")));
+        clsConversionOptions item =
+            specialItem(process, QStringLiteral(TESSAVIEW_CORPUS "/docx/tiny-picture.docx"), out, filetype::Rtf);
+        item.lOriginalFileType = filetype::Docx;
+        QCOMPARE(run(item), 0);
+        const QByteArray rtf = testutil::readFile(out);
+        QVERIFY2(rtf.contains("\\pict"), rtf.constData());
     }
 
     void replaceInDocument_data()

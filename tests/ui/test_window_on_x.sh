@@ -29,7 +29,7 @@ unset QT_QPA_PLATFORM
   # before it takes the focus is looked for again.
   window_of() {
     local id=""
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 600); do
       id=$(xdotool search --onlyvisible --pid "$1" --name "Tessaview" 2>/dev/null | tail -1 || true)
       if [ -n "$id" ]; then
         sleep 0.5
@@ -39,12 +39,23 @@ unset QT_QPA_PLATFORM
     done
     fail "no window appeared"
   }
+  # The visible windows of process $1.
+  windows_of() {
+    xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l
+  }
   # File > Exit from the keyboard; the program must end with status 0.
+  # "x" goes only to the File menu once it shows, however long that takes.
   exit_from_menu() {
+    local before
+    before=$(windows_of "$1")
     xdotool key alt+f
-    sleep 0.5
+    for _ in $(seq 1 600); do
+      [ "$(windows_of "$1")" -gt "$before" ] && break
+      sleep 0.1
+    done
+    [ "$(windows_of "$1")" -gt "$before" ] || fail "the File menu did not open"
     xdotool key x
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 600); do
       kill -0 "$1" 2>/dev/null || break
       sleep 0.1
     done
@@ -65,7 +76,7 @@ unset QT_QPA_PLATFORM
   pid=$!
   window_of "$pid" >/dev/null
   xdotool key F5
-  for _ in $(seq 1 300); do
+  for _ in $(seq 1 1200); do
     [ -s "$WORK/out/page.png" ] && break
     sleep 0.1
   done

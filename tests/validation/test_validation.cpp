@@ -69,6 +69,10 @@ private slots:
         QTest::newRow("invalid output type") << "{d}/in/a.doc" << 9 << "{d}/out/a" << 99 << opts << false << -7 << "{d}/out/a.";
         QTest::newRow("invalid type, wild input into a folder") << "{d}/in/*.doc" << 9 << "{d}/out/" << 99 << opts << false << -7 << "{d}/out/*.";
         QTest::newRow("invalid type, wild input, bare folder") << "{d}/in/*.doc" << 9 << "{d}/out" << 99 << opts << false << -7 << "{d}/out/*.";
+        // An input the text control has no type for is refused before it
+        // is run (the default route is the text control's).
+        QTest::newRow("input without a type") << "{d}/in/a.doc" << -12345678 << "{d}/out/a.pdf" << 12 << opts << false << -14 << "";
+        QTest::newRow("input type out of the table") << "{d}/in/*.doc" << 3 << "{d}/out/*.pdf" << 12 << opts << false << -14 << "";
         QTest::newRow("output folder not writable") << "{d}/in/a.doc" << 9 << "/proc/a.jpg" << 1 << opts << false << -1000000 << "";
 
         // The window's extension checks; the command line never makes them.

@@ -107,6 +107,10 @@ private slots:
         QTest::newRow("-6") << -6 << "C" << "/in/a.doc" << "/out/new/a.jpg" << "Output Folder\r\n/out/new\r\ndoes not exist.";
         QTest::newRow("-7") << -7 << "C" << "/in/a.doc" << "/out/a"
                             << "Invalid Output File type specified (/C# switch).\n\nIf you are not using the built in 'Tessaview' conversion, use the correct Output type lookup table";
+        QTest::newRow("-14") << -14 << "C" << "/in/notes.odt" << "/out/notes.pdf"
+                             << "Invalid Input File type specified.\r\n/in/notes.odt: the file's type is not one the "
+                                "task's input type covers.\r\nExpected one of the input file types: TXT, HTM, RTF, DOC, "
+                                "XML, CSS, DOCX, PDF";
         QTest::newRow("-8") << -8 << "C" << "" << ""
                             << "Conversion Job File (*.KRJ) specified in the command line (/J) does not exist.";
         QTest::newRow("-11") << -11 << "C" << "/in/a.doc" << "" << "Output File\r\n\r\ndoes not exist.";
