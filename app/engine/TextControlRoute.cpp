@@ -1,13 +1,13 @@
 #include "engine/TextControlRoute.h"
 
+#include "core/StringRoutines.h"
+#include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
 #include "engine/JobEngine.h"
 #include "engine/TextControlRouteFiles.h"
 #include "engine/TextControlRouteSettings.h"
 #include "jobs/MainFormState.h"
-#include "core/StringRoutines.h"
-#include "core/Translator.h"
 #include "office/OfficeModule.h"
 #include "textcontrol/TextControl.h"
 

@@ -1,11 +1,11 @@
 #include "engine/WordRoute.h"
 
+#include "base/ProgramModule.h"
 #include "control/QuaystoneIds.h"
 #include "core/FileTimes.h"
 #include "core/Globals.h"
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
-#include "base/ProgramModule.h"
 #include "dispatch/Dispatch.h"
 #include "engine/JobEngine.h"
 #include "jobs/MainFormState.h"
