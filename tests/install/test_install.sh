@@ -103,6 +103,17 @@ LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/rich.p
 [ "$status" -eq 0 ] || { cat "$out/word.log" >&2 || true; fail "the installed qvim converted no document ($status)"; }
 grep -q "file=$control " "$out/loader.txt" || fail "the installed qvim did not load $control"
 pdftotext "$out/rich.pdf" - | grep -q "A copper kettle" || fail "the document's PDF lacks its text"
+# The text control runs in the installed office's module, which finds the
+# office's libraries, and a PDF password in the installed qpdf module.
+status=0
+LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/text.pdf" /C 12 /W kettle /L "$out/text.log" /P \
+  2>"$out/text-loader.txt" || status=$?
+[ "$status" -eq 0 ] || { cat "$out/text.log" >&2 || true; fail "the installed text control converted no document ($status)"; }
+for module in office pdfcrypt; do
+  grep -q "file=$modules/libtessaview_$module.so " "$out/text-loader.txt" \
+    || fail "the installed qvim did not load $modules/libtessaview_$module.so"
+done
+pdftotext -upw kettle "$out/text.pdf" - | grep -q "A copper kettle" || fail "the text control's PDF lacks its text"
 
 # The help page it names is the installed one: with no program to open it,
 # its path is printed.
