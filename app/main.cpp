@@ -1,8 +1,7 @@
 #include "startup/Startup.h"
 
 #ifdef TESSAVIEW_HAS_UI
-#include "ui/MainWindowStart.h"
-#include "ui/WindowSystem.h"
+#include "startup/WindowModule.h"
 #endif
 
 #include <QCoreApplication>
@@ -12,14 +11,19 @@
 
 int main(int argc, char* argv[])
 {
+    StartupHooks hooks;
+    std::unique_ptr<QCoreApplication> app;
 #ifdef TESSAVIEW_HAS_UI
+    // Only a start that may show something loads the windows.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const std::unique_ptr<QCoreApplication> app = StartApplication(argc, argv, arguments);
-    return Main(QCoreApplication::arguments().mid(1), MainWindowStartupHooks());
-#else
-    const auto app = std::make_unique<QCoreApplication>(argc, argv);
-    return Main(QCoreApplication::arguments().mid(1));
+    if (StartWantsWidgets(arguments))
+        app = StartWindowApplication(argc, argv, hooks);
+    else
+        hooks = WindowlessStartupHooks();
 #endif
+    if (!app)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    return Main(QCoreApplication::arguments().mid(1), hooks);
 }

@@ -112,12 +112,12 @@ public:
     OfficeWordApplication(const QString& program, const QString& officeVersion, int loadMs, int saveMs)
         : m_officeVersion(officeVersion)
     {
-        m_engine.setProgram(program);
-        m_engine.setKeepAlive(true); // the control decides when the instance goes
+        m_engine->setProgram(program);
+        m_engine->setKeepAlive(true); // the control decides when the instance goes
         if (loadMs >= 0)
-            m_engine.setLoadTimeout(loadMs);
+            m_engine->setLoadTimeout(loadMs);
         if (saveMs >= 0)
-            m_engine.setSaveTimeout(saveMs);
+            m_engine->setSaveTimeout(saveMs);
     }
 
     ~OfficeWordApplication() override
@@ -129,7 +129,7 @@ public:
     void Quit(bool) override
     {
         m_documents.clear();
-        m_engine.shutdown();
+        m_engine->shutdown();
         m_quit = true;
     }
 
@@ -170,7 +170,7 @@ public:
         options.password = passwordDocument;
         OfficeStatus status;
         m_started = true;
-        std::unique_ptr<OfficeDocument> document = m_engine.load(fileName, options, status);
+        std::unique_ptr<OfficeDocument> document = m_engine->load(fileName, options, status);
         if (!document)
             Raise(status);
         return adopt(std::move(document));
@@ -181,7 +181,7 @@ public:
         notQuit();
         OfficeStatus status;
         m_started = true;
-        std::unique_ptr<OfficeDocument> document = m_engine.createDocument(status);
+        std::unique_ptr<OfficeDocument> document = m_engine->createDocument(status);
         if (!document)
             Raise(status);
         return adopt(std::move(document));
@@ -212,7 +212,7 @@ private:
     void answer()
     {
         notQuit();
-        if (m_started && m_engine.processId() == 0)
+        if (m_started && m_engine->processId() == 0)
             throw WordError{wordautomation::OfficeLost, QStringLiteral("The office process of this application has ended.")};
     }
 
@@ -222,7 +222,7 @@ private:
         return *m_documents.back();
     }
 
-    OfficeEngine m_engine;
+    const std::unique_ptr<OfficeEngine> m_engine = OfficeEngine::Create();
     QString m_officeVersion;
     std::list<std::unique_ptr<OfficeWordDocument>> m_documents;
     int m_displayAlerts = 0;

@@ -16,6 +16,10 @@ int RunOnDocumentControls(JobEngine& engine, const std::function<int(TextControl
 {
     TextControlHost& host = engine.TextControls();
     host.Engine().setKeepAlive(engine.form.bOptimizeForSpeed);
+    if (!host.Available()) {
+        engine.sProcessNote = TextControlUnavailableText(host);
+        return specialcode::InputNotLoaded;
+    }
     TextControl& input = host.TXTextControl1();
     TextControl& output = host.TXTextControlOutput();
     int code = 0;

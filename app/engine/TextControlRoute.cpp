@@ -1,12 +1,14 @@
 #include "engine/TextControlRoute.h"
 
+#include "core/StringRoutines.h"
+#include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/ConversionItem.h"
 #include "engine/JobEngine.h"
 #include "engine/TextControlRouteFiles.h"
 #include "engine/TextControlRouteSettings.h"
 #include "jobs/MainFormState.h"
-#include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
 #include "textcontrol/TextControl.h"
 
 namespace {
@@ -29,10 +31,14 @@ void SetTextControlStartValues(TextControl& control)
 } // namespace
 
 TextControlHost::TextControlHost()
-    : m_engine(std::make_unique<OfficeEngine>())
-    , m_input(std::make_unique<TextControl>(*m_engine))
-    , m_output(std::make_unique<TextControl>(*m_engine))
+    : m_engine(OfficeEngine::Create())
+    , m_input(TextControl::Create(*m_engine))
+    , m_output(m_input ? TextControl::Create(*m_engine) : nullptr)
 {
+    if (!m_input) {
+        OfficeModule(m_unavailable);
+        return;
+    }
     m_input->setErrorHandler(TXTextControl1_Error);
     m_output->setErrorHandler(TXTextControlOutput_Error);
     SetTextControlStartValues(*m_input);
@@ -46,6 +52,11 @@ TextControlHost::~TextControlHost()
     m_engine.reset();
 }
 
+QString TextControlUnavailableText(const TextControlHost& host)
+{
+    return TextWithReason(Translate(QStringLiteral("OpenFile")), host.UnavailableReason());
+}
+
 int ConvertViaTextControl(JobEngine& engine, clsConversionOptions& item)
 {
     return ConvertViaTextControl(engine.TextControls(), engine.form, item, bIsTemporaryPdf(item.sTargetFile));
@@ -55,6 +66,11 @@ int ConvertViaTextControl(TextControlHost& host, const MainFormState& form, clsC
                           bool forRasteriser)
 {
     host.Engine().setKeepAlive(form.bOptimizeForSpeed);
+    if (!host.Available()) {
+        item.sErr = TextControlUnavailableText(host);
+        item.lErr = kTextControlLoadFailed;
+        return item.lErr;
+    }
     TextControl& control = host.TXTextControl1();
 
     // The load may swap DOC and RTF; the swap is this file's alone, the

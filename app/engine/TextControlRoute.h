@@ -3,6 +3,8 @@
 // loaded into the main form's text control, the user's formatting
 // overrides are applied, and the document is saved as PDF or PDF/A. The
 // controls do their work in an office process of the program's own.
+#include <QString>
+
 #include <memory>
 
 class JobEngine;
@@ -13,7 +15,9 @@ class clsConversionOptions;
 
 // The main form's two text controls and the office engine behind them.
 // Making one starts no office: the office starts with the first document
-// and is quit when the host goes.
+// and is quit when the host goes. Making the first one loads the office's
+// module; when it cannot be had there are no controls, and each document
+// fails with the reason.
 class TextControlHost
 {
 public:
@@ -23,6 +27,10 @@ public:
     TextControlHost& operator=(const TextControlHost&) = delete;
 
     OfficeEngine& Engine() { return *m_engine; }
+    // False when the office's module cannot be had: the controls below do
+    // not exist, and UnavailableReason() says why.
+    bool Available() const { return m_input != nullptr; }
+    const QString& UnavailableReason() const { return m_unavailable; }
     // Receives the documents of conversions and special processes; it has
     // the start values the main form gives it.
     TextControl& TXTextControl1() { return *m_input; }
@@ -33,7 +41,12 @@ private:
     std::unique_ptr<OfficeEngine> m_engine;
     std::unique_ptr<TextControl> m_input;
     std::unique_ptr<TextControl> m_output;
+    QString m_unavailable;
 };
+
+// What a document of a host without its controls fails with: the reason,
+// as a load whose office cannot start reports it.
+QString TextControlUnavailableText(const TextControlHost& host);
 
 // Renders the item's sOriginalFile (type lOriginalFileType) into
 // sTargetFile as lTargetFileType (12 PDF, 14 PDF/A). Returns 0, -2 (the

@@ -1,5 +1,6 @@
 #include "engine/WordRoute.h"
 
+#include "base/ProgramModule.h"
 #include "control/QuaystoneIds.h"
 #include "core/FileTimes.h"
 #include "core/Globals.h"
@@ -9,8 +10,6 @@
 #include "engine/JobEngine.h"
 #include "jobs/MainFormState.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 namespace id = quaystone::dispid;
@@ -197,15 +196,7 @@ void ReleaseWordInstance(DispatchClient& control)
 
 QStringList QuaystoneLibraryCandidates()
 {
-    QStringList candidates;
-    // Without an application object there is no program folder to ask for.
-    if (QCoreApplication::instance()) {
-        const QString program = QCoreApplication::applicationDirPath();
-        candidates << program + QStringLiteral("/" QUAYSTONE_LIBRARY)
-                   << QDir::cleanPath(program + QStringLiteral("/../" TESSAVIEW_QUAYSTONE_INSTALL_DIR "/" QUAYSTONE_LIBRARY));
-    }
-    candidates << QStringLiteral(TESSAVIEW_QUAYSTONE_BUILD_PATH);
-    return candidates;
+    return ProgramLibraryCandidates(QStringLiteral(QUAYSTONE_LIBRARY), QStringLiteral(TESSAVIEW_QUAYSTONE_BUILD_DIR));
 }
 
 std::unique_ptr<DispatchClient> CreateQuaystone1()

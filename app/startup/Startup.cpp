@@ -3,7 +3,7 @@
 #include "startup/CommandLine.h"
 #include "startup/CommandLineHelp.h"
 #include "startup/CommandLineRunner.h"
-#include "startup/clsTessaview.h"
+#include "startup/AutomationServer.h"
 #include "core/DataFolder.h"
 #include "startup/DemoData.h"
 #include "core/FileSystem.h"
@@ -94,7 +94,7 @@ int Main(const QStringList& arguments, const StartupHooks& hooks)
     // profiles behind; every start removes them, an automation start too.
     SweepStaleTemporaryFolders();
     if (IsAutomationStart(arguments))
-        return StatusUnlessStopped(ServeAutomation(arguments, hooks));
+        return StatusUnlessStopped(RunAutomationServer(arguments, hooks));
 
     AcquireGlobalMutex();
     G_IniFilePath = GetIniFilePath(kProductCode);

@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Translator.h"
 #include "jobs/MainFormState.h"
+#include "startup/WindowModule.h"
 #include "ui/QtDialogs.h"
 #include "ui/frmMainMDI.h"
 #include "ui/WindowSystem.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace {
 
@@ -40,7 +40,7 @@ std::unique_ptr<MainWindowSession> g_session;
 void showMainWindow(MainFormState& form)
 {
     if (!MainWindowCanBeShown()) {
-        std::fputs("qvim: there is no display to show the main window on\n", stderr);
+        NoDisplayForMainWindow();
         return;
     }
     g_session.reset();

@@ -1,8 +1,6 @@
 #include "WindowSystem.h"
 
-#include "core/DataFolder.h"
 #include "core/Translator.h"
-#include "startup/CommandLine.h"
 #include "ui/LanguageDialog.h"
 
 #include <QApplication>
@@ -19,31 +17,11 @@ bool isHeadlessPlatform(const QString& platform)
 // platform at its end is a fallback, not a choice.
 bool g_ownPlatformList = false;
 
-// Starts that may show a window, a box or the language question; the
-// rest need no widgets, and do without the display's start-up.
-bool mayShowSomething(const QStringList& arguments)
-{
-    return StartMayOpenWindow(arguments) || LineIsVerbose(arguments) || IsAutomationStart(arguments)
-           || FirstRunLanguageQuestionDue(DefaultIniFilePath());
-}
-
 } // namespace
 
-bool DisplayAvailable()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
-        return false;
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("DISPLAY");
-}
-
-std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv, const QStringList& arguments)
+std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv)
 {
     const bool userPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    const bool windowOnNamedPlatform = userPlatform && StartMayOpenWindow(arguments);
-    if (!(DisplayAvailable() && mayShowSomething(arguments)) && !windowOnNamedPlatform)
-        return std::make_unique<QCoreApplication>(argc, argv);
-
     // Qt tries the platforms in turn; the last one always starts.
     const bool ownPlatform = !userPlatform;
     g_ownPlatformList = ownPlatform;

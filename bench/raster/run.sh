@@ -11,7 +11,9 @@
 # line is the program itself (qvim, end to end), which renders the pages of
 # an item on every core: GeoTopo to PNG per page at 150 dpi against the
 # faster of `mutool draw` on one thread and with -T 8 (target: at least 4
-# times faster; exit status 1 when missed). mutool draw has no JPEG or TIFF writer, so it writes PNG
+# times faster), and one page at 150 dpi, the program's whole start
+# included, against `mutool draw` (median of 20 runs each; target: no
+# slower); exit status 1 when one is missed. mutool draw has no JPEG or TIFF writer, so it writes PNG
 # (its compressed raster output) on every line; pdftoppm writes the format
 # of the line (TIFF deflate-compressed, like ours).
 #
@@ -154,4 +156,32 @@ echo
 echo "GeoTopo (117 pages) to PNG per page at 150 dpi, qvim on $(nproc) processors:"
 printf '%-22s %8.2f s\n' "qvim" "$qvim_s" "mutool draw" "$mutool1_s" "mutool draw -T 8" "$mutool8_s"
 printf 'faster mutool / qvim = %s   (target: at least 4)\n' "$(ratio "$peer_s" "$qvim_s")"
-awk -v p="$peer_s" -v q="$qvim_s" 'BEGIN { exit !(p / q >= 4) }'
+status=0
+awk -v p="$peer_s" -v q="$qvim_s" 'BEGIN { exit !(p / q >= 4) }' || status=1
+
+# One page to PNG at 150 dpi, as a script that converts a file at a time
+# pays for it: the program's whole start and end against mutool draw's,
+# the two run in turn $ONE_PAGE_RUNS times (default 20), their medians
+# compared (target: qvim no slower than mutool).
+page=$root/tests/corpus/pdf/minimal-document.pdf
+runs=${ONE_PAGE_RUNS:-20}
+elapsed() { # seconds the command takes
+  local start=$EPOCHREALTIME
+  "$@" >/dev/null 2>"$work/stderr" || { echo "run.sh: failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
+  awk -v s="$start" -v e="$EPOCHREALTIME" 'BEGIN { print e - s }'
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ours=() peers=()
+for _ in $(seq 1 "$runs"); do
+  ours+=("$(elapsed "$qvim" /S "$page" /T "$out/one.png" /5 150 /P)")
+  peers+=("$(elapsed mutool draw -q -r 150 -o "$out/one-mutool.png" "$page")")
+done
+one_qvim=$(median "${ours[@]}")
+one_mutool=$(median "${peers[@]}")
+echo
+echo "One page to PNG at 150 dpi, median of $runs runs each, taken in turn:"
+printf '%-22s %8.1f ms\n' "qvim" "$(awk -v t="$one_qvim" 'BEGIN { print t * 1000 }')" \
+  "mutool draw -r 150" "$(awk -v t="$one_mutool" 'BEGIN { print t * 1000 }')"
+printf 'qvim / mutool = %s   (target: at most 1.0)\n' "$(ratio "$one_qvim" "$one_mutool")"
+awk -v q="$one_qvim" -v m="$one_mutool" 'BEGIN { exit !(q / m <= 1.0) }' || status=1
+exit $status

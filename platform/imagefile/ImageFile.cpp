@@ -1,27 +1,26 @@
 // Saving by image type, and loading. ImageMagick writes GIF, JPEG 2000, PCX,
-// Sun raster and Targa and reads what our own readers do not; PNG, JPEG,
-// TIFF, BMP and the metafiles have writers of their own.
+// Sun raster and Targa and reads what our own readers do not (through its
+// module, MagickCodec.h); PNG, JPEG, TIFF, BMP and the metafiles have
+// writers of their own.
 #include "ImageFile.h"
 #include "ImageFileInternal.h"
+#include "MagickCodec.h"
+
+#include "base/ProgramModule.h"
 
 #include <QFile>
 
-#include <Magick++.h>
-
-#include <climits>
-#include <cstdlib>
-#include <mutex>
-#include <new>
-
 using namespace imagefile_detail;
 
-namespace {
+extern "C" const void* tessaview_magick_module(const char* version) __attribute__((weak));
 
-void EnsureMagick()
+const MagickCodecTable* MagickCodec(QString& error)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    return ProgramModuleTable<MagickCodecTable>(tessaview_magick_module, "libtessaview_magick.so",
+                                                "tessaview_magick_module", error);
 }
+
+namespace {
 
 // Raster formats told apart by their leading bytes.
 enum class Sniffed { Unknown, Bmp, Jpeg, Png, Gif, Tiff, J2k, Jp2, Sun, Pcx, Tga };
@@ -93,36 +92,26 @@ struct MagickWriter {
 
 bool SaveWithMagick(const RasterImage& image, const QString& path, MagickWriter writer, QString* error)
 {
+    QString reason;
+    const MagickCodecTable* codec = MagickCodec(reason);
+    if (!codec) {
+        SetError(error, QStringLiteral("Unable to save %1 as %2: %3").arg(path, QLatin1String(writer.magick), reason));
+        return false;
+    }
     AtomicFile file(path);
     if (!file.create(error))
         return false;
-    Magick::Blob blob;
-    try {
-        EnsureMagick();
-        Magick::Image encoder;
-        encoder.quiet(true);
-        encoder.read(static_cast<std::size_t>(image.width), static_cast<std::size_t>(image.height), "RGB",
-                     Magick::CharPixel, image.rgb.data());
-        encoder.resolutionUnits(Magick::PixelsPerInchResolution);
-        encoder.density(Magick::Geometry(static_cast<std::size_t>(image.dpiX > 0 ? image.dpiX : 96),
-                                         static_cast<std::size_t>(image.dpiY > 0 ? image.dpiY : 96)));
-        // Without this, pages that happen to be all grey are stored as
-        // greyscale.
-        encoder.type(Magick::TrueColorType);
-        encoder.magick(writer.magick);
-        encoder.write(&blob);
-    } catch (const std::exception& e) {
-        SetError(error, QStringLiteral("Unable to save %1 as %2: %3")
-                            .arg(path, QLatin1String(writer.magick), QString::fromLocal8Bit(e.what())));
+    std::vector<std::uint8_t> bytes;
+    if (!codec->encode(image, writer.magick, path, bytes, reason)) {
+        SetError(error, reason);
         return false;
     }
-    const auto* bytes = static_cast<const std::uint8_t*>(blob.data());
-    if (SniffFormat(bytes, blob.length()) != writer.expected) {
+    if (SniffFormat(bytes.data(), bytes.size()) != writer.expected) {
         SetError(error, QStringLiteral("Unable to save %1 as %2: the encoder produced other data.")
                             .arg(path, QLatin1String(writer.magick)));
         return false;
     }
-    file.write(bytes, blob.length());
+    file.write(bytes.data(), bytes.size());
     return file.commit(error);
 }
 
@@ -131,41 +120,23 @@ int JpegQuality(int quality)
     return quality >= 1 && quality <= 100 ? quality : 100;
 }
 
-// Reads a whole file into memory that ImageMagick can take over.
-bool ReadWholeFile(const QString& path, void*& buffer, std::size_t& size, QString* error)
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(error, QStringLiteral("Unable to open the image file %1: %2").arg(path, file.errorString()));
         return false;
     }
-    const qint64 length = file.size();
-    if (length <= 0) {
-        SetError(error, QStringLiteral("The image file %1 is empty.").arg(path));
-        return false;
-    }
-    buffer = std::malloc(static_cast<std::size_t>(length));
-    if (!buffer) {
-        SetError(error, QStringLiteral("Not enough memory to read the image file %1.").arg(path));
-        return false;
-    }
-    if (file.read(static_cast<char*>(buffer), length) != length) {
-        std::free(buffer);
-        buffer = nullptr;
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
         SetError(error, QStringLiteral("Unable to read the image file %1: %2").arg(path, file.errorString()));
         return false;
     }
-    size = static_cast<std::size_t>(length);
+    if (bytes.isEmpty()) {
+        SetError(error, QStringLiteral("The image file %1 is empty.").arg(path));
+        return false;
+    }
     return true;
-}
-
-int ResolutionToDpi(double resolution, Magick::ResolutionType units)
-{
-    if (units == Magick::PixelsPerCentimeterResolution)
-        resolution *= 2.54;
-    if (!(resolution >= 1.0 && resolution <= 100000.0))
-        return 96;
-    return static_cast<int>(resolution + 0.5);
 }
 
 } // namespace
@@ -207,13 +178,11 @@ bool SaveRasterImage(const RasterImage& image, const QString& path, int imageTyp
 
 bool LoadRasterImage(const QString& path, RasterImage& image, QString* error)
 {
-    void* buffer = nullptr;
-    std::size_t size = 0;
-    if (!ReadWholeFile(path, buffer, size, error))
+    QByteArray buffer;
+    if (!ReadWholeFile(path, buffer, error))
         return false;
-    Magick::Blob blob;
-    blob.updateNoCopy(buffer, size, Magick::Blob::MallocAllocator);
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer.constData());
+    const std::size_t size = static_cast<std::size_t>(buffer.size());
     const Sniffed format = SniffFormat(bytes, size);
     // The rasteriser's own page files need no trip through ImageMagick.
     if (format == Sniffed::Bmp && ReadBmp24(bytes, size, image))
@@ -222,36 +191,15 @@ bool LoadRasterImage(const QString& path, RasterImage& image, QString* error)
         SetError(error, QStringLiteral("The file %1 is not an image of a known type.").arg(path));
         return false;
     }
-    try {
-        EnsureMagick();
-        Magick::Image decoder;
-        decoder.quiet(true);
-        decoder.subRange(1); // the first page of a multi-page file
-        decoder.magick(MagickReader(format));
-        decoder.read(blob);
-        if (decoder.matte()) {
-            decoder.backgroundColor(Magick::Color("white"));
-            decoder.alphaChannel(Magick::RemoveAlphaChannel);
-        }
-        if (decoder.colorSpace() != Magick::sRGBColorspace && decoder.colorSpace() != Magick::RGBColorspace)
-            decoder.colorSpace(Magick::sRGBColorspace);
-        const std::size_t width = decoder.columns();
-        const std::size_t height = decoder.rows();
-        if (width == 0 || height == 0 || width > INT_MAX / 3 || height > INT_MAX) {
-            SetError(error, QStringLiteral("The image file %1 has an unusable size.").arg(path));
-            return false;
-        }
-        RasterImage loaded;
-        loaded.width = static_cast<int>(width);
-        loaded.height = static_cast<int>(height);
-        loaded.dpiX = ResolutionToDpi(decoder.constImage()->x_resolution, decoder.resolutionUnits());
-        loaded.dpiY = ResolutionToDpi(decoder.constImage()->y_resolution, decoder.resolutionUnits());
-        loaded.rgb.resize(width * height * 3);
-        decoder.write(0, 0, width, height, "RGB", Magick::CharPixel, loaded.rgb.data());
-        image = std::move(loaded);
-        return true;
-    } catch (const std::exception& e) {
-        SetError(error, QStringLiteral("Unable to load the image file %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+    QString reason;
+    const MagickCodecTable* codec = MagickCodec(reason);
+    if (!codec) {
+        SetError(error, QStringLiteral("Unable to load the image file %1: %2").arg(path, reason));
         return false;
     }
+    if (!codec->decode(bytes, size, MagickReader(format), path, image, reason)) {
+        SetError(error, reason);
+        return false;
+    }
+    return true;
 }

@@ -13,6 +13,8 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace imagefile_detail {
@@ -78,9 +80,17 @@ bool EncodePng(std::FILE* out, const RasterImage& image, EncodeFailure& failure)
         std::snprintf(failure.message, sizeof failure.message, "out of memory");
         return false;
     }
-    std::vector<std::uint8_t> packed(libdeflate_zlib_compress_bound(compressor, filtered.size()));
+    // The bound is about the raster's size, the result a small part of it:
+    // left unwritten, the rest of the buffer never costs a page.
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor, filtered.size());
+    const std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow) std::uint8_t[bound]);
+    if (!packed) {
+        libdeflate_free_compressor(compressor);
+        std::snprintf(failure.message, sizeof failure.message, "out of memory");
+        return false;
+    }
     const std::size_t packedSize =
-        libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), packed.data(), packed.size());
+        libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), packed.get(), bound);
     libdeflate_free_compressor(compressor);
     if (packedSize == 0) {
         std::snprintf(failure.message, sizeof failure.message, "compression failed");
@@ -105,7 +115,7 @@ bool EncodePng(std::FILE* out, const RasterImage& image, EncodeFailure& failure)
         && WriteChunk(out, "pHYs", physical, sizeof physical);
     constexpr std::size_t kChunk = 1u << 20;
     for (std::size_t at = 0; ok && at < packedSize; at += kChunk)
-        ok = WriteChunk(out, "IDAT", packed.data() + at, std::min(kChunk, packedSize - at));
+        ok = WriteChunk(out, "IDAT", packed.get() + at, std::min(kChunk, packedSize - at));
     ok = ok && WriteChunk(out, "IEND", nullptr, 0);
     if (!ok)
         std::snprintf(failure.message, sizeof failure.message, "%s", std::strerror(errno));

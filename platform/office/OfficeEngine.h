@@ -136,11 +136,17 @@ struct OfficeTimeLimit
     int forBytes(qint64 bytes) const;
 };
 
+// The engine is an interface: its implementation, with the UNO runtime and
+// everything that talks to the office, is the module libtessaview_office.so
+// (platform/base/ProgramModule.h), loaded when the first engine is made.
 class OfficeEngine
 {
 public:
-    OfficeEngine();
-    ~OfficeEngine(); // closes documents, quits the office, removes its profile
+    // A new engine. Making one starts no office. When the office's module
+    // cannot be had, the engine keeps its settings and every start and load
+    // fails with StartFailed and the reason.
+    static std::unique_ptr<OfficeEngine> Create();
+    virtual ~OfficeEngine(); // closes documents, quits the office, removes its profile
 
     OfficeEngine(const OfficeEngine&) = delete;
     OfficeEngine& operator=(const OfficeEngine&) = delete;
@@ -148,8 +154,8 @@ public:
     // Keep the office running between documents (faster), or quit it when
     // the last document closes. Turning it off with no document open quits
     // the office now.
-    void setKeepAlive(bool keep);
-    bool keepAlive() const;
+    virtual void setKeepAlive(bool keep) = 0;
+    virtual bool keepAlive() const = 0;
 
     // Time limits of one load and one save (also of other calls on a
     // document). By default each is a base plus a time per megabyte of the
@@ -157,10 +163,10 @@ public:
     // the office costs seconds and a large slow one is not cut off.
     // setLoadTimeout and setSaveTimeout set a fixed limit in milliseconds;
     // 0 means none.
-    void setLoadTimeLimit(const OfficeTimeLimit& limit);
-    void setSaveTimeLimit(const OfficeTimeLimit& limit);
-    OfficeTimeLimit loadTimeLimit() const;
-    OfficeTimeLimit saveTimeLimit() const;
+    virtual void setLoadTimeLimit(const OfficeTimeLimit& limit) = 0;
+    virtual void setSaveTimeLimit(const OfficeTimeLimit& limit) = 0;
+    virtual OfficeTimeLimit loadTimeLimit() const = 0;
+    virtual OfficeTimeLimit saveTimeLimit() const = 0;
     void setLoadTimeout(int ms) { setLoadTimeLimit({ms, 0}); }
     void setSaveTimeout(int ms) { setSaveTimeLimit({ms, 0}); }
 
@@ -169,52 +175,50 @@ public:
     // office that passes it is killed by its pid and the call fails with
     // MemoryExceeded, naming the document; the next call starts a fresh
     // office. 0 means no limit.
-    void setMemoryBudget(qint64 bytes);
-    qint64 memoryBudget() const;
+    virtual void setMemoryBudget(qint64 bytes) = 0;
+    virtual qint64 memoryBudget() const = 0;
 
     // The office program started (default: soffice.bin of the installed
     // LibreOffice).
-    void setProgram(const QString& path);
-    QString program() const;
+    virtual void setProgram(const QString& path) = 0;
+    virtual QString program() const = 0;
 
     // Process id of our office while it runs, 0 when none runs.
-    pid_t processId() const;
+    virtual pid_t processId() const = 0;
 
     // For tests: called after the office has written a document into its
     // private folder (named by the argument) and before the file is moved
     // into place.
-    void setSaveHook(std::function<void(const QString& privateFolder)> hook);
+    virtual void setSaveHook(std::function<void(const QString& privateFolder)> hook) = 0;
 
     // Starts the office now when it does not run (loading starts it too).
-    OfficeStatus start();
+    virtual OfficeStatus start() = 0;
     // Closes every open document and quits the office.
-    void shutdown();
+    virtual void shutdown() = 0;
 
     // Opens a file. On failure returns null and fills `status`. The file is
     // read only (no lock file beside it, never written back), its macros
     // never run and its links are not updated. Comments are dropped: the
     // headless office cannot lay them out (see OfficeLoader.h), and they
     // are no part of a PDF.
-    std::unique_ptr<OfficeDocument> load(const QString& path, const OfficeLoadOptions& options,
-                                         OfficeStatus& status);
+    virtual std::unique_ptr<OfficeDocument> load(const QString& path, const OfficeLoadOptions& options,
+                                                 OfficeStatus& status) = 0;
     // A new empty text document.
-    std::unique_ptr<OfficeDocument> createDocument(OfficeStatus& status);
+    virtual std::unique_ptr<OfficeDocument> createDocument(OfficeStatus& status) = 0;
 
     // Load, save and close in one call.
     OfficeStatus convert(const QString& input, const OfficeLoadOptions& loadOptions,
                          const QString& output, const OfficeSaveOptions& saveOptions);
 
-    struct Private;
-
-private:
-    std::shared_ptr<Private> d;
+protected:
+    OfficeEngine() = default;
 };
 
 // A document open in the engine. Destroying it closes it.
 class OfficeDocument
 {
 public:
-    ~OfficeDocument();
+    virtual ~OfficeDocument();
 
     OfficeDocument(const OfficeDocument&) = delete;
     OfficeDocument& operator=(const OfficeDocument&) = delete;
@@ -225,26 +229,25 @@ public:
     // target (see OfficeOutput.h). So a failure never leaves a half-written
     // file under the target's name, and an office that dies while it saves
     // leaves nothing of its own in the target's folder.
-    OfficeStatus save(const QString& path, const OfficeSaveOptions& options);
+    virtual OfficeStatus save(const QString& path, const OfficeSaveOptions& options) = 0;
 
     // False once the document was closed or lost with its office process.
-    bool isOpen() const;
+    virtual bool isOpen() const = 0;
 
     // The office's name of the filter that read the file (empty for a new
     // document).
     QString filterName() const { return m_filterName; }
     // False when the file came without fields (comments aside); true when
     // it had some, and for a new document.
-    bool loadedWithFields() const;
+    virtual bool loadedWithFields() const = 0;
 
-    struct Private;
-    Private* impl() const { return d.get(); }
+protected:
+    explicit OfficeDocument(QString filterName)
+        : m_filterName(std::move(filterName))
+    {
+    }
 
 private:
-    friend class OfficeEngine;
-    OfficeDocument(std::unique_ptr<Private> p, QString filterName);
-
-    std::unique_ptr<Private> d;
     QString m_filterName;
 };
 

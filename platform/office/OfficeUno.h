@@ -1,7 +1,7 @@
 #pragma once
 // The UNO side of the office engine, for the engine's own sources and for
-// stand-ins built on it (the text control). Not for the rest of the program:
-// it pulls in the UNO headers and their macros.
+// stand-ins built on it (the text control), all in the office's module. Not
+// for the rest of the program: it pulls in the UNO headers and their macros.
 #include "office/OfficeEngine.h"
 
 #include <com/sun/star/beans/NamedValue.hpp>
@@ -56,10 +56,61 @@ css::uno::Sequence<T> toSequence(const std::vector<T>& values)
     return seq;
 }
 
-// A document's UNO side and its tie to the engine that opened it.
-struct OfficeDocument::Private
+// The engine of office/OfficeEngine.h.
+class UnoOfficeEngine final : public OfficeEngine
 {
-    std::weak_ptr<OfficeEngine::Private> engine;
+public:
+    UnoOfficeEngine();
+    ~UnoOfficeEngine() override;
+
+    void setKeepAlive(bool keep) override;
+    bool keepAlive() const override;
+    void setLoadTimeLimit(const OfficeTimeLimit& limit) override;
+    void setSaveTimeLimit(const OfficeTimeLimit& limit) override;
+    OfficeTimeLimit loadTimeLimit() const override;
+    OfficeTimeLimit saveTimeLimit() const override;
+    void setMemoryBudget(qint64 bytes) override;
+    qint64 memoryBudget() const override;
+    void setProgram(const QString& path) override;
+    QString program() const override;
+    pid_t processId() const override;
+    void setSaveHook(std::function<void(const QString& privateFolder)> hook) override;
+    OfficeStatus start() override;
+    void shutdown() override;
+    std::unique_ptr<OfficeDocument> load(const QString& path, const OfficeLoadOptions& options,
+                                         OfficeStatus& status) override;
+    std::unique_ptr<OfficeDocument> createDocument(OfficeStatus& status) override;
+
+    struct Private;
+
+private:
+    std::shared_ptr<Private> d;
+};
+
+// The documents an UnoOfficeEngine opens.
+class UnoOfficeDocument final : public OfficeDocument
+{
+public:
+    ~UnoOfficeDocument() override;
+
+    OfficeStatus save(const QString& path, const OfficeSaveOptions& options) override;
+    bool isOpen() const override;
+    bool loadedWithFields() const override;
+
+    struct Private;
+    Private* impl() const { return d.get(); }
+
+private:
+    friend struct UnoOfficeEngine::Private;
+    UnoOfficeDocument(std::unique_ptr<Private> p, QString filterName);
+
+    std::unique_ptr<Private> d;
+};
+
+// A document's UNO side and its tie to the engine that opened it.
+struct UnoOfficeDocument::Private
+{
+    std::weak_ptr<UnoOfficeEngine::Private> engine;
     unsigned generation = 0; // the office process it lives in
     css::uno::Reference<css::lang::XComponent> component;
     bool closed = false;
@@ -68,8 +119,11 @@ struct OfficeDocument::Private
     QString source;         // that file, named when the office fails on the document
 };
 
-// Runs `fn` with the document's model under the engine's watchdog (the save
-// time limit). UNO exceptions become a failed status with their message; an
+// A new engine of the module.
+std::unique_ptr<OfficeEngine> MakeUnoOfficeEngine();
+
+// Runs `fn` with the model of `doc`, a document of the module's engine,
+// under the engine's watchdog (the save time limit). UNO exceptions become a failed status with their message; an
 // office that died or hung is noticed, stopped and reported, and the
 // document counts as lost from then on. `what` names the call for messages
 // ("setting the page size").

@@ -4,7 +4,8 @@
 // knows only RC4); the file it wrote is encrypted here with the open
 // password, the permissions password and the permissions of
 // OfficePdfOptions. Nothing here writes a password anywhere but into the
-// encrypted file's security dictionary.
+// encrypted file's security dictionary. qpdf, which encrypts, is the module
+// libtessaview_pdfcrypt.so, loaded for the first PDF with a password.
 #include "office/OfficeEngine.h"
 
 #include <QString>
@@ -17,3 +18,9 @@ bool PdfNeedsEncryption(const OfficePdfOptions& pdf);
 // owner password is a random one nobody knows. False with the reason in
 // `error` (which never holds a password).
 bool EncryptPdf(const QString& plain, const QString& encrypted, const OfficePdfOptions& pdf, QString& error);
+
+// What the module gives.
+struct PdfEncryptionTable
+{
+    bool (*encrypt)(const QString& plain, const QString& encrypted, const OfficePdfOptions& pdf, QString& error);
+};

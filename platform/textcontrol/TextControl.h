@@ -2,7 +2,8 @@
 // The text control: one document at a time, loaded and saved by format code,
 // with page, paragraph and font settings, PDF security, plain-text editing
 // and fields. It keeps the members, argument orders and format codes its
-// callers use, and does the work in the office engine.
+// callers use, and does the work in the office engine. The control is an
+// interface: the office's module (libtessaview_office.so) implements it.
 //
 // Format codes: 1 and 2 text, 4 HTML, 5 RTF, 6 Unicode text, 9 DOC, 10 XML,
 // 11 CSS (as text), 12 PDF, 13 DOCX, 14 PDF/A.
@@ -56,11 +57,7 @@ constexpr short kPdfModePdfA = 2;
 class TextControlData
 {
 public:
-    TextControlData();
-    ~TextControlData();
-    TextControlData(const TextControlData&);
-    TextControlData& operator=(const TextControlData&);
-    bool isEmpty() const;
+    bool isEmpty() const { return !d; }
 
     struct Private;
     std::shared_ptr<Private> d;
@@ -69,8 +66,10 @@ public:
 class TextControl
 {
 public:
-    explicit TextControl(OfficeEngine& engine);
-    ~TextControl();
+    // A new control on `engine`, an engine OfficeEngine::Create made; null
+    // when the office's module cannot be had (then no office can start).
+    static std::unique_ptr<TextControl> Create(OfficeEngine& engine);
+    virtual ~TextControl();
 
     TextControl(const TextControl&) = delete;
     TextControl& operator=(const TextControl&) = delete;
@@ -79,35 +78,35 @@ public:
     // control's own message (there is none; the flag is there for callers
     // written against it).
     using ErrorHandler = std::function<void(short number, const QString& description, bool& cancelDisplay)>;
-    void setErrorHandler(ErrorHandler handler);
+    virtual void setErrorHandler(ErrorHandler handler) = 0;
 
     // Files. The second argument of Load and Save, and the fourth of Save,
     // are accepted and have no effect.
-    void Load(const QString& file, int flags, int format);
-    void Save(const QString& file, int flags, int format, bool unused = false);
-    short PdfMode() const;
-    void setPdfMode(short mode); // 0 PDF, 2 PDF/A: applies to PDF saves
-    void ClearDocument();
+    virtual void Load(const QString& file, int flags, int format) = 0;
+    virtual void Save(const QString& file, int flags, int format, bool unused = false) = 0;
+    virtual short PdfMode() const = 0;
+    virtual void setPdfMode(short mode) = 0; // 0 PDF, 2 PDF/A: applies to PDF saves
+    virtual void ClearDocument() = 0;
 
     // Plain text and the selection, in characters of DocumentText (a
     // paragraph end counts as one "\n"). Text written here makes each line
     // end a paragraph end and each character 12 a page break (the next
     // paragraph starts a new page).
-    QString DocumentText() const;
-    void setDocumentText(const QString& text);
-    int SelectionStart() const;
-    void setSelectionStart(int start); // -1: the end of the text
-    int SelectionLength() const;
-    void setSelectionLength(int length);
+    virtual QString DocumentText() const = 0;
+    virtual void setDocumentText(const QString& text) = 0;
+    virtual int SelectionStart() const = 0;
+    virtual void setSelectionStart(int start) = 0; // -1: the end of the text
+    virtual int SelectionLength() const = 0;
+    virtual void setSelectionLength(int length) = 0;
     // Selects the whole text, as SelectionStart 0 and SelectionLength the
     // text's length would, without reading the text to learn its length.
-    void SelectAll();
-    QString SelectedText() const;
-    void setSelectedText(const QString& text); // replaces the selection, or inserts at the caret
-    TextControlData SelectedFormattedText() const;
-    void setSelectedFormattedText(const TextControlData& data); // inserts at the selection
-    TextControlData CopySelectionData(const QString& unused, int format, bool unused2);
-    void InsertData(const TextControlData& data, int format, bool unused);
+    virtual void SelectAll() = 0;
+    virtual QString SelectedText() const = 0;
+    virtual void setSelectedText(const QString& text) = 0; // replaces the selection, or inserts at the caret
+    virtual TextControlData SelectedFormattedText() const = 0;
+    virtual void setSelectedFormattedText(const TextControlData& data) = 0; // inserts at the selection
+    virtual TextControlData CopySelectionData(const QString& unused, int format, bool unused2) = 0;
+    virtual void InsertData(const TextControlData& data, int format, bool unused) = 0;
 
     // Whole-document edits that find their places in the office's own
     // model rather than by position, so fields, tables and other objects
@@ -118,76 +117,76 @@ public:
     // space. A paragraph that holds anything else (a field, a picture or
     // frame, a footnote) or starts a page stays, as do tables and their
     // cells. Returns how many paragraphs went.
-    int RemoveBlankParagraphs(const Progress& progress = {});
+    virtual int RemoveBlankParagraphs(const Progress& progress = {}) = 0;
     // Replaces every occurrence of `find`, plain text within a paragraph
     // (no line end), in the document's text and tables; each line end of
     // `replacement` ends a paragraph, as with setSelectedText. A
     // replacement is never searched again. Returns how many were replaced.
-    int ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
-                    const Progress& progress = {});
+    virtual int ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+                            const Progress& progress = {}) = 0;
 
     // Page, in twips. Setting applies to every page of the current document
     // (portrait or landscape as width and height say) and, with no document
     // open, to the next one that brings no page layout of its own.
-    int PageWidth() const;
-    void setPageWidth(int twips);
-    int PageHeight() const;
-    void setPageHeight(int twips);
-    int PageMarginLeft() const;
-    void setPageMarginLeft(int twips);
-    int PageMarginTop() const;
-    void setPageMarginTop(int twips);
-    int PageMarginRight() const;
-    void setPageMarginRight(int twips);
-    int PageMarginBottom() const;
-    void setPageMarginBottom(int twips);
+    virtual int PageWidth() const = 0;
+    virtual void setPageWidth(int twips) = 0;
+    virtual int PageHeight() const = 0;
+    virtual void setPageHeight(int twips) = 0;
+    virtual int PageMarginLeft() const = 0;
+    virtual void setPageMarginLeft(int twips) = 0;
+    virtual int PageMarginTop() const = 0;
+    virtual void setPageMarginTop(int twips) = 0;
+    virtual int PageMarginRight() const = 0;
+    virtual void setPageMarginRight(int twips) = 0;
+    virtual int PageMarginBottom() const = 0;
+    virtual void setPageMarginBottom(int twips) = 0;
 
     // Paragraph settings of the selection (the paragraph of the caret when
     // nothing is selected).
-    int Alignment() const; // 0 left, 1 right, 2 centred, 3 justified
-    void setAlignment(int value);
-    int FrameDistance() const; // border to text, twips
-    void setFrameDistance(int twips);
-    int FrameLineWidth() const; // twips
-    void setFrameLineWidth(int twips);
-    int FrameStyle() const; // 1 left, 2 right, 4 top, 8 bottom line, 16 box; 0 none
-    void setFrameStyle(int value);
-    int IndentL() const;
-    void setIndentL(int twips);
-    int IndentR() const;
-    void setIndentR(int twips);
-    int IndentFL() const; // first line, relative to IndentL
-    void setIndentFL(int twips);
-    int IndentT() const; // space above
-    void setIndentT(int twips);
-    int IndentB() const; // space below
-    void setIndentB(int twips);
-    int LineSpacing() const; // percent; 0 leaves it unchanged
-    void setLineSpacing(int percent);
-    int LineSpacingT() const; // exact, twips; 0 leaves it unchanged
-    void setLineSpacingT(int twips);
+    virtual int Alignment() const = 0; // 0 left, 1 right, 2 centred, 3 justified
+    virtual void setAlignment(int value) = 0;
+    virtual int FrameDistance() const = 0; // border to text, twips
+    virtual void setFrameDistance(int twips) = 0;
+    virtual int FrameLineWidth() const = 0; // twips
+    virtual void setFrameLineWidth(int twips) = 0;
+    virtual int FrameStyle() const = 0; // 1 left, 2 right, 4 top, 8 bottom line, 16 box; 0 none
+    virtual void setFrameStyle(int value) = 0;
+    virtual int IndentL() const = 0;
+    virtual void setIndentL(int twips) = 0;
+    virtual int IndentR() const = 0;
+    virtual void setIndentR(int twips) = 0;
+    virtual int IndentFL() const = 0; // first line, relative to IndentL
+    virtual void setIndentFL(int twips) = 0;
+    virtual int IndentT() const = 0; // space above
+    virtual void setIndentT(int twips) = 0;
+    virtual int IndentB() const = 0; // space below
+    virtual void setIndentB(int twips) = 0;
+    virtual int LineSpacing() const = 0; // percent; 0 leaves it unchanged
+    virtual void setLineSpacing(int percent) = 0;
+    virtual int LineSpacingT() const = 0; // exact, twips; 0 leaves it unchanged
+    virtual void setLineSpacingT(int twips) = 0;
 
     // Character settings of the selection.
-    int BaseLine() const; // twips up (negative: down)
-    void setBaseLine(int twips);
-    int FontBold() const;
-    void setFontBold(int on);
-    int FontItalic() const;
-    void setFontItalic(int on);
-    QString FontName() const;
-    void setFontName(const QString& name);
-    int FontSize() const; // points
-    void setFontSize(int points);
-    int FontStrikethru() const;
-    void setFontStrikethru(int on);
-    int FontUnderline() const;
-    void setFontUnderline(int on);
-    int FontUnderlineStyle() const; // 1 single, 2 double, 3 dotted, 4 dashed, 5 wave
-    void setFontUnderlineStyle(int style);
-    int ForeColor() const;
-    void setForeColor(int bgr);
-    int TextBkColor() const; // 0: no background
-    void setTextBkColor(int bgr);
+    virtual int BaseLine() const = 0; // twips up (negative: down)
+    virtual void setBaseLine(int twips) = 0;
+    virtual int FontBold() const = 0;
+    virtual void setFontBold(int on) = 0;
+    virtual int FontItalic() const = 0;
+    virtual void setFontItalic(int on) = 0;
+    virtual QString FontName() const = 0;
+    virtual void setFontName(const QString& name) = 0;
+    virtual int FontSize() const = 0; // points
+    virtual void setFontSize(int points) = 0;
+    virtual int FontStrikethru() const = 0;
+    virtual void setFontStrikethru(int on) = 0;
+    virtual int FontUnderline() const = 0;
+    virtual void setFontUnderline(int on) = 0;
+    virtual int FontUnderlineStyle() const = 0; // 1 single, 2 double, 3 dotted, 4 dashed, 5 wave
+    virtual void setFontUnderlineStyle(int style) = 0;
+    virtual int ForeColor() const = 0;
+    virtual void setForeColor(int bgr) = 0;
+    virtual int TextBkColor() const = 0; // 0: no background
+    virtual void setTextBkColor(int bgr) = 0;
 
     // Indexed settings: 0 page width, 1 page height, 2 to 5 margins left,
     // top, right, bottom (twips) for documents that bring no page layout;
@@ -198,32 +197,32 @@ public:
     // password, 12 PDF open password, 13 JPEG quality and 14 maximum image
     // resolution of PDF saves (0: the office's default); 15, 16, 17 (field
     // type list), 37 and 38 are kept. Any other index raises 380.
-    QVariant IndexedSetting(int index) const;
-    void setIndexedSetting(int index, const QVariant& value);
+    virtual QVariant IndexedSetting(int index) const = 0;
+    virtual void setIndexedSetting(int index, const QVariant& value) = 0;
 
     // Fields. A scope picks where fields are listed: 0 form fields, 1 main
     // text, 2 headers, 4 footers, 8 text frames, 16 elsewhere (tables,
     // notes). Ids start at 1 and hold while the document is not changed.
-    int FieldScope() const;
-    void setFieldScope(int scope);
-    int NextFieldId(int id, int flags); // the next field after `id`, 0 when none
-    int CurrentFieldId() const;
-    void setCurrentFieldId(int id);
-    QString FieldData(int id) const; // field type, then its data, separated by tabs
-    QString CurrentFieldText() const;
-    void setCurrentFieldText(const QString& text); // the field becomes this plain text
-    int PageCount() const;
+    virtual int FieldScope() const = 0;
+    virtual void setFieldScope(int scope) = 0;
+    virtual int NextFieldId(int id, int flags) = 0; // the next field after `id`, 0 when none
+    virtual int CurrentFieldId() const = 0;
+    virtual void setCurrentFieldId(int id) = 0;
+    virtual QString FieldData(int id) const = 0; // field type, then its data, separated by tabs
+    virtual QString CurrentFieldText() const = 0;
+    virtual void setCurrentFieldText(const QString& text) = 0; // the field becomes this plain text
+    virtual int PageCount() const = 0;
 
     // Images: ObjectQuery(_, 4) counts the document's images; ImageEmbedMode
     // 1 puts the images of an HTML save into the file itself.
-    int ObjectQuery(int unused, int kind) const;
-    int ImageEmbedMode() const;
-    void setImageEmbedMode(int mode);
+    virtual int ObjectQuery(int unused, int kind) const = 0;
+    virtual int ImageEmbedMode() const = 0;
+    virtual void setImageEmbedMode(int mode) = 0;
 
     // Settings of the on-screen control (2, 14, 37, 39, 56): kept, no
     // effect without a screen. Others raise 438.
-    QVariant ViewProperty(int id) const;
-    void setViewProperty(int id, const QVariant& value);
+    virtual QVariant ViewProperty(int id) const = 0;
+    virtual void setViewProperty(int id, const QVariant& value) = 0;
 
     // Placement on the form, kept for callers that move the control.
     double Left = 0;
@@ -232,8 +231,6 @@ public:
     double Height = 0;
     bool Visible = false;
 
-    struct Private;
-
-private:
-    std::unique_ptr<Private> d;
+protected:
+    TextControl() = default;
 };

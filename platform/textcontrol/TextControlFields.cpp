@@ -201,14 +201,14 @@ void ListTextFields(const Reference<css::lang::XComponent>& model, std::vector<T
 
 namespace {
 
-const TextControlField& FieldAt(TextControl::Private& p, int id)
+const TextControlField& FieldAt(UnoTextControl::Private& p, int id)
 {
     if (id < 1 || id > static_cast<int>(p.fields.size()))
         p.raise(kErrInvalidValue, QStringLiteral("There is no field %1.").arg(id));
     return p.fields[static_cast<size_t>(id - 1)];
 }
 
-void EnsureFieldsListed(TextControl::Private& p)
+void EnsureFieldsListed(UnoTextControl::Private& p)
 {
     if (p.fieldsListed)
         return;
@@ -226,18 +226,18 @@ void EnsureFieldsListed(TextControl::Private& p)
 
 } // namespace
 
-int TextControl::FieldScope() const
+int UnoTextControl::FieldScope() const
 {
     return d->fieldScope;
 }
 
-void TextControl::setFieldScope(int scope)
+void UnoTextControl::setFieldScope(int scope)
 {
     d->fieldScope = scope;
     EnsureFieldsListed(*d);
 }
 
-int TextControl::NextFieldId(int id, int /*flags*/)
+int UnoTextControl::NextFieldId(int id, int /*flags*/)
 {
     EnsureFieldsListed(*d);
     for (size_t i = static_cast<size_t>(std::max(id, 0)); i < d->fields.size(); ++i) {
@@ -247,26 +247,26 @@ int TextControl::NextFieldId(int id, int /*flags*/)
     return 0;
 }
 
-int TextControl::CurrentFieldId() const
+int UnoTextControl::CurrentFieldId() const
 {
     return d->currentFieldId;
 }
 
-void TextControl::setCurrentFieldId(int id)
+void UnoTextControl::setCurrentFieldId(int id)
 {
     EnsureFieldsListed(*d);
     FieldAt(*d, id);
     d->currentFieldId = id;
 }
 
-QString TextControl::FieldData(int id) const
+QString UnoTextControl::FieldData(int id) const
 {
     EnsureFieldsListed(*d);
     const TextControlField& field = FieldAt(*d, id);
     return field.data.isEmpty() ? field.type : field.type + QLatin1Char('\t') + field.data;
 }
 
-QString TextControl::CurrentFieldText() const
+QString UnoTextControl::CurrentFieldText() const
 {
     EnsureFieldsListed(*d);
     const TextControlField& field = FieldAt(*d, d->currentFieldId);
@@ -283,7 +283,7 @@ QString TextControl::CurrentFieldText() const
     return text;
 }
 
-void TextControl::setCurrentFieldText(const QString& value)
+void UnoTextControl::setCurrentFieldText(const QString& value)
 {
     EnsureFieldsListed(*d);
     FieldAt(*d, d->currentFieldId);

@@ -107,7 +107,7 @@ int IntValue(const Any& any)
     return value;
 }
 
-void CheckFormatValue(const TextControl::Private& p, int id, const QVariant& value)
+void CheckFormatValue(const UnoTextControl::Private& p, int id, const QVariant& value)
 {
     bool ok = true;
     const int n = value.toInt(&ok);
@@ -136,7 +136,7 @@ void CheckFormatValue(const TextControl::Private& p, int id, const QVariant& val
         p.raise(kErrInvalidValue, QStringLiteral("%1 is not a valid value for setting %2.").arg(value.toString()).arg(id));
 }
 
-void WriteToSelection(TextControl::Private& p, const Reference<XPropertySet>& props, int id, const QVariant& value)
+void WriteToSelection(UnoTextControl::Private& p, const Reference<XPropertySet>& props, int id, const QVariant& value)
 {
     const int n = value.toInt();
     switch (id) {
@@ -207,7 +207,7 @@ void WriteToSelection(TextControl::Private& p, const Reference<XPropertySet>& pr
     }
 }
 
-QVariant ReadFromSelection(const TextControl::Private& p, const Reference<XPropertySet>& props, int id)
+QVariant ReadFromSelection(const UnoTextControl::Private& p, const Reference<XPropertySet>& props, int id)
 {
     switch (id) {
     case kAlignment: {
@@ -335,7 +335,7 @@ void SetPageSize(const Reference<XPropertySet>& style, int width, int height)
 
 } // namespace
 
-void TextControl::Private::applyPageLayout(const Reference<css::lang::XComponent>& model, int width, int height,
+void UnoTextControl::Private::applyPageLayout(const Reference<css::lang::XComponent>& model, int width, int height,
                                            const int margins[4]) const
 {
     const char* const names[4] = {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"};
@@ -346,7 +346,7 @@ void TextControl::Private::applyPageLayout(const Reference<css::lang::XComponent
     });
 }
 
-void WriteFormat(TextControl::Private& p, int id, const QVariant& value)
+void WriteFormat(UnoTextControl::Private& p, int id, const QVariant& value)
 {
     CheckFormatValue(p, id, value);
     const int n = value.toInt();
@@ -366,7 +366,7 @@ void WriteFormat(TextControl::Private& p, int id, const QVariant& value)
     });
 }
 
-QVariant ReadFormat(const TextControl::Private& p, int id)
+QVariant ReadFormat(const UnoTextControl::Private& p, int id)
 {
     OfficeDocument* doc = p.openDocument();
     if (!doc) {
@@ -380,7 +380,7 @@ QVariant ReadFormat(const TextControl::Private& p, int id)
     return result;
 }
 
-void WritePage(TextControl::Private& p, int id, int twips)
+void WritePage(UnoTextControl::Private& p, int id, int twips)
 {
     if (twips < 0 || ((id == kPageWidth || id == kPageHeight) && twips == 0))
         p.raise(kErrInvalidValue, QStringLiteral("%1 twips is not a valid page length.").arg(twips));
@@ -408,7 +408,7 @@ void WritePage(TextControl::Private& p, int id, int twips)
     });
 }
 
-int ReadPage(const TextControl::Private& p, int id)
+int ReadPage(const UnoTextControl::Private& p, int id)
 {
     OfficeDocument* doc = p.openDocument();
     if (!doc) {
@@ -426,58 +426,58 @@ int ReadPage(const TextControl::Private& p, int id)
 }
 
 // The named members, each a dispatch id of the settings above.
-int TextControl::PageWidth() const { return ReadPage(*d, kPageWidth); }
-void TextControl::setPageWidth(int twips) { WritePage(*d, kPageWidth, twips); }
-int TextControl::PageHeight() const { return ReadPage(*d, kPageHeight); }
-void TextControl::setPageHeight(int twips) { WritePage(*d, kPageHeight, twips); }
-int TextControl::PageMarginLeft() const { return ReadPage(*d, kMarginLeft); }
-void TextControl::setPageMarginLeft(int twips) { WritePage(*d, kMarginLeft, twips); }
-int TextControl::PageMarginTop() const { return ReadPage(*d, kMarginTop); }
-void TextControl::setPageMarginTop(int twips) { WritePage(*d, kMarginTop, twips); }
-int TextControl::PageMarginRight() const { return ReadPage(*d, kMarginRight); }
-void TextControl::setPageMarginRight(int twips) { WritePage(*d, kMarginRight, twips); }
-int TextControl::PageMarginBottom() const { return ReadPage(*d, kMarginBottom); }
-void TextControl::setPageMarginBottom(int twips) { WritePage(*d, kMarginBottom, twips); }
+int UnoTextControl::PageWidth() const { return ReadPage(*d, kPageWidth); }
+void UnoTextControl::setPageWidth(int twips) { WritePage(*d, kPageWidth, twips); }
+int UnoTextControl::PageHeight() const { return ReadPage(*d, kPageHeight); }
+void UnoTextControl::setPageHeight(int twips) { WritePage(*d, kPageHeight, twips); }
+int UnoTextControl::PageMarginLeft() const { return ReadPage(*d, kMarginLeft); }
+void UnoTextControl::setPageMarginLeft(int twips) { WritePage(*d, kMarginLeft, twips); }
+int UnoTextControl::PageMarginTop() const { return ReadPage(*d, kMarginTop); }
+void UnoTextControl::setPageMarginTop(int twips) { WritePage(*d, kMarginTop, twips); }
+int UnoTextControl::PageMarginRight() const { return ReadPage(*d, kMarginRight); }
+void UnoTextControl::setPageMarginRight(int twips) { WritePage(*d, kMarginRight, twips); }
+int UnoTextControl::PageMarginBottom() const { return ReadPage(*d, kMarginBottom); }
+void UnoTextControl::setPageMarginBottom(int twips) { WritePage(*d, kMarginBottom, twips); }
 
-int TextControl::Alignment() const { return ReadFormat(*d, kAlignment).toInt(); }
-void TextControl::setAlignment(int value) { WriteFormat(*d, kAlignment, value); }
-int TextControl::FrameDistance() const { return ReadFormat(*d, kFrameDistance).toInt(); }
-void TextControl::setFrameDistance(int twips) { WriteFormat(*d, kFrameDistance, twips); }
-int TextControl::FrameLineWidth() const { return ReadFormat(*d, kFrameLineWidth).toInt(); }
-void TextControl::setFrameLineWidth(int twips) { WriteFormat(*d, kFrameLineWidth, twips); }
-int TextControl::FrameStyle() const { return ReadFormat(*d, kFrameStyle).toInt(); }
-void TextControl::setFrameStyle(int value) { WriteFormat(*d, kFrameStyle, value); }
-int TextControl::IndentL() const { return ReadFormat(*d, kIndentL).toInt(); }
-void TextControl::setIndentL(int twips) { WriteFormat(*d, kIndentL, twips); }
-int TextControl::IndentR() const { return ReadFormat(*d, kIndentR).toInt(); }
-void TextControl::setIndentR(int twips) { WriteFormat(*d, kIndentR, twips); }
-int TextControl::IndentFL() const { return ReadFormat(*d, kIndentFL).toInt(); }
-void TextControl::setIndentFL(int twips) { WriteFormat(*d, kIndentFL, twips); }
-int TextControl::IndentT() const { return ReadFormat(*d, kIndentT).toInt(); }
-void TextControl::setIndentT(int twips) { WriteFormat(*d, kIndentT, twips); }
-int TextControl::IndentB() const { return ReadFormat(*d, kIndentB).toInt(); }
-void TextControl::setIndentB(int twips) { WriteFormat(*d, kIndentB, twips); }
-int TextControl::LineSpacing() const { return ReadFormat(*d, kLineSpacing).toInt(); }
-void TextControl::setLineSpacing(int percent) { WriteFormat(*d, kLineSpacing, percent); }
-int TextControl::LineSpacingT() const { return ReadFormat(*d, kLineSpacingT).toInt(); }
-void TextControl::setLineSpacingT(int twips) { WriteFormat(*d, kLineSpacingT, twips); }
-int TextControl::BaseLine() const { return ReadFormat(*d, kBaseLine).toInt(); }
-void TextControl::setBaseLine(int twips) { WriteFormat(*d, kBaseLine, twips); }
-int TextControl::FontBold() const { return ReadFormat(*d, kFontBold).toInt(); }
-void TextControl::setFontBold(int on) { WriteFormat(*d, kFontBold, on); }
-int TextControl::FontItalic() const { return ReadFormat(*d, kFontItalic).toInt(); }
-void TextControl::setFontItalic(int on) { WriteFormat(*d, kFontItalic, on); }
-QString TextControl::FontName() const { return ReadFormat(*d, kFontName).toString(); }
-void TextControl::setFontName(const QString& name) { WriteFormat(*d, kFontName, name); }
-int TextControl::FontSize() const { return ReadFormat(*d, kFontSize).toInt(); }
-void TextControl::setFontSize(int points) { WriteFormat(*d, kFontSize, points); }
-int TextControl::FontStrikethru() const { return ReadFormat(*d, kFontStrikethru).toInt(); }
-void TextControl::setFontStrikethru(int on) { WriteFormat(*d, kFontStrikethru, on); }
-int TextControl::FontUnderline() const { return ReadFormat(*d, kFontUnderline).toInt(); }
-void TextControl::setFontUnderline(int on) { WriteFormat(*d, kFontUnderline, on); }
-int TextControl::FontUnderlineStyle() const { return ReadFormat(*d, kFontUnderlineStyle).toInt(); }
-void TextControl::setFontUnderlineStyle(int style) { WriteFormat(*d, kFontUnderlineStyle, style); }
-int TextControl::ForeColor() const { return ReadFormat(*d, kForeColor).toInt(); }
-void TextControl::setForeColor(int bgr) { WriteFormat(*d, kForeColor, bgr); }
-int TextControl::TextBkColor() const { return ReadFormat(*d, kTextBkColor).toInt(); }
-void TextControl::setTextBkColor(int bgr) { WriteFormat(*d, kTextBkColor, bgr); }
+int UnoTextControl::Alignment() const { return ReadFormat(*d, kAlignment).toInt(); }
+void UnoTextControl::setAlignment(int value) { WriteFormat(*d, kAlignment, value); }
+int UnoTextControl::FrameDistance() const { return ReadFormat(*d, kFrameDistance).toInt(); }
+void UnoTextControl::setFrameDistance(int twips) { WriteFormat(*d, kFrameDistance, twips); }
+int UnoTextControl::FrameLineWidth() const { return ReadFormat(*d, kFrameLineWidth).toInt(); }
+void UnoTextControl::setFrameLineWidth(int twips) { WriteFormat(*d, kFrameLineWidth, twips); }
+int UnoTextControl::FrameStyle() const { return ReadFormat(*d, kFrameStyle).toInt(); }
+void UnoTextControl::setFrameStyle(int value) { WriteFormat(*d, kFrameStyle, value); }
+int UnoTextControl::IndentL() const { return ReadFormat(*d, kIndentL).toInt(); }
+void UnoTextControl::setIndentL(int twips) { WriteFormat(*d, kIndentL, twips); }
+int UnoTextControl::IndentR() const { return ReadFormat(*d, kIndentR).toInt(); }
+void UnoTextControl::setIndentR(int twips) { WriteFormat(*d, kIndentR, twips); }
+int UnoTextControl::IndentFL() const { return ReadFormat(*d, kIndentFL).toInt(); }
+void UnoTextControl::setIndentFL(int twips) { WriteFormat(*d, kIndentFL, twips); }
+int UnoTextControl::IndentT() const { return ReadFormat(*d, kIndentT).toInt(); }
+void UnoTextControl::setIndentT(int twips) { WriteFormat(*d, kIndentT, twips); }
+int UnoTextControl::IndentB() const { return ReadFormat(*d, kIndentB).toInt(); }
+void UnoTextControl::setIndentB(int twips) { WriteFormat(*d, kIndentB, twips); }
+int UnoTextControl::LineSpacing() const { return ReadFormat(*d, kLineSpacing).toInt(); }
+void UnoTextControl::setLineSpacing(int percent) { WriteFormat(*d, kLineSpacing, percent); }
+int UnoTextControl::LineSpacingT() const { return ReadFormat(*d, kLineSpacingT).toInt(); }
+void UnoTextControl::setLineSpacingT(int twips) { WriteFormat(*d, kLineSpacingT, twips); }
+int UnoTextControl::BaseLine() const { return ReadFormat(*d, kBaseLine).toInt(); }
+void UnoTextControl::setBaseLine(int twips) { WriteFormat(*d, kBaseLine, twips); }
+int UnoTextControl::FontBold() const { return ReadFormat(*d, kFontBold).toInt(); }
+void UnoTextControl::setFontBold(int on) { WriteFormat(*d, kFontBold, on); }
+int UnoTextControl::FontItalic() const { return ReadFormat(*d, kFontItalic).toInt(); }
+void UnoTextControl::setFontItalic(int on) { WriteFormat(*d, kFontItalic, on); }
+QString UnoTextControl::FontName() const { return ReadFormat(*d, kFontName).toString(); }
+void UnoTextControl::setFontName(const QString& name) { WriteFormat(*d, kFontName, name); }
+int UnoTextControl::FontSize() const { return ReadFormat(*d, kFontSize).toInt(); }
+void UnoTextControl::setFontSize(int points) { WriteFormat(*d, kFontSize, points); }
+int UnoTextControl::FontStrikethru() const { return ReadFormat(*d, kFontStrikethru).toInt(); }
+void UnoTextControl::setFontStrikethru(int on) { WriteFormat(*d, kFontStrikethru, on); }
+int UnoTextControl::FontUnderline() const { return ReadFormat(*d, kFontUnderline).toInt(); }
+void UnoTextControl::setFontUnderline(int on) { WriteFormat(*d, kFontUnderline, on); }
+int UnoTextControl::FontUnderlineStyle() const { return ReadFormat(*d, kFontUnderlineStyle).toInt(); }
+void UnoTextControl::setFontUnderlineStyle(int style) { WriteFormat(*d, kFontUnderlineStyle, style); }
+int UnoTextControl::ForeColor() const { return ReadFormat(*d, kForeColor).toInt(); }
+void UnoTextControl::setForeColor(int bgr) { WriteFormat(*d, kForeColor, bgr); }
+int UnoTextControl::TextBkColor() const { return ReadFormat(*d, kTextBkColor).toInt(); }
+void UnoTextControl::setTextBkColor(int bgr) { WriteFormat(*d, kTextBkColor, bgr); }

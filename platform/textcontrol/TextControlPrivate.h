@@ -1,5 +1,6 @@
 #pragma once
-// The text control's state and its UNO helpers, shared by its sources.
+// The text control over the office's UNO interface, in the office's module:
+// its class, its state and its UNO helpers, shared by its sources.
 #include "textcontrol/TextControl.h"
 
 #include "office/OfficeUno.h"
@@ -25,7 +26,112 @@ struct TextControlField
     css::uno::Reference<css::uno::XInterface> object;
 };
 
-struct TextControl::Private
+class UnoTextControl final : public TextControl
+{
+public:
+    explicit UnoTextControl(OfficeEngine& engine);
+    ~UnoTextControl() override;
+
+    void setErrorHandler(ErrorHandler handler) override;
+    void Load(const QString& file, int flags, int format) override;
+    void Save(const QString& file, int flags, int format, bool unused) override;
+    short PdfMode() const override;
+    void setPdfMode(short mode) override;
+    void ClearDocument() override;
+    QString DocumentText() const override;
+    void setDocumentText(const QString& text) override;
+    int SelectionStart() const override;
+    void setSelectionStart(int start) override;
+    int SelectionLength() const override;
+    void setSelectionLength(int length) override;
+    void SelectAll() override;
+    QString SelectedText() const override;
+    void setSelectedText(const QString& text) override;
+    TextControlData SelectedFormattedText() const override;
+    void setSelectedFormattedText(const TextControlData& data) override;
+    TextControlData CopySelectionData(const QString& unused, int format, bool unused2) override;
+    void InsertData(const TextControlData& data, int format, bool unused) override;
+    int RemoveBlankParagraphs(const Progress& progress) override;
+    int ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+                    const Progress& progress) override;
+    int PageWidth() const override;
+    void setPageWidth(int twips) override;
+    int PageHeight() const override;
+    void setPageHeight(int twips) override;
+    int PageMarginLeft() const override;
+    void setPageMarginLeft(int twips) override;
+    int PageMarginTop() const override;
+    void setPageMarginTop(int twips) override;
+    int PageMarginRight() const override;
+    void setPageMarginRight(int twips) override;
+    int PageMarginBottom() const override;
+    void setPageMarginBottom(int twips) override;
+    int Alignment() const override;
+    void setAlignment(int value) override;
+    int FrameDistance() const override;
+    void setFrameDistance(int twips) override;
+    int FrameLineWidth() const override;
+    void setFrameLineWidth(int twips) override;
+    int FrameStyle() const override;
+    void setFrameStyle(int value) override;
+    int IndentL() const override;
+    void setIndentL(int twips) override;
+    int IndentR() const override;
+    void setIndentR(int twips) override;
+    int IndentFL() const override;
+    void setIndentFL(int twips) override;
+    int IndentT() const override;
+    void setIndentT(int twips) override;
+    int IndentB() const override;
+    void setIndentB(int twips) override;
+    int LineSpacing() const override;
+    void setLineSpacing(int percent) override;
+    int LineSpacingT() const override;
+    void setLineSpacingT(int twips) override;
+    int BaseLine() const override;
+    void setBaseLine(int twips) override;
+    int FontBold() const override;
+    void setFontBold(int on) override;
+    int FontItalic() const override;
+    void setFontItalic(int on) override;
+    QString FontName() const override;
+    void setFontName(const QString& name) override;
+    int FontSize() const override;
+    void setFontSize(int points) override;
+    int FontStrikethru() const override;
+    void setFontStrikethru(int on) override;
+    int FontUnderline() const override;
+    void setFontUnderline(int on) override;
+    int FontUnderlineStyle() const override;
+    void setFontUnderlineStyle(int style) override;
+    int ForeColor() const override;
+    void setForeColor(int bgr) override;
+    int TextBkColor() const override;
+    void setTextBkColor(int bgr) override;
+    QVariant IndexedSetting(int index) const override;
+    void setIndexedSetting(int index, const QVariant& value) override;
+    int FieldScope() const override;
+    void setFieldScope(int scope) override;
+    int NextFieldId(int id, int flags) override;
+    int CurrentFieldId() const override;
+    void setCurrentFieldId(int id) override;
+    QString FieldData(int id) const override;
+    QString CurrentFieldText() const override;
+    void setCurrentFieldText(const QString& text) override;
+    int PageCount() const override;
+    int ObjectQuery(int unused, int kind) const override;
+    int ImageEmbedMode() const override;
+    void setImageEmbedMode(int mode) override;
+    QVariant ViewProperty(int id) const override;
+    void setViewProperty(int id, const QVariant& value) override;
+
+    struct Private;
+
+private:
+    std::unique_ptr<Private> d;
+};
+
+struct UnoTextControl::Private
 {
     explicit Private(OfficeEngine& e) : engine(e) {}
 
@@ -109,9 +215,9 @@ struct TextControl::Private
 
 // Paragraph and font settings of the selection by dispatch id (16 Alignment,
 // 6 FontBold, ...); with no document open they are kept for the getters.
-void WriteFormat(TextControl::Private& p, int dispId, const QVariant& value);
-QVariant ReadFormat(const TextControl::Private& p, int dispId);
+void WriteFormat(UnoTextControl::Private& p, int dispId, const QVariant& value);
+QVariant ReadFormat(const UnoTextControl::Private& p, int dispId);
 
 // Page layout values by dispatch id (12, 13, 22 to 25), in twips.
-void WritePage(TextControl::Private& p, int dispId, int twips);
-int ReadPage(const TextControl::Private& p, int dispId);
+void WritePage(UnoTextControl::Private& p, int dispId, int twips);
+int ReadPage(const UnoTextControl::Private& p, int dispId);

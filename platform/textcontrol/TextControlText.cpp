@@ -150,7 +150,7 @@ bool IsBlankParagraph(const Reference<css::uno::XInterface>& element)
 
 } // namespace
 
-Reference<css::text::XTextCursor> TextControl::Private::rangeCursor(const Reference<css::lang::XComponent>& model,
+Reference<css::text::XTextCursor> UnoTextControl::Private::rangeCursor(const Reference<css::lang::XComponent>& model,
                                                                     int start, int length, bool toEnd)
 {
     Reference<css::text::XTextCursor> cursor = MainText(model)->createTextCursor();
@@ -168,12 +168,12 @@ Reference<css::text::XTextCursor> TextControl::Private::rangeCursor(const Refere
     return cursor;
 }
 
-Reference<css::text::XTextCursor> TextControl::Private::selectionCursor(const Reference<css::lang::XComponent>& model) const
+Reference<css::text::XTextCursor> UnoTextControl::Private::selectionCursor(const Reference<css::lang::XComponent>& model) const
 {
     return rangeCursor(model, selStart, selLength, selectionToEnd);
 }
 
-Reference<css::beans::XPropertySet> TextControl::Private::selectionProperties(
+Reference<css::beans::XPropertySet> UnoTextControl::Private::selectionProperties(
     const Reference<css::lang::XComponent>& model) const
 {
     if (!selectionProps.is())
@@ -181,7 +181,7 @@ Reference<css::beans::XPropertySet> TextControl::Private::selectionProperties(
     return selectionProps;
 }
 
-QString TextControl::DocumentText() const
+QString UnoTextControl::DocumentText() const
 {
     OfficeDocument* doc = d->openDocument();
     if (!doc)
@@ -193,7 +193,7 @@ QString TextControl::DocumentText() const
     return text;
 }
 
-void TextControl::setDocumentText(const QString& value)
+void UnoTextControl::setDocumentText(const QString& value)
 {
     OfficeDocument& doc = d->document();
     d->run(doc, QStringLiteral("replacing the text"), [&](const Reference<css::lang::XComponent>& model) {
@@ -209,14 +209,14 @@ void TextControl::setDocumentText(const QString& value)
     d->documentChanged();
 }
 
-int TextControl::SelectionStart() const
+int UnoTextControl::SelectionStart() const
 {
     if (d->selStart >= 0)
         return d->selStart;
     return static_cast<int>(DocumentText().size());
 }
 
-void TextControl::setSelectionStart(int start)
+void UnoTextControl::setSelectionStart(int start)
 {
     if (start < -1)
         d->raise(kErrInvalidValue, QStringLiteral("%1 is not a text position.").arg(start));
@@ -225,14 +225,14 @@ void TextControl::setSelectionStart(int start)
     d->selectionChanged();
 }
 
-int TextControl::SelectionLength() const
+int UnoTextControl::SelectionLength() const
 {
     if (d->selectionToEnd)
         return std::max(0, static_cast<int>(DocumentText().size()) - d->selStart);
     return d->selLength;
 }
 
-void TextControl::setSelectionLength(int length)
+void UnoTextControl::setSelectionLength(int length)
 {
     if (length < 0)
         d->raise(kErrInvalidValue, QStringLiteral("%1 is not a selection length.").arg(length));
@@ -242,7 +242,7 @@ void TextControl::setSelectionLength(int length)
     d->selectionChanged();
 }
 
-void TextControl::SelectAll()
+void UnoTextControl::SelectAll()
 {
     d->selStart = 0;
     d->selLength = 0;
@@ -250,7 +250,7 @@ void TextControl::SelectAll()
     d->selectionToEnd = true;
 }
 
-QString TextControl::SelectedText() const
+QString UnoTextControl::SelectedText() const
 {
     OfficeDocument* doc = d->openDocument();
     if (!doc || (d->selLength == 0 && !d->selectionToEnd))
@@ -262,7 +262,7 @@ QString TextControl::SelectedText() const
     return text;
 }
 
-void TextControl::setSelectedText(const QString& value)
+void UnoTextControl::setSelectedText(const QString& value)
 {
     OfficeDocument& doc = d->document();
     if (d->selStart < 0)
@@ -280,33 +280,37 @@ void TextControl::setSelectedText(const QString& value)
     d->documentChanged();
 }
 
-TextControlData TextControl::CopySelectionData(const QString& /*unused*/, int /*format*/, bool /*unused2*/)
+TextControlData UnoTextControl::CopySelectionData(const QString& /*unused*/, int /*format*/, bool /*unused2*/)
 {
     return SelectedFormattedText();
 }
 
-void TextControl::InsertData(const TextControlData& data, int /*format*/, bool /*unused*/)
+void UnoTextControl::InsertData(const TextControlData& data, int /*format*/, bool /*unused*/)
 {
     setSelectedFormattedText(data);
 }
 
-TextControlData TextControl::SelectedFormattedText() const
+TextControlData UnoTextControl::SelectedFormattedText() const
 {
     TextControlData data;
     OfficeDocument* doc = d->openDocument();
     if (!doc)
         return data;
+    auto piece = std::make_shared<TextControlData::Private>();
     d->run(*doc, QStringLiteral("copying the selection"), [&](const Reference<css::lang::XComponent>& model) {
         Reference<css::frame::XController> controller = ControllerOf(model);
         Reference<css::view::XSelectionSupplier>(controller, UNO_QUERY_THROW)
             ->select(Any(Reference<css::text::XTextRange>(d->selectionCursor(model).get())));
-        data.d->transferable = Reference<css::datatransfer::XTransferableSupplier>(controller, UNO_QUERY_THROW)
-                                   ->getTransferable();
+        piece->transferable = Reference<css::datatransfer::XTransferableSupplier>(controller, UNO_QUERY_THROW)
+                                  ->getTransferable();
     });
+    // Data holds a piece only when there is one.
+    if (piece->transferable.is())
+        data.d = piece;
     return data;
 }
 
-void TextControl::setSelectedFormattedText(const TextControlData& data)
+void UnoTextControl::setSelectedFormattedText(const TextControlData& data)
 {
     if (data.isEmpty())
         return;
@@ -334,7 +338,7 @@ void TextControl::setSelectedFormattedText(const TextControlData& data)
     d->documentChanged();
 }
 
-int TextControl::RemoveBlankParagraphs(const Progress& progress)
+int UnoTextControl::RemoveBlankParagraphs(const Progress& progress)
 {
     OfficeDocument* doc = d->openDocument();
     if (!doc)
@@ -370,7 +374,7 @@ int TextControl::RemoveBlankParagraphs(const Progress& progress)
     return removed;
 }
 
-int TextControl::ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
+int UnoTextControl::ReplaceText(const QString& find, const QString& replacement, bool caseSensitive,
                              const Progress& progress)
 {
     OfficeDocument* doc = d->openDocument();

@@ -461,6 +461,7 @@ private slots:
         QTest::addColumn<QString>("word");
         for (const char* word : {"plain/path-1.pdf", "*.pdf", "my file", "it's", "'", "$HOME", "a\"b", "back\\slash", "/?", "~", ""})
             QTest::newRow(word) << QString::fromUtf8(word);
+        QTest::newRow("a line end at the end") << QStringLiteral("name.pdf\n");
     }
 
     void shellQuotedWordsReadBack()

@@ -107,7 +107,7 @@ public:
         process.setWorkingDirectory(path("home"));
         if (beforeStart)
             process.setChildProcessModifier(beforeStart);
-        process.start(QStringLiteral(QVIM_BINARY), arguments);
+        process.start(m_program, arguments);
         if (!process.waitForStarted())
             return false;
         m_watch = std::make_unique<testutil::Descendants>(process.processId());
@@ -116,6 +116,9 @@ public:
 
     // The processes of the last run started.
     testutil::Descendants& watch() const { return *m_watch; }
+
+    // Runs another copy of the program from now on.
+    void setProgram(const QString& program) { m_program = program; }
 
     // What the last run wrote on standard error.
     QByteArray lastStderr() const { return m_stderr; }
@@ -153,6 +156,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_program = QStringLiteral(QVIM_BINARY);
     mutable std::unique_ptr<testutil::Descendants> m_watch;
     mutable QByteArray m_stderr;
 };

@@ -4,7 +4,7 @@
 # must find its own data folder (not the source tree's) and turn the demo
 # PDF into PNG pages, run its demo scripts as they were copied, load the
 # installed Word-conversion control (not the build tree's) to turn a
-# document into a PDF, be started from the desktop's menu entry and by a
+# document into a PDF and its installed modules, be started from the desktop's menu entry and by a
 # session bus for an automation client, and have a manual page.
 set -euo pipefail
 cmake_command=$1
@@ -22,6 +22,11 @@ qvim=$prefix/bin/qvim
 [ -f "$prefix/share/tessaview/Demo Data/Sample PDF Document.pdf" ] || fail "the data folder was not installed"
 control=$(find "$prefix" -name libquaystone.so)
 [ -n "$control" ] || fail "libquaystone.so was not installed"
+# The program's modules lie beside the control.
+modules=$(dirname "$control")
+for module in office pdfcrypt magick poppler automation $([ "$gui" = ON ] && echo window); do
+  [ -f "$modules/libtessaview_$module.so" ] || fail "libtessaview_$module.so was not installed beside the control"
+done
 
 # A program with windows can be started from the desktop's menu: its entry
 # starts qvim without arguments and names an icon the theme holds.
@@ -72,6 +77,14 @@ for page in 00001 00002; do
 done
 grep -q 'Conversion Successful$' "$out/qvim.log" || fail "the log does not say the conversion succeeded"
 
+# A GIF is written by the installed ImageMagick module, as the dynamic
+# loader says (not the build tree's).
+LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample PDF Document.pdf" /T "$out/page.gif" /1 1 /5 30 /P \
+  2>"$out/gif-loader.txt" || fail "the installed qvim wrote no GIF"
+[ "$(identify -format '%m' "$out/page.gif")" = GIF ] || fail "the GIF page is not a GIF"
+grep -q "file=$modules/libtessaview_magick.so " "$out/gif-loader.txt" \
+  || fail "the installed qvim did not load $modules/libtessaview_magick.so"
+
 # The demo scripts were installed, and copied on the first run, as programs:
 # one runs as a user starts it and converts the demo PDF with the installed
 # qvim.
@@ -90,6 +103,17 @@ LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/rich.p
 [ "$status" -eq 0 ] || { cat "$out/word.log" >&2 || true; fail "the installed qvim converted no document ($status)"; }
 grep -q "file=$control " "$out/loader.txt" || fail "the installed qvim did not load $control"
 pdftotext "$out/rich.pdf" - | grep -q "A copper kettle" || fail "the document's PDF lacks its text"
+# The text control runs in the installed office's module, which finds the
+# office's libraries, and a PDF password in the installed qpdf module.
+status=0
+LD_DEBUG=files "$qvim" /S "$data/Demo Data/Sample Rich Text.rtf" /T "$out/text.pdf" /C 12 /W kettle /L "$out/text.log" /P \
+  2>"$out/text-loader.txt" || status=$?
+[ "$status" -eq 0 ] || { cat "$out/text.log" >&2 || true; fail "the installed text control converted no document ($status)"; }
+for module in office pdfcrypt; do
+  grep -q "file=$modules/libtessaview_$module.so " "$out/text-loader.txt" \
+    || fail "the installed qvim did not load $modules/libtessaview_$module.so"
+done
+pdftotext -upw kettle "$out/text.pdf" - | grep -q "A copper kettle" || fail "the text control's PDF lacks its text"
 
 # The help page it names is the installed one: with no program to open it,
 # its path is printed.

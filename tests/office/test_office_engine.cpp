@@ -96,7 +96,7 @@ private slots:
         OFFICE_TEST_REQUIRE_OFFICE();
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("docx/single-paragraph.docx"), QStringLiteral("docx/tables.docx"));
         QVERIFY(m_dir.isValid());
-        m_engine = std::make_unique<OfficeEngine>();
+        m_engine = OfficeEngine::Create();
         m_engine->setKeepAlive(true);
         const OfficeStatus status = m_engine->start();
         QVERIFY2(status.ok(), qPrintable(status.message));
@@ -503,13 +503,13 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QString, message);
         // An engine of its own that never reaches an office.
-        OfficeEngine broken;
-        broken.setProgram(program);
-        const OfficeStatus status = broken.convert(write(QStringLiteral("never.rtf"), Rtf("never")), OfficeLoadOptions{},
+        const std::unique_ptr<OfficeEngine> broken = OfficeEngine::Create();
+        broken->setProgram(program);
+        const OfficeStatus status = broken->convert(write(QStringLiteral("never.rtf"), Rtf("never")), OfficeLoadOptions{},
                                                    path(QStringLiteral("never.pdf")), OfficeSaveOptions{});
         QCOMPARE(status.failure, OfficeFailure::StartFailed);
         QVERIFY2(status.message.contains(message), qPrintable(status.message));
-        QCOMPARE(broken.processId(), pid_t(0));
+        QCOMPARE(broken->processId(), pid_t(0));
         QVERIFY(!QFile::exists(path(QStringLiteral("never.pdf"))));
     }
 

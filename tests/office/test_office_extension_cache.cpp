@@ -34,7 +34,7 @@ private slots:
         OFFICE_TEST_REQUIRE_OFFICE();
         QVERIFY(m_dir.isValid());
         qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path(QStringLiteral("cache"))));
-        m_program = OfficeEngine().program();
+        m_program = OfficeEngine::Create()->program();
     }
 
     void aCleanQuitKeepsTheRegistryAndTheNextOfficeStartsOnce()
@@ -43,10 +43,10 @@ private slots:
         QVERIFY(kept.startsWith(m_dir.folder()));
         QVERIFY(!QFileInfo::exists(kept));
         {
-            OfficeEngine engine;
-            const OfficeStatus status = engine.start();
+            const std::unique_ptr<OfficeEngine> engine = OfficeEngine::Create();
+            const OfficeStatus status = engine->start();
             QVERIFY2(status.ok(), qPrintable(status.message));
-            engine.shutdown();
+            engine->shutdown();
         }
         QVERIFY2(QFileInfo(kept + QStringLiteral("/buildid")).isFile(), qPrintable(kept));
         QVERIFY(!QFileInfo::exists(kept + QStringLiteral("/tmp")));

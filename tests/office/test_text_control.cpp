@@ -68,8 +68,8 @@ private slots:
         OFFICE_TEST_REQUIRE_OFFICE();
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("docx/tables.docx"), QStringLiteral("docx/tiny-picture.docx"));
         QVERIFY(m_dir.isValid());
-        m_engine = std::make_unique<OfficeEngine>();
-        m_control = std::make_unique<TextControl>(*m_engine);
+        m_engine = OfficeEngine::Create();
+        m_control = TextControl::Create(*m_engine);
         m_control->setErrorHandler([this](short number, const QString& text, bool& cancel) {
             m_events.push_back({number, text});
             cancel = true;
@@ -271,14 +271,14 @@ private slots:
 
     void formattingWithoutDocumentIsKept()
     {
-        TextControl output(*m_engine);
-        output.setFontSize(14);
-        output.setAlignment(3);
-        output.setFontName(QStringLiteral("Liberation Sans"));
-        QCOMPARE(output.FontSize(), 14);
-        QCOMPARE(output.Alignment(), 3);
-        QCOMPARE(output.FontName(), QStringLiteral("Liberation Sans"));
-        const auto error = raised([&] { output.setAlignment(7); });
+        const std::unique_ptr<TextControl> output = TextControl::Create(*m_engine);
+        output->setFontSize(14);
+        output->setAlignment(3);
+        output->setFontName(QStringLiteral("Liberation Sans"));
+        QCOMPARE(output->FontSize(), 14);
+        QCOMPARE(output->Alignment(), 3);
+        QCOMPARE(output->FontName(), QStringLiteral("Liberation Sans"));
+        const auto error = raised([&] { output->setAlignment(7); });
         QVERIFY(error);
         QCOMPARE(error->number, kErrInvalidValue);
     }
@@ -361,15 +361,15 @@ private slots:
 
     void officeThatCannotStartIsReported()
     {
-        OfficeEngine broken;
-        broken.setProgram(QStringLiteral("/bin/false"));
-        TextControl control(broken);
+        const std::unique_ptr<OfficeEngine> broken = OfficeEngine::Create();
+        broken->setProgram(QStringLiteral("/bin/false"));
+        const std::unique_ptr<TextControl> control = TextControl::Create(*broken);
         std::vector<ErrorEvent> events;
-        control.setErrorHandler([&](short number, const QString& text, bool&) { events.push_back({number, text}); });
-        control.Load(write(QStringLiteral("nowhere.rtf"), rtfDocument("x\\par")), 0, 5);
+        control->setErrorHandler([&](short number, const QString& text, bool&) { events.push_back({number, text}); });
+        control->Load(write(QStringLiteral("nowhere.rtf"), rtfDocument("x\\par")), 0, 5);
         QCOMPARE(events.size(), size_t(1));
         QCOMPARE(events.front().number, kErrOfficeUnavailable);
-        const auto error = raised([&] { control.Save(path(QStringLiteral("nowhere.pdf")), 0, 12); });
+        const auto error = raised([&] { control->Save(path(QStringLiteral("nowhere.pdf")), 0, 12); });
         QVERIFY(error);
         QCOMPARE(error->number, kErrOfficeUnavailable);
     }
@@ -442,19 +442,19 @@ private slots:
     void formattedPiecesMoveBetweenControls()
     {
         m_control->Load(write(QStringLiteral("piece.rtf"), rtfDocument("{\\b Bold piece} and plain\\par")), 0, 5);
-        TextControl output(*m_engine);
-        output.setSelectedText(QStringLiteral("Head line\n"));
+        const std::unique_ptr<TextControl> output = TextControl::Create(*m_engine);
+        output->setSelectedText(QStringLiteral("Head line\n"));
         selectAll();
-        output.setSelectionStart(-1);
-        output.InsertData(m_control->CopySelectionData(QString(), 5, true), 5, true);
-        QVERIFY2(output.DocumentText().contains(QLatin1String("Head line\nBold piece and plain")),
-                 qPrintable(output.DocumentText()));
-        output.setSelectionStart(static_cast<int>(output.DocumentText().indexOf(QLatin1String("Bold"))));
-        output.setSelectionLength(4);
-        QCOMPARE(output.FontBold(), 1);
+        output->setSelectionStart(-1);
+        output->InsertData(m_control->CopySelectionData(QString(), 5, true), 5, true);
+        QVERIFY2(output->DocumentText().contains(QLatin1String("Head line\nBold piece and plain")),
+                 qPrintable(output->DocumentText()));
+        output->setSelectionStart(static_cast<int>(output->DocumentText().indexOf(QLatin1String("Bold"))));
+        output->setSelectionLength(4);
+        QCOMPARE(output->FontBold(), 1);
 
         const QString pdf = path(QStringLiteral("joined.pdf"));
-        output.Save(pdf, 0, 12);
+        output->Save(pdf, 0, 12);
         QVERIFY(pdfText(pdf).contains(QStringLiteral("Bold piece and plain")));
     }
 

@@ -98,12 +98,12 @@ private slots:
         QDir().mkpath(user.path("in"));
         // A protected DOCX, made by an office of the test's own.
         {
-            OfficeEngine engine;
+            const std::unique_ptr<OfficeEngine> engine = OfficeEngine::Create();
             OfficeSaveOptions save;
             save.format = OfficeOutputFormat::Docx;
             save.documentPassword = QStringLiteral("right-pw");
             const OfficeStatus made =
-                engine.convert(kDemo + "/Sample Rich Text.rtf", OfficeLoadOptions{}, user.path("in/locked.docx"), save);
+                engine->convert(kDemo + "/Sample Rich Text.rtf", OfficeLoadOptions{}, user.path("in/locked.docx"), save);
             QVERIFY2(made.ok(), qPrintable(made.message));
         }
         const QString pdf = user.path("out/locked.pdf");
