@@ -12,7 +12,6 @@
 #include "jobs/FlexGrid.h"
 #include "jobs/JobFiles.h"
 #include "jobs/MainFormState.h"
-
 #include "textcontrol/TextControlUnits.h"
 
 #include <QDateTime>
