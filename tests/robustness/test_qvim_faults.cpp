@@ -163,20 +163,28 @@ private slots:
         QCOMPARE(process.state(), QProcess::NotRunning);
         QVERIFY(process.exitCode() == 0 || process.exitCode() == 252);
         const QString log = user.log(QStringLiteral("run.log"));
-        // The hung document was stopped at the limit of a document below a
-        // megabyte (20 s and 10 s per megabyte), not at a longer one.
+        // A document the hung office held was stopped at the limit of a
+        // document below a megabyte (20 s and 10 s per megabyte), not at a
+        // longer one. When the stop came after that office's last document
+        // (the poll above runs late on a loaded machine), no document was
+        // held and the office is only ended with the run.
         const QRegularExpression hung(QStringLiteral("The office hung while .+? and was stopped after the time "
                                                      "limit of (\\d+) seconds"));
         const QRegularExpressionMatch stopped = hung.match(log);
-        QVERIFY2(stopped.hasMatch(), qPrintable(log));
-        QVERIFY2(stopped.captured(1).toInt() <= 30, qPrintable(log));
+        if (stopped.hasMatch())
+            QVERIFY2(stopped.captured(1).toInt() <= 30, qPrintable(log));
+        int failed = 0;
         for (const QString& input : std::as_const(inputs)) {
             const QString pdf = user.path("out/") + QFileInfo(input).completeBaseName() + QStringLiteral(".pdf");
-            if (QFileInfo::exists(pdf))
+            if (QFileInfo::exists(pdf)) {
                 QVERIFY2(officetest::pdfInfo(pdf).exitCode == 0, qPrintable(pdf));
-            else
+            } else {
                 QVERIFY2(log.contains(QStringLiteral(" - ") + input), qPrintable(log));
+                ++failed;
+            }
         }
+        // Only the documents the two offices held fail.
+        QVERIFY2(failed >= 1 && failed <= 2, qPrintable(log));
         QCOMPARE(user.watch().stillRunning(), QList<qint64>{});
         QCOMPARE(user.entries("tmp"), QStringList{});
     }
