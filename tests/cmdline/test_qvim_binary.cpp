@@ -260,6 +260,8 @@ private slots:
     // A log file of /L that cannot be written: one line on standard error
     // names it with the system's reason, the lines it would have held
     // follow there, and the run ends as it does with a log it can write.
+    // A FIFO is no log file: the run neither waits for a reader nor holds
+    // up another run of the same user meanwhile.
     void unwritableLogFileGoesToStandardError_data()
     {
         QTest::addColumn<QString>("obstacle");
@@ -269,6 +271,8 @@ private slots:
         QTest::newRow("read-only folder, failed") << "read-only" << "failed";
         QTest::newRow("read-only folder, converted") << "read-only" << "converted";
         QTest::newRow("missing folder, refused") << "missing" << "refused";
+        QTest::newRow("a FIFO, converted") << "fifo" << "converted";
+        QTest::newRow("a FIFO, failed") << "fifo" << "failed";
     }
 
     void unwritableLogFileGoesToStandardError()
@@ -281,19 +285,23 @@ private slots:
         User user;
         QDir().mkpath(user.path("work/out"));
         QString log;
-        int reason = 0;
+        QString reason;
         if (obstacle == QLatin1String("folder")) {
             log = user.path("work/logs");
             QDir().mkpath(log);
-            reason = EISDIR;
+            reason = QString::fromLocal8Bit(std::strerror(EISDIR));
         } else if (obstacle == QLatin1String("read-only")) {
             QDir().mkpath(user.path("work/ro"));
             QVERIFY(::chmod(QFile::encodeName(user.path("work/ro")).constData(), 0555) == 0);
             log = user.path("work/ro/run.log");
-            reason = EACCES;
+            reason = QString::fromLocal8Bit(std::strerror(EACCES));
+        } else if (obstacle == QLatin1String("fifo")) {
+            log = user.path("work/run.log");
+            QVERIFY(::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
+            reason = QStringLiteral("is not a regular file");
         } else {
             log = user.path("work/nowhere/run.log");
-            reason = ENOENT;
+            reason = QString::fromLocal8Bit(std::strerror(ENOENT));
         }
         const QString input = outcome == QLatin1String("refused") ? user.path("work/missing.pdf")
                                                                   : testutil::corpusFile("pdf/minimal-document.pdf");
@@ -303,14 +311,21 @@ private slots:
         };
 
         const Run written = user.run(arguments("a.png", user.path("work/ok.log")));
+        // Another run of the same user, started alongside, ends as well.
+        QProcess alongside;
+        user.start(alongside, {"/S", input, "/T", user.path("work/out/c.png"), "/1", pages, "/P"});
         const Run lost = user.run(arguments("b.png", log), dropFileOverride);
+        QCOMPARE(User::finish(alongside).status, written.status);
         QCOMPARE(written.status, outcome == QLatin1String("converted") ? 0 : outcome == QLatin1String("failed") ? 252 : 253);
         QCOMPARE(lost.status, written.status);
         QVERIFY(!QFileInfo(log).isFile());
+        struct stat st {};
+        if (obstacle == QLatin1String("fifo"))
+            QVERIFY(::stat(QFile::encodeName(log).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 
         const QString err = QString::fromUtf8(lost.err);
         const QString said = QStringLiteral("qvim: the log file could not be written: ") + log + QStringLiteral(" (")
-                             + QString::fromLocal8Bit(std::strerror(reason)) + u')';
+                             + reason + u')';
         QVERIFY2(err.startsWith(said), qPrintable(err));
         QCOMPARE(err.count(QStringLiteral("the log file could not be written")), 1);
         // Every line of the written log, in order; the date and the time
