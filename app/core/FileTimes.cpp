@@ -186,7 +186,8 @@ int copyThroughTemp(const QString& source, QString target)
     struct stat old {};
     const bool targetExists = ::stat(nativePath(target).constData(), &old) == 0;
     if (targetExists) {
-        if (S_ISDIR(old.st_mode))
+        // A FIFO or a device is not replaced by a file.
+        if (!S_ISREG(old.st_mode))
             return copyerror::PathFileAccess;
         if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
             return 0; // the target already is the source

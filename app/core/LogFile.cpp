@@ -1,6 +1,7 @@
 #include "LogFile.h"
 
 #include "base/MessageSink.h"
+#include "base/RegularFileTarget.h"
 #include "core/StartupLock.h"
 
 #include <fcntl.h>
@@ -22,10 +23,6 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-QString notARegularFile()
-{
-    return QStringLiteral("is not a regular file");
-}
 
 // One write(2) with O_APPEND puts the whole text at the end of the file,
 // so lines of concurrent runs never interleave inside a line. Gives an
@@ -36,20 +33,19 @@ QString notARegularFile()
 QString appendText(const QString& path, const QByteArray& bytes)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
-    // A folder is left to open(), whose reason says so.
-    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        return notARegularFile();
+    if (IsNonRegularTarget(native.constData()))
+        return QString::fromLatin1(kNotARegularFile);
     // O_NONBLOCK until fstat has seen a regular file, in case the path was
     // swapped for a FIFO after the stat above.
     const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return systemReason(errno);
     QString reason;
+    struct stat st {};
     if (::fstat(fd, &st) != 0)
         reason = systemReason(errno);
     else if (!S_ISREG(st.st_mode))
-        reason = notARegularFile();
+        reason = QString::fromLatin1(kNotARegularFile);
     else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
         reason = systemReason(errno);
     qsizetype done = 0;

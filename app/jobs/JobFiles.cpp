@@ -1,6 +1,7 @@
 #include "JobFiles.h"
 
 #include "base/MessageSink.h"
+#include "base/TextFileEncoding.h"
 #include "core/Globals.h"
 #include "core/StringRoutines.h"
 #include "core/Translator.h"
@@ -14,7 +15,6 @@
 #include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,13 +41,7 @@ bool writeFileAtomically(const QString& path, QByteArray bytes, QString* sErr)
     // gets a mark of its own first.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.prepend("\xEF\xBB\xBF");
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
-    setError(sErr, file.errorString());
-    return false;
+    return WriteWholeFile(path, bytes, sErr);
 }
 
 QString rowRefusal(const char* rowKind, int row, const char* reason)

@@ -298,7 +298,7 @@ private slots:
         } else if (obstacle == QLatin1String("fifo")) {
             log = user.path("work/run.log");
             QVERIFY(::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
-            reason = QStringLiteral("is not a regular file");
+            reason = QStringLiteral("not a regular file");
         } else {
             log = user.path("work/nowhere/run.log");
             reason = QString::fromLocal8Bit(std::strerror(ENOENT));
@@ -341,6 +341,44 @@ private slots:
             QVERIFY2(at >= 0, qPrintable(line + QStringLiteral(" is missing from: ") + err));
         }
         QVERIFY(written.err.isEmpty());
+    }
+
+    // A FIFO where an output goes (the image, the /B job of failed items)
+    // is left a FIFO: its item fails, or the /B line says why.
+    void outputsThatAreNotFilesAreLeftAlone_data()
+    {
+        QTest::addColumn<QString>("fifo");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("image output") << "page.png" << "not a regular file";
+        QTest::newRow("job of failed items") << "failed.KRJ"
+                                             << "Unable to create file. Try a different folder such as 'My Documents' - "
+                                                "{fifo}: not a regular file";
+    }
+
+    void outputsThatAreNotFilesAreLeftAlone()
+    {
+        QFETCH(QString, fifo);
+        QFETCH(QString, said);
+        TESSAVIEW_REQUIRE_CORPUS("pdf/minimal-document.pdf");
+        User user;
+        const QString path = user.path("work/" + fifo);
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        const bool image = fifo.endsWith(QLatin1String(".png"));
+        // The /B run asks for a page the document lacks, so it has a failed item.
+        const Run run = user.run({"/S", testutil::corpusFile("pdf/minimal-document.pdf"), "/T",
+                                  image ? path : user.path("work/other.png"), "/1", image ? "1" : "5", "/B",
+                                  user.path("work/" + (image ? QStringLiteral("failed.KRJ") : fifo)), "/L", "run.log",
+                                  "/P"});
+        QCOMPARE(run.status, 252);
+        const QString log = QString::fromUtf8(testutil::readFile(user.path("work/run.log")));
+        QVERIFY2(log.contains(said.replace(QStringLiteral("{fifo}"), path)), qPrintable(log));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QStringList left = QDir(user.path("work")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        left.removeOne(QStringLiteral("run.log"));
+        if (image)
+            left.removeOne(QStringLiteral("failed.KRJ"));
+        QCOMPARE(left, QStringList{fifo});
     }
 
     // With no program to open the help page, its path is printed instead;

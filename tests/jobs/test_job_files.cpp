@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -510,6 +511,30 @@ private slots:
         QString sErr;
         QVERIFY(!SaveLogGridToFile(path("no-such-folder/log.krj"), log, &sErr));
         QCOMPARE(sErr, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    }
+
+    // A FIFO where the job or the log goes is not replaced by a file: the
+    // save fails with that reason.
+    void savesLeaveWhatIsNotAFileAlone()
+    {
+        const QString fifo = path("fifo.krj");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        MainFormState form;
+        clsConversionOptions o;
+        QVERIFY(AddOptionsToGrid(o, form.fgToDo));
+        QString sErr;
+        QVERIFY(!SaveConversionJobFile(form, fifo, form.fgToDo, &sErr));
+        QCOMPARE(sErr, fifo + QStringLiteral("\n\nnot a regular file"));
+
+        FlexGrid& log = form.fgLog;
+        log.AddItem(u"", log.Rows() - 1);
+        log.setTextMatrix(1, todocol::Do, QStringLiteral("C"));
+        QVERIFY(!SaveLogGridToFile(fifo, log, &sErr));
+        QCOMPARE(sErr, QStringLiteral("not a regular file"));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(m_dir.path()).entryList({"fifo.krj*", ".fifo.krj*"}, QDir::AllEntries | QDir::Hidden | QDir::System),
+                 QStringList{"fifo.krj"});
     }
 
     // What is not a job file is refused with the reason, and leaves the
