@@ -278,14 +278,13 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     if (!QFileInfo(sPath).isFile())
         return JobLoadResult::NotFound;
     const bool ownJob = &grid == &form.fgToDo;
-    // A file that cannot be opened leaves the job that was there.
+    // A file that cannot be opened leaves the job that was there, its file
+    // name included.
     QFile file(sPath);
     QBuffer utf16Text;
     QIODevice* text = nullptr;
     QString reason;
     if (!openJobText(file, utf16Text, text, reason)) {
-        if (ownJob)
-            form.sConversionJobFileName = QStringLiteral("*");
         reportUnreadable(sPath, reason, sReason);
         return JobLoadResult::Failed;
     }
@@ -300,8 +299,6 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     // before the grid is touched.
     const JobLines jobLines = findJobLine(*text, lStartTask);
     if (jobLines != JobLines::Found || !text->seek(textStart)) {
-        if (ownJob)
-            form.sConversionJobFileName = QStringLiteral("*");
         if (jobLines == JobLines::None)
             reportLoadFailure(Translate(QStringLiteral("The file is not a conversion job file:")), sPath,
                               Translate(QStringLiteral("none of its lines is a task or the job's new-task line.")),

@@ -374,10 +374,10 @@ private slots:
         MainFormState form;
         QVERIFY(testutil::writeFile(path("one.krj"), taskLines(1, 1)));
         LoadConversionJobFile(form, path("one.krj"), 1, form.fgToDo);
-        form.sConversionJobFileName = unreadable;
+        form.sConversionJobFileName = path("one.krj");
         QCOMPARE(LoadConversionJobFile(form, unreadable, 1, form.fgToDo), JobLoadResult::Failed);
         QCOMPARE(tasks(form.fgToDo), QStringList{"1=/in/1.docx"});
-        QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
+        QCOMPARE(form.sConversionJobFileName, path("one.krj"));
         QCOMPARE(m_sink.messages.size(), 1);
         QVERIFY(m_sink.messages.first().contains(unreadable));
     }
@@ -538,7 +538,8 @@ private slots:
     }
 
     // What is not a job file is refused with the reason, and leaves the
-    // job that was there; a job file without tasks is a job all the same. A NUL byte
+    // job that was there, its file name included; a job file without tasks
+    // is a job all the same. A NUL byte
     // in a job's line is a damaged job: the rows before it stay, nothing of
     // that line is taken with a blank or a cut in the NUL's place.
     void filesThatAreNoJob_data()
@@ -572,7 +573,7 @@ private slots:
         QFETCH(QStringList, rows);
         MainFormState form;
         form.fgToDo.AddItem(u"\t\t1\tC\t/in/kept.pdf", 1);
-        form.sConversionJobFileName = path("x.krj");
+        form.sConversionJobFileName = path("kept.krj");
         QVERIFY(testutil::writeFile(path("x.krj"), bytes));
         QString why = QStringLiteral("stale");
         const JobLoadResult loaded = LoadConversionJobFile(form, path("x.krj"), 1, form.fgToDo, &why);
@@ -587,7 +588,8 @@ private slots:
         QCOMPARE(why, reason.arg(path("x.krj")));
         QCOMPARE(m_sink.messages.size(), 1);
         QVERIFY(m_sink.messages.constFirst().contains(path("x.krj")));
-        QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
+        // A damaged job's rows before the damage have no file of their own.
+        QCOMPARE(form.sConversionJobFileName, rows == QStringList{"1=/in/kept.pdf"} ? path("kept.krj") : QStringLiteral("*"));
     }
 };
 
