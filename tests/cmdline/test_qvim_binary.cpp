@@ -210,38 +210,60 @@ private slots:
     }
 
     // Without /L each line goes to standard error, once; with /L and /V the
-    // file has the lines and standard error has each message once.
+    // file has the lines and standard error has each message once. So for
+    // an invalid task, and for a job file of /J that is refused (whose
+    // refusal is no box of its own besides its line).
     void messagesReachTheTerminal_data()
     {
+        QTest::addColumn<bool>("job");
         QTest::addColumn<QStringList>("extra");
         QTest::addColumn<bool>("logged");
         QTest::addColumn<bool>("onStderr");
-        QTest::newRow("no log file") << QStringList{} << false << true;
-        QTest::newRow("no log file, verbose") << QStringList{"/V"} << false << true;
-        QTest::newRow("log file") << QStringList{"/L", "run.log"} << true << false;
-        QTest::newRow("log file, verbose") << QStringList{"/L", "run.log", "/V"} << true << true;
+        for (const bool job : {false, true}) {
+            const char* run = job ? "refused job" : "invalid task";
+            QTest::addRow("%s, no log file", run) << job << QStringList{} << false << true;
+            QTest::addRow("%s, no log file, verbose", run) << job << QStringList{"/V"} << false << true;
+            QTest::addRow("%s, log file", run) << job << QStringList{"/L", "run.log"} << true << false;
+            QTest::addRow("%s, log file, verbose", run) << job << QStringList{"/L", "run.log", "/V"} << true << true;
+        }
     }
 
     void messagesReachTheTerminal()
     {
+        QFETCH(bool, job);
         QFETCH(QStringList, extra);
         QFETCH(bool, logged);
         QFETCH(bool, onStderr);
         User user;
-        const QString missing = user.path("work/missing.pdf");
-        const Run run = user.run(QStringList{"/S", "missing.pdf", "/T", user.path("out/x.png"), "/P"} + extra);
-        QCOMPARE(run.status, 253);
-        const QByteArray refused = "Missing required or invalid command line argument(s)";
+        // Each line the run says, and a part of it that the run says once.
+        QStringList lines;
+        QString named;
+        QStringList arguments;
+        if (job) {
+            named = user.path("work/notes.KRJ");
+            QVERIFY(testutil::writeFile(named, "Dear Ann,\nthe notes of the meeting.\n"));
+            arguments = QStringList{"/J", named, "/P"};
+            lines << QStringLiteral("The file is not a conversion job file: ") + named
+                         + QStringLiteral(" - none of its lines is a task or the job's new-task line.");
+        } else {
+            named = user.path("work/missing.pdf");
+            arguments = QStringList{"/S", "missing.pdf", "/T", user.path("out/x.png"), "/P"};
+            lines << QStringLiteral("Input File ") + named + QStringLiteral(" does not exist.")
+                  << QStringLiteral("Missing required or invalid command line argument(s)");
+        }
+        const Run run = user.run(arguments + extra);
+        QCOMPARE(run.status, job ? 252 : 253);
         const QString err = QString::fromUtf8(run.err);
         if (onStderr) {
-            QVERIFY2(err.contains(missing) && err.count(QString::fromUtf8(refused)) == 1, run.err.constData());
-            QCOMPARE(err.count(missing), 1);
+            for (const QString& line : lines)
+                QVERIFY2(err.count(line) == 1, run.err.constData());
+            QCOMPARE(err.count(named), 1);
         } else {
             QVERIFY2(run.err.isEmpty(), run.err.constData());
         }
         const QByteArray log = testutil::readFile(user.path("work/run.log"));
-        QCOMPARE(log.contains(refused), logged);
-        QCOMPARE(log.contains(missing.toUtf8()), logged);
+        for (const QString& line : lines)
+            QCOMPARE(log.count(line.toUtf8()), logged ? 1 : 0);
         QVERIFY(!log.contains('\r'));
     }
 
