@@ -1,6 +1,7 @@
 #include "QuaystoneServices.h"
 
 #include "base/OwnedTempFolder.h"
+#include "base/RegularFileTarget.h"
 #include "base/SpecialFolders.h"
 #include "core/DataFolder.h"
 #include "core/FileSystem.h"
@@ -25,6 +26,8 @@ bool MoveFileFso(const QString& sSource, const QString& sTarget)
 {
     const QByteArray source = QFile::encodeName(sSource);
     const QByteArray target = QFile::encodeName(sTarget);
+    if (IsNonRegularTarget(target.constData()))
+        return false;
     struct stat old {};
     const bool replacing = ::stat(target.constData(), &old) == 0;
     if (replacing)

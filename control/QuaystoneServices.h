@@ -16,7 +16,8 @@ QString GetTempDocFileName(const QString& sPrefix);
 // in one step: it is the old file or the new one, never a part. Across
 // file systems the file is copied through a temporary file beside the
 // target, then the source is removed. The target keeps its permissions.
-// False when the target is not the source's file afterwards.
+// What is not a regular file is not replaced. False when the target is not
+// the source's file afterwards.
 bool MoveFileFso(const QString& sSource, const QString& sTarget);
 
 // True when the two paths name one existing file (device and inode).

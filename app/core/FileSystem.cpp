@@ -221,7 +221,8 @@ bool bMoveFileToFolder(const QString& file, QString& folder)
         // source would destroy the file.
         if (sameFile(from, existing))
             return true;
-        if (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)
+        // A FIFO or a device is not replaced by the file.
+        if (!S_ISREG(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)
             return false;
     }
 

@@ -37,8 +37,8 @@ QString GetParentFolderName(const QString& path);
 // Moves the file into the folder. A "/" is appended to `folder` when it
 // lacks one (the caller's text changes too); a missing folder is created.
 // A file that is already in that folder stays as it is and the result is
-// True. A read-only file of the same name in the folder is not replaced
-// (False). The source is deleted only once its copy is complete in the
+// True. A read-only file of the same name in the folder, or anything there
+// that is not a regular file, is not replaced (False). The source is deleted only once its copy is complete in the
 // folder, so a failure never loses the file.
 bool bMoveFileToFolder(const QString& file, QString& folder);
 bool bMoveFileToFolder(const QString& file, const QString& folder);

@@ -278,6 +278,10 @@ int CopyBesideTarget::Make(const QString& source, const QString& target)
         if (S_ISDIR(old.st_mode))
             return fail(copyerror::PathFileAccess,
                         QStringLiteral("Cannot replace %1: %2").arg(m_target, errnoText(EISDIR)));
+        // A FIFO or a device is not replaced by a file.
+        if (!S_ISREG(old.st_mode))
+            return fail(copyerror::PathFileAccess,
+                        QStringLiteral("Cannot replace %1: it is not a regular file").arg(m_target));
         if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
             return 0; // the target already is the source
         m_owner = old.st_uid;

@@ -42,7 +42,7 @@ constexpr int FileNotFound = 53;    // the source is missing
 constexpr int DiskFull = 61;        // no space left (or quota)
 constexpr int PermissionDenied = 70;
 constexpr int DeviceIOError = 57;
-constexpr int PathFileAccess = 75;  // a folder where a file was expected, read-only file system, other failures
+constexpr int PathFileAccess = 75;  // a folder, FIFO or device where a file was expected, read-only file system, other failures
 constexpr int PathNotFound = 76;    // the target's folder is missing
 }
 
@@ -50,7 +50,8 @@ constexpr int PathNotFound = 76;    // the target's folder is missing
 // folder that is renamed over it, so the target is either the old file or
 // the complete copy. A read-only target is replaced and stays read-only
 // (an existing target keeps its permissions and owner). The copy keeps the
-// source's modification time. On failure `errorNumber` gets one of the
+// source's modification time. A target that is not a regular file is not
+// replaced (PathFileAccess). On failure `errorNumber` gets one of the
 // copyerror numbers and False is returned; on success it is left alone.
 bool CopyFileSafe(const QString& source, const QString& target, int& errorNumber);
 

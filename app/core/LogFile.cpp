@@ -1,9 +1,11 @@
 #include "LogFile.h"
 
 #include "base/MessageSink.h"
+#include "base/RegularFileTarget.h"
 #include "core/StartupLock.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -16,29 +18,50 @@
 
 namespace {
 
-// One write(2) with O_APPEND puts the whole text at the end of the file,
-// so lines of concurrent runs never interleave inside a line. Gives 0, or
-// the errno of the failure.
-int appendText(const QString& path, const QByteArray& bytes)
+QString systemReason(int error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+
+// One write(2) with O_APPEND puts the whole text at the end of the file,
+// so lines of concurrent runs never interleave inside a line. Gives an
+// empty text, or the reason of the failure. Only a regular file is a log:
+// the open and the writes happen under the start-up lock, and a FIFO or a
+// terminal could hold them, and with them every other run of the user, for
+// as long as nobody reads it (the open itself waits for a FIFO's reader).
+QString appendText(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (IsNonRegularTarget(native.constData()))
+        return QString::fromLatin1(kNotARegularFile);
+    // O_NONBLOCK until fstat has seen a regular file, in case the path was
+    // swapped for a FIFO after the stat above.
+    const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
-        return errno;
-    int error = 0;
+        return systemReason(errno);
+    QString reason;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        reason = systemReason(errno);
+    else if (!S_ISREG(st.st_mode))
+        reason = QString::fromLatin1(kNotARegularFile);
+    else if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        reason = systemReason(errno);
     qsizetype done = 0;
-    while (done < bytes.size()) {
+    while (reason.isEmpty() && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            error = n < 0 ? errno : EIO;
+            reason = systemReason(n < 0 ? errno : EIO);
             break;
         }
         done += n;
     }
-    if (::close(fd) != 0 && error == 0 && errno != EINTR)
-        error = errno;
-    return error;
+    if (::close(fd) != 0 && reason.isEmpty() && errno != EINTR)
+        reason = systemReason(errno);
+    return reason;
 }
 
 void writeToStderr(const QByteArray& bytes)
@@ -58,7 +81,7 @@ QSet<QString> g_reported;
 
 // A log file that cannot be written is said once (its path and the
 // system's reason); its lines go to standard error instead.
-void reportLogFailure(const QString& path, int error)
+void reportLogFailure(const QString& path, const QString& reason)
 {
     {
         const QMutexLocker lock(&g_reportedLock);
@@ -66,8 +89,8 @@ void reportLogFailure(const QString& path, int error)
             return;
         g_reported.insert(path);
     }
-    writeToStderr(QStringLiteral("qvim: the log file could not be written: ") + path + QStringLiteral(" (")
-                  + QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral("); its lines go to standard error"));
+    writeToStderr(QStringLiteral("qvim: the log file could not be written: ") + path + QStringLiteral(" (") + reason
+                  + QStringLiteral("); its lines go to standard error"));
 }
 
 void forgetLogFailure(const QString& path)
@@ -90,12 +113,12 @@ QString LogFileLine(const QString& message)
 void WriteMessageToLogFile(const QString& message, const QString& path, bool show)
 {
     const QString line = LogFileLine(message);
-    int error = 0;
+    QString error;
     if (!path.isEmpty()) {
         AcquireGlobalMutex();
         error = appendText(path, line.toUtf8() + '\n');
         ReleaseGlobalMutex();
-        if (error != 0)
+        if (!error.isEmpty())
             reportLogFailure(path, error);
         else
             forgetLogFailure(path);
@@ -105,7 +128,7 @@ void WriteMessageToLogFile(const QString& message, const QString& path, bool sho
     // wait on a user.
     if (show)
         ShowMessage(line, QStringLiteral("Tessaview"), MessageButtons::Ok, MessageIcon::Information);
-    else if (path.isEmpty() || error != 0)
+    else if (path.isEmpty() || !error.isEmpty())
         writeToStderr(line);
 }
 
@@ -117,11 +140,11 @@ void WriteLinesToLogFile(const QStringList& lines, const QString& path)
     for (const QString& line : lines)
         bytes += LogFileLine(line).toUtf8() + '\n';
     AcquireGlobalMutex();
-    const int error = appendText(path, bytes);
+    const QString error = appendText(path, bytes);
     ReleaseGlobalMutex();
     // These lines begin a run: its failure is told afresh.
     forgetLogFailure(path);
-    if (error != 0) {
+    if (!error.isEmpty()) {
         reportLogFailure(path, error);
         writeToStderr(bytes);
     }

@@ -11,7 +11,7 @@
 // blank. With `show` the message goes to the current message sink as well
 // (an information box; standard error on the command line). With no path
 // and no `show`, the line goes to standard error. A log file that cannot
-// be written is named on standard error once, with the system's reason,
+// be written, or that is not a regular file (a FIFO, a device), is named on standard error once, with the system's reason,
 // and its lines go to standard error instead (unless shown in a box).
 void WriteMessageToLogFile(const QString& message, const QString& path, bool show);
 

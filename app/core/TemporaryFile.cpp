@@ -1,6 +1,7 @@
 #include "TemporaryFile.h"
 
 #include "base/OwnedTempFolder.h"
+#include "base/RegularFileTarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,10 @@ bool TemporaryFile::moveOver(const QString& target, QString* error)
 {
     if (m_path.isEmpty()) {
         setError(error, QStringLiteral("There is no temporary file to move to %1.").arg(target));
+        return false;
+    }
+    if (IsNonRegularTarget(target)) {
+        setError(error, QStringLiteral("Cannot replace %1: %2").arg(target, QString::fromLatin1(kNotARegularFile)));
         return false;
     }
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0) {

@@ -34,7 +34,8 @@ public:
     // Renames the file over `target`, which must be on the same file system
     // (a file beside the target is). Afterwards the file is the target and
     // no longer this object's to remove. False, with the reason in *error,
-    // when the rename failed; the file is then still this object's.
+    // when the rename failed or what stands at the target is not a regular
+    // file (a FIFO, a device); the file is then still this object's.
     bool moveOver(const QString& target, QString* error = nullptr);
 
     // Removes the file now (a file that has gone meanwhile is no error).

@@ -272,11 +272,20 @@ JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath, QString* sRea
     }
     if (!sPath.isEmpty())
         sPath = ExpandPathMacros(sPath);
-    form.sConversionJobFileName = sPath;
     if (sPath.isEmpty())
         return JobLoadResult::NotFound;
 
+    const QString previousName = form.sConversionJobFileName;
+    form.sConversionJobFileName = sPath;
+    GridReplacedWatch watch(form.fgToDo);
     const JobLoadResult result = LoadConversionJobFile(form, sPath, 1, form.fgToDo, sReason);
+    // A file that is not there, cannot be read or is no job left the grid
+    // as it was: the job there stays whole, with its file name, its unsaved
+    // changes, its log and the place a Pause left it at.
+    if ((result == JobLoadResult::NotFound || result == JobLoadResult::Failed) && !watch.replaced) {
+        form.sConversionJobFileName = previousName;
+        return result;
+    }
     // A resume point belongs to the job that was paused.
     engine.lResumeFileIndex = 0;
     engine.lResumeRow = 0;

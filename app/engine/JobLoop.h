@@ -33,8 +33,11 @@ void ConversionJobPause(JobEngine& engine);
 void ConversionJobRewind(JobEngine& engine);
 
 // Opens a job file into the task grid for a run: pauses a running job,
-// expands the path's macros (written back), loads the file, clears the log.
-// The window adds its own steps (recently used files, caption). Returns
-// what the load did; a load that failed says why in sReason as well.
+// expands the path's macros (written back), loads the file, clears the log
+// and the resume point. A file that is not there, cannot be read or is no
+// job changes nothing else: the job on screen keeps its file name, its
+// unsaved state, its log and its resume point. The window adds its own
+// steps (recently used files, caption). Returns what the load did; a load
+// that failed says why in sReason as well.
 JobLoadResult ConversionJobOpen(JobEngine& engine, QString& sPath, QString* sReason = nullptr);
 

@@ -19,29 +19,6 @@
 
 namespace {
 
-// Notices when a reload replaces the grid's rows.
-class GridReplacedWatch : public FlexGridListener
-{
-public:
-    explicit GridReplacedWatch(FlexGrid& grid) : m_grid(grid) { m_grid.addListener(this); }
-    ~GridReplacedWatch() override { m_grid.removeListener(this); }
-    GridReplacedWatch(const GridReplacedWatch&) = delete;
-    GridReplacedWatch& operator=(const GridReplacedWatch&) = delete;
-    bool replaced = false;
-
-    void gridRowsAboutToBeInserted(int, int) override {}
-    void gridRowsInserted() override {}
-    void gridRowsAboutToBeRemoved(int, int) override { replaced = true; }
-    void gridRowsRemoved() override {}
-    void gridAboutToBeReset() override { replaced = true; }
-    void gridReset() override {}
-    void gridCellsChanged(int, int, int, int) override {}
-    void gridSelectionChanged() override {}
-
-private:
-    FlexGrid& m_grid;
-};
-
 int reloadJobSlice(JobEngine& engine, clsConversionOptions& item)
 {
     FlexGrid& grid = engine.form.fgToDo;

@@ -106,3 +106,27 @@ private:
     int m_colSel = 0;
     QList<FlexGridListener*> m_listeners;
 };
+
+// Notices, while it lives, whether the grid's rows were replaced or
+// removed (a load that set the grid up anew, a reload of a slice).
+class GridReplacedWatch : public FlexGridListener
+{
+public:
+    explicit GridReplacedWatch(FlexGrid& grid) : m_grid(grid) { m_grid.addListener(this); }
+    ~GridReplacedWatch() override { m_grid.removeListener(this); }
+    GridReplacedWatch(const GridReplacedWatch&) = delete;
+    GridReplacedWatch& operator=(const GridReplacedWatch&) = delete;
+    bool replaced = false;
+
+    void gridRowsAboutToBeInserted(int, int) override {}
+    void gridRowsInserted() override {}
+    void gridRowsAboutToBeRemoved(int, int) override { replaced = true; }
+    void gridRowsRemoved() override {}
+    void gridAboutToBeReset() override { replaced = true; }
+    void gridReset() override {}
+    void gridCellsChanged(int, int, int, int) override {}
+    void gridSelectionChanged() override {}
+
+private:
+    FlexGrid& m_grid;
+};

@@ -1,6 +1,7 @@
 #include "JobFiles.h"
 
 #include "base/MessageSink.h"
+#include "base/TextFileEncoding.h"
 #include "core/Globals.h"
 #include "core/StringRoutines.h"
 #include "core/Translator.h"
@@ -14,7 +15,6 @@
 #include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,13 +41,7 @@ bool writeFileAtomically(const QString& path, QByteArray bytes, QString* sErr)
     // gets a mark of its own first.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.prepend("\xEF\xBB\xBF");
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
-    }
-    setError(sErr, file.errorString());
-    return false;
+    return WriteWholeFile(path, bytes, sErr);
 }
 
 QString rowRefusal(const char* rowKind, int row, const char* reason)
@@ -284,14 +278,13 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     if (!QFileInfo(sPath).isFile())
         return JobLoadResult::NotFound;
     const bool ownJob = &grid == &form.fgToDo;
-    // A file that cannot be opened leaves the job that was there.
+    // A file that cannot be opened leaves the job that was there, its file
+    // name included.
     QFile file(sPath);
     QBuffer utf16Text;
     QIODevice* text = nullptr;
     QString reason;
     if (!openJobText(file, utf16Text, text, reason)) {
-        if (ownJob)
-            form.sConversionJobFileName = QStringLiteral("*");
         reportUnreadable(sPath, reason, sReason);
         return JobLoadResult::Failed;
     }
@@ -306,8 +299,6 @@ JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, i
     // before the grid is touched.
     const JobLines jobLines = findJobLine(*text, lStartTask);
     if (jobLines != JobLines::Found || !text->seek(textStart)) {
-        if (ownJob)
-            form.sConversionJobFileName = QStringLiteral("*");
         if (jobLines == JobLines::None)
             reportLoadFailure(Translate(QStringLiteral("The file is not a conversion job file:")), sPath,
                               Translate(QStringLiteral("none of its lines is a task or the job's new-task line.")),

@@ -17,7 +17,7 @@ enum class JobLoadResult {
     NotFound,   // no such file: nothing changed
     Complete,   // the whole file is in the grid
     Partial,    // only part of it: a later start task, Pause, or a slice
-    Failed,     // the file could not be read: the grid was left as it was
+    Failed,     // the file could not be read or is no job (the grid left as it was), or is damaged
 };
 
 // Loads the file's task lines into the grid from line lStartTask on
@@ -25,10 +25,11 @@ enum class JobLoadResult {
 // is the form's task grid and the job did not load whole, the job loses its
 // file name ("*"), so that saving asks for a new one instead of writing a
 // part over the whole. Failed, reported in a message and, as one line, in
-// sReason: a file that cannot be read; a file that is not a job file (no
+// sReason: a file that cannot be opened, or that is not a job file (no
 // line of it is a task or the new-task line: empty, plain text, other
-// bytes), which leaves the grid as it was; a damaged one (a line holds a
-// NUL byte), which keeps the rows before that line. A file of the new-task
+// bytes), which leaves the grid and the job's file name as they were; a
+// damaged one (a line holds a NUL byte), which keeps the rows before that
+// line. A file of the new-task
 // line alone is a job without tasks.
 JobLoadResult LoadConversionJobFile(MainFormState& form, const QString& sPath, int lStartTask,
                                     FlexGrid& grid, QString* sReason = nullptr);

@@ -18,33 +18,6 @@
 
 namespace {
 
-// Keeps the messages of a step that runs unattended instead of showing
-// them; the earlier sink comes back at the end of the scope.
-class CapturedMessages : public MessageSink
-{
-public:
-    CapturedMessages() : m_previous(&CurrentMessageSink()) { SetMessageSink(this); }
-    ~CapturedMessages() override { SetMessageSink(m_previous); }
-    CapturedMessages(const CapturedMessages&) = delete;
-    CapturedMessages& operator=(const CapturedMessages&) = delete;
-
-    MessageAnswer showMessage(const QString& text, const QString&, MessageButtons buttons, MessageIcon) override
-    {
-        texts << text;
-        // Nobody is there to agree to anything.
-        switch (buttons) {
-        case MessageButtons::Ok: return MessageAnswer::Ok;
-        case MessageButtons::OkCancel: return MessageAnswer::Cancel;
-        default: return MessageAnswer::No;
-        }
-    }
-
-    QStringList texts;
-
-private:
-    MessageSink* m_previous;
-};
-
 // A row of the log grid for a scheduled job that did not run, as the task
 // that would load that job file, so that the log saved as a job retries it.
 void logScheduledJobFailure(MainFormState& form, const QString& path, const QString& message)

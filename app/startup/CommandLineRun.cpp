@@ -1,5 +1,6 @@
 #include "startup/CommandLineRun.h"
 
+#include "base/MessageSink.h"
 #include "base/StopSignals.h"
 #include "core/FileTimes.h"
 #include "core/Globals.h"
@@ -104,7 +105,12 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
             return runcode::StayOpen;
         }
         QString reason;
-        const JobLoadResult loaded = ConversionJobOpen(engine, options.sCLBatchJobFile, &reason);
+        JobLoadResult loaded = JobLoadResult::NotFound;
+        {
+            // A refusal is told once, by the log line below (a box with /V).
+            CapturedMessages told;
+            loaded = ConversionJobOpen(engine, options.sCLBatchJobFile, &reason);
+        }
         if (loaded == JobLoadResult::NotFound || loaded == JobLoadResult::Failed) {
             // A job that could not be read ran nothing: that is no success.
             if (reason.isEmpty())

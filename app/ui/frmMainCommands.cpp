@@ -338,8 +338,10 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
         // for a new name instead of writing the part over the whole.
         setCaption(m_form.sConversionJobFileName.size() < 2 ? QStringLiteral("*") : GetFileNameFromPath(sPath));
         m_form.bCurrentActionItemDirty = false;
-    } else if (loaded == JobLoadResult::Failed) {
-        // The loader said why; the job on screen has no file of its own now.
+    } else if (loaded == JobLoadResult::Failed && m_form.sConversionJobFileName.size() < 2) {
+        // The loader said why. A damaged job keeps the rows before the
+        // damage, with no file of its own; after a file that is no job the
+        // job on screen is the one that was there, under its own name.
         setCaption(QStringLiteral("*"));
     }
     UpdateMenuToolbar();

@@ -37,3 +37,14 @@ MessageAnswer ShowMessage(const QString& text, const QString& title, MessageButt
 {
     return CurrentMessageSink().showMessage(text, title, buttons, icon);
 }
+
+MessageAnswer CapturedMessages::showMessage(const QString& text, const QString&, MessageButtons buttons, MessageIcon)
+{
+    texts << text;
+    // Nobody is there to agree to anything.
+    switch (buttons) {
+    case MessageButtons::Ok: return MessageAnswer::Ok;
+    case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+    default: return MessageAnswer::No;
+    }
+}

@@ -2,6 +2,7 @@
 // Message boxes go through this interface: the window shows Qt dialogs, the
 // command line writes to stderr, tests script the answers.
 #include <QString>
+#include <QStringList>
 
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageIcon { None, Information, Warning, Critical, Question };
@@ -34,3 +35,24 @@ void SetMessageSink(MessageSink* sink); // nullptr restores the default
 MessageAnswer ShowMessage(const QString& text, const QString& title = QString(),
                           MessageButtons buttons = MessageButtons::Ok,
                           MessageIcon icon = MessageIcon::None);
+
+// Keeps the messages of a step that runs unattended, or whose failure is
+// told another way, instead of showing them; the earlier sink comes back
+// at the end of the scope. Questions get the answer that agrees to
+// nothing (Ok, Cancel, No).
+class CapturedMessages : public MessageSink
+{
+public:
+    CapturedMessages() : m_previous(&CurrentMessageSink()) { SetMessageSink(this); }
+    ~CapturedMessages() override { SetMessageSink(m_previous); }
+    CapturedMessages(const CapturedMessages&) = delete;
+    CapturedMessages& operator=(const CapturedMessages&) = delete;
+
+    MessageAnswer showMessage(const QString& text, const QString& title, MessageButtons buttons,
+                              MessageIcon icon) override;
+
+    QStringList texts;
+
+private:
+    MessageSink* m_previous;
+};

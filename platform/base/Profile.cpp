@@ -40,15 +40,19 @@ QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bo
     return text;
 }
 
-// Characters no text file holds: NUL and the other control characters but
-// tab, line ends and form feed, half a surrogate pair, and what a decoder
-// could not read. Binary data read as 8-bit text is rich in control
-// characters, read as UTF-16 in lone surrogates.
+// Characters no text file holds: NUL and the other C0 control characters
+// but tab, line ends and form feed, DEL, half a surrogate pair, and what a
+// decoder could not read. Binary data read as 8-bit text is rich in C0
+// controls, read as UTF-16 in lone surrogates. The C1 range is no sign: a
+// file in a legacy double-byte code page (Shift-JIS, GBK) read as
+// Windows-1252 turns its lead and trail bytes 81, 8D, 8F, 90 and 9D into
+// C1 characters, and once such a file takes a key that Windows-1252 cannot
+// hold it is written as UTF-8 with those characters in it.
 bool isJunk(char32_t u)
 {
     if (u == u'\t' || u == u'\n' || u == u'\f' || u == u'\r')
         return false;
-    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || QChar::isSurrogate(u);
+    return u < 0x20 || u == 0x7F || QChar::isSurrogate(u);
 }
 
 qsizetype junkCharacters(QStringView text, bool decodedWithErrors)

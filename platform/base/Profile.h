@@ -34,17 +34,18 @@ int GetPrivateProfileInt(const QString& section, const QString& key, int default
 // `value` (QString()) deletes the key; a null `key` deletes the whole
 // section. The folder must exist; the file is created when missing.
 // Returns false, changing nothing, when the write fails or when a name or
-// value cannot be stored safely (CR, LF, NUL or another control character
-// but tab and form feed, or half a surrogate pair, anywhere; "]" in a
+// value cannot be stored safely (CR, LF, NUL or another C0 control
+// character but tab and form feed, DEL, or half a surrogate pair, anywhere; "]" in a
 // section name; "=" in a key, or a key that would read as a section or
 // comment).
 bool WritePrivateProfileString(const QString& section, const QString& key,
                                const QString& value, const QString& file);
 
 // True when `file` exists and is not text at all: more than one character
-// in a hundred, and eight at least, is NUL, another control character (tab,
-// line ends and form feed are text), half a surrogate pair or a byte that
-// its encoding cannot decode. An empty file, a file of odd lines, a UTF-16
-// file, or one with a few stray control characters is text; since no write
+// in a hundred, and eight at least, is NUL, another C0 control character
+// (tab, line ends and form feed are text), DEL, half a surrogate pair or a
+// byte that its encoding cannot decode. An empty file, a file of odd lines,
+// a UTF-16 file, a file in a legacy code page such as Shift-JIS, or one
+// with a few stray control characters is text; since no write
 // stores such a character, no write makes a text file into one that is not.
 bool IsDamagedProfile(const QString& file);

@@ -1,5 +1,6 @@
 #include "TextFileEncoding.h"
 
+#include "RegularFileTarget.h"
 #include "Windows1252.h"
 
 #include <QFile>
@@ -135,7 +136,7 @@ bool ReadTextFileContent(const QString& path, TextFileContent& content, QString*
     if (info.isDir())
         return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
     if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("not a regular file"));
+        return fail(QString::fromLatin1(kNotARegularFile));
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     content.bytes = file.readAll();
@@ -161,6 +162,11 @@ bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes)
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason)
 {
+    if (IsNonRegularTarget(path)) {
+        if (reason)
+            *reason = QString::fromLatin1(kNotARegularFile);
+        return false;
+    }
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && WriteAllBytes(file, bytes) && file.commit())
         return true;

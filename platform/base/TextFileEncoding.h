@@ -57,5 +57,6 @@ bool WriteAllBytes(QFileDevice& file, QByteArrayView bytes);
 // Writes the bytes as the whole file through a temporary file in its folder
 // that is renamed over it (an existing file keeps its permissions; a link
 // is followed). False, with the file as it was and the system's reason in
-// *reason when given, when that fails.
+// *reason when given, when that fails or when what stands there is not a
+// regular file (RegularFileTarget.h).
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason = nullptr);

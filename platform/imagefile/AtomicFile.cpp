@@ -1,5 +1,7 @@
 #include "ImageFileInternal.h"
 
+#include "base/RegularFileTarget.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -72,6 +74,10 @@ bool AtomicFile::create(QString* error)
         SetError(error, QStringLiteral("The output path is a folder: %1").arg(m_target));
         return false;
     }
+    if (IsNonRegularTarget(m_targetNative.constData())) {
+        SetError(error, QStringLiteral("Unable to write %1: %2").arg(m_target, QString::fromLatin1(kNotARegularFile)));
+        return false;
+    }
     // A short hidden name: the target's own name may already be near the
     // file-name length limit.
     const QByteArray folderNative = QFile::encodeName(folder);
@@ -142,6 +148,12 @@ bool AtomicFile::commit(QString* error)
     struct stat old {};
     if (::stat(m_targetNative.constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::chmod(m_temp.constData(), old.st_mode & 07777);
+    // Checked again: the page took its time, and the target may have changed.
+    if (IsNonRegularTarget(m_targetNative.constData())) {
+        SetError(error, QStringLiteral("Unable to write %1: %2").arg(m_target, QString::fromLatin1(kNotARegularFile)));
+        discard();
+        return false;
+    }
     if (::rename(m_temp.constData(), m_targetNative.constData()) != 0) {
         const int err = errno;
         SetError(error, QStringLiteral("Unable to write %1: %2").arg(m_target, ErrnoText(err)));

@@ -253,20 +253,22 @@ bool AppendTiffPage(const RasterImage& page, const QString& path, int compressio
         return false;
     if (!QFileInfo::exists(path))
         return WriteTiffFile(page, path, compression, error);
+    // The page goes into a copy renamed over the file once complete: a
+    // failure leaves the file as it was. The copy is made first, as it
+    // refuses what is no regular file, which a read could wait on for ever
+    // (a FIFO).
+    AtomicFile copy(path);
+    if (!copy.create(error))
+        return false;
     if (!HasTiffSignature(path)) {
         SetError(error, QStringLiteral("%1 is not a TIFF file; no page was added.").arg(path));
         return false;
     }
-    // The page goes into a copy renamed over the file once complete: a
-    // failure leaves the file as it was.
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly)) {
         SetError(error, TiffFailure(path, source.errorString()));
         return false;
     }
-    AtomicFile copy(path);
-    if (!copy.create(error))
-        return false;
     while (!source.atEnd()) {
         const QByteArray chunk = source.read(1 << 20);
         if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {

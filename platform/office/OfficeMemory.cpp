@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QMutex>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <unistd.h>
 
@@ -48,12 +50,37 @@ bool ParseMemorySize(const QString& text, qint64& bytes)
     return true;
 }
 
+namespace {
+
+// A value that is not read is said once, not for every office started.
+void reportUnreadBudget(const QString& value, qint64 budget)
+{
+    static QMutex lock;
+    static QString told;
+    const QMutexLocker locked(&lock);
+    if (value == told)
+        return;
+    told = value;
+    const QByteArray line = QStringLiteral("qvim: TESSAVIEW_OFFICE_MEMORY_BUDGET=%1 is not read (a number of bytes, "
+                                           "or one followed by K, M or G; 0 for no limit): each office may use %2\n")
+                                .arg(value, MemorySizeText(budget))
+                                .toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
 qint64 OfficeMemoryBudget(int offices)
 {
+    const QString value = qEnvironmentVariable("TESSAVIEW_OFFICE_MEMORY_BUDGET");
     qint64 bytes = 0;
-    if (ParseMemorySize(qEnvironmentVariable("TESSAVIEW_OFFICE_MEMORY_BUDGET"), bytes))
+    if (ParseMemorySize(value, bytes))
         return bytes;
-    return OfficeMemoryBudgetFor(MachineMemoryBytes(), offices);
+    bytes = OfficeMemoryBudgetFor(MachineMemoryBytes(), offices);
+    if (!value.trimmed().isEmpty())
+        reportUnreadBudget(value, bytes);
+    return bytes;
 }
 
 qint64 OfficeMemoryBudget()

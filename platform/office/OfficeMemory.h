@@ -32,7 +32,8 @@ int DefaultOfficeCount();
 qint64 OfficeMemoryBudgetFor(qint64 machineBytes, int offices);
 
 // The budget of one office of `offices` on this machine, or what
-// TESSAVIEW_OFFICE_MEMORY_BUDGET says; 0 means no limit.
+// TESSAVIEW_OFFICE_MEMORY_BUDGET says; 0 means no limit. A value that is
+// no size is said on standard error, once, with the budget used instead.
 qint64 OfficeMemoryBudget(int offices);
 // The same for the pool's size.
 qint64 OfficeMemoryBudget();

@@ -1,6 +1,7 @@
 #include "office/OfficeOutput.h"
 
 #include "base/OwnedTempFolder.h"
+#include "base/RegularFileTarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -139,6 +140,10 @@ bool MoveIntoPlace(const QString& from, const QString& to, QString& error)
     }
     if (target.isDir()) {
         error = QStringLiteral("%1 is a folder.").arg(to);
+        return false;
+    }
+    if (IsNonRegularTarget(to)) {
+        error = QStringLiteral("Cannot write %1: %2").arg(to, QString::fromLatin1(kNotARegularFile));
         return false;
     }
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)

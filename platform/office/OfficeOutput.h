@@ -34,5 +34,6 @@ private:
 // Moves `from` over `to`. A rename where both are on one file system;
 // else a copy into a new file beside `to`, created exclusively and renamed
 // over `to` once complete, after which `from` is removed. `to` is either
-// left as it was or replaced whole. False with the reason in `error`.
+// left as it was or replaced whole; what is not a regular file (a FIFO, a
+// device) is not replaced. False with the reason in `error`.
 bool MoveIntoPlace(const QString& from, const QString& to, QString& error);

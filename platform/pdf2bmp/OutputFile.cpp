@@ -2,6 +2,8 @@
 
 #include "pdf2bmp/Pdf2BmpReason.h"
 
+#include "base/RegularFileTarget.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -35,6 +37,10 @@ bool OutputFile::create()
         pdf2bmp_reason::Set("Output folder does not exist: " + folder.substr(0, std::max<size_t>(1, folder.size() - 1)));
         return false;
     }
+    if (IsNonRegularTarget(m_target.c_str())) {
+        pdf2bmp_reason::Set("Unable to write " + m_target + ": " + kNotARegularFile);
+        return false;
+    }
     std::random_device seed;
     std::mt19937 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -62,6 +68,11 @@ bool OutputFile::commit()
 {
     if (m_temp.empty() || m_committed)
         return false;
+    // Checked again: the pages took their time, and the target may have changed.
+    if (IsNonRegularTarget(m_target.c_str())) {
+        pdf2bmp_reason::Set("Unable to write " + m_target + ": " + kNotARegularFile);
+        return false;
+    }
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         pdf2bmp_reason::Set("Unable to write " + m_target + ": " + pdf2bmp_reason::ErrnoText(errno));
         return false;

@@ -13,10 +13,11 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Creates the empty temporary file; false when the folder is missing or
-    // not writable.
+    // not writable, or what stands at the target is not a regular file.
     bool create();
     const std::string& tempPath() const { return m_temp; }
-    // Renames the temporary file over the target.
+    // Renames the temporary file over the target (not over what is not a
+    // regular file).
     bool commit();
 
 private:

@@ -210,38 +210,60 @@ private slots:
     }
 
     // Without /L each line goes to standard error, once; with /L and /V the
-    // file has the lines and standard error has each message once.
+    // file has the lines and standard error has each message once. So for
+    // an invalid task, and for a job file of /J that is refused (whose
+    // refusal is no box of its own besides its line).
     void messagesReachTheTerminal_data()
     {
+        QTest::addColumn<bool>("job");
         QTest::addColumn<QStringList>("extra");
         QTest::addColumn<bool>("logged");
         QTest::addColumn<bool>("onStderr");
-        QTest::newRow("no log file") << QStringList{} << false << true;
-        QTest::newRow("no log file, verbose") << QStringList{"/V"} << false << true;
-        QTest::newRow("log file") << QStringList{"/L", "run.log"} << true << false;
-        QTest::newRow("log file, verbose") << QStringList{"/L", "run.log", "/V"} << true << true;
+        for (const bool job : {false, true}) {
+            const char* run = job ? "refused job" : "invalid task";
+            QTest::addRow("%s, no log file", run) << job << QStringList{} << false << true;
+            QTest::addRow("%s, no log file, verbose", run) << job << QStringList{"/V"} << false << true;
+            QTest::addRow("%s, log file", run) << job << QStringList{"/L", "run.log"} << true << false;
+            QTest::addRow("%s, log file, verbose", run) << job << QStringList{"/L", "run.log", "/V"} << true << true;
+        }
     }
 
     void messagesReachTheTerminal()
     {
+        QFETCH(bool, job);
         QFETCH(QStringList, extra);
         QFETCH(bool, logged);
         QFETCH(bool, onStderr);
         User user;
-        const QString missing = user.path("work/missing.pdf");
-        const Run run = user.run(QStringList{"/S", "missing.pdf", "/T", user.path("out/x.png"), "/P"} + extra);
-        QCOMPARE(run.status, 253);
-        const QByteArray refused = "Missing required or invalid command line argument(s)";
+        // Each line the run says, and a part of it that the run says once.
+        QStringList lines;
+        QString named;
+        QStringList arguments;
+        if (job) {
+            named = user.path("work/notes.KRJ");
+            QVERIFY(testutil::writeFile(named, "Dear Ann,\nthe notes of the meeting.\n"));
+            arguments = QStringList{"/J", named, "/P"};
+            lines << QStringLiteral("The file is not a conversion job file: ") + named
+                         + QStringLiteral(" - none of its lines is a task or the job's new-task line.");
+        } else {
+            named = user.path("work/missing.pdf");
+            arguments = QStringList{"/S", "missing.pdf", "/T", user.path("out/x.png"), "/P"};
+            lines << QStringLiteral("Input File ") + named + QStringLiteral(" does not exist.")
+                  << QStringLiteral("Missing required or invalid command line argument(s)");
+        }
+        const Run run = user.run(arguments + extra);
+        QCOMPARE(run.status, job ? 252 : 253);
         const QString err = QString::fromUtf8(run.err);
         if (onStderr) {
-            QVERIFY2(err.contains(missing) && err.count(QString::fromUtf8(refused)) == 1, run.err.constData());
-            QCOMPARE(err.count(missing), 1);
+            for (const QString& line : lines)
+                QVERIFY2(err.count(line) == 1, run.err.constData());
+            QCOMPARE(err.count(named), 1);
         } else {
             QVERIFY2(run.err.isEmpty(), run.err.constData());
         }
         const QByteArray log = testutil::readFile(user.path("work/run.log"));
-        QCOMPARE(log.contains(refused), logged);
-        QCOMPARE(log.contains(missing.toUtf8()), logged);
+        for (const QString& line : lines)
+            QCOMPARE(log.count(line.toUtf8()), logged ? 1 : 0);
         QVERIFY(!log.contains('\r'));
     }
 
@@ -260,6 +282,8 @@ private slots:
     // A log file of /L that cannot be written: one line on standard error
     // names it with the system's reason, the lines it would have held
     // follow there, and the run ends as it does with a log it can write.
+    // A FIFO is no log file: the run neither waits for a reader nor holds
+    // up another run of the same user meanwhile.
     void unwritableLogFileGoesToStandardError_data()
     {
         QTest::addColumn<QString>("obstacle");
@@ -269,6 +293,8 @@ private slots:
         QTest::newRow("read-only folder, failed") << "read-only" << "failed";
         QTest::newRow("read-only folder, converted") << "read-only" << "converted";
         QTest::newRow("missing folder, refused") << "missing" << "refused";
+        QTest::newRow("a FIFO, converted") << "fifo" << "converted";
+        QTest::newRow("a FIFO, failed") << "fifo" << "failed";
     }
 
     void unwritableLogFileGoesToStandardError()
@@ -281,19 +307,23 @@ private slots:
         User user;
         QDir().mkpath(user.path("work/out"));
         QString log;
-        int reason = 0;
+        QString reason;
         if (obstacle == QLatin1String("folder")) {
             log = user.path("work/logs");
             QDir().mkpath(log);
-            reason = EISDIR;
+            reason = QString::fromLocal8Bit(std::strerror(EISDIR));
         } else if (obstacle == QLatin1String("read-only")) {
             QDir().mkpath(user.path("work/ro"));
             QVERIFY(::chmod(QFile::encodeName(user.path("work/ro")).constData(), 0555) == 0);
             log = user.path("work/ro/run.log");
-            reason = EACCES;
+            reason = QString::fromLocal8Bit(std::strerror(EACCES));
+        } else if (obstacle == QLatin1String("fifo")) {
+            log = user.path("work/run.log");
+            QVERIFY(::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
+            reason = QStringLiteral("not a regular file");
         } else {
             log = user.path("work/nowhere/run.log");
-            reason = ENOENT;
+            reason = QString::fromLocal8Bit(std::strerror(ENOENT));
         }
         const QString input = outcome == QLatin1String("refused") ? user.path("work/missing.pdf")
                                                                   : testutil::corpusFile("pdf/minimal-document.pdf");
@@ -303,14 +333,21 @@ private slots:
         };
 
         const Run written = user.run(arguments("a.png", user.path("work/ok.log")));
+        // Another run of the same user, started alongside, ends as well.
+        QProcess alongside;
+        user.start(alongside, {"/S", input, "/T", user.path("work/out/c.png"), "/1", pages, "/P"});
         const Run lost = user.run(arguments("b.png", log), dropFileOverride);
+        QCOMPARE(User::finish(alongside).status, written.status);
         QCOMPARE(written.status, outcome == QLatin1String("converted") ? 0 : outcome == QLatin1String("failed") ? 252 : 253);
         QCOMPARE(lost.status, written.status);
         QVERIFY(!QFileInfo(log).isFile());
+        struct stat st {};
+        if (obstacle == QLatin1String("fifo"))
+            QVERIFY(::stat(QFile::encodeName(log).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 
         const QString err = QString::fromUtf8(lost.err);
         const QString said = QStringLiteral("qvim: the log file could not be written: ") + log + QStringLiteral(" (")
-                             + QString::fromLocal8Bit(std::strerror(reason)) + u')';
+                             + reason + u')';
         QVERIFY2(err.startsWith(said), qPrintable(err));
         QCOMPARE(err.count(QStringLiteral("the log file could not be written")), 1);
         // Every line of the written log, in order; the date and the time
@@ -326,6 +363,44 @@ private slots:
             QVERIFY2(at >= 0, qPrintable(line + QStringLiteral(" is missing from: ") + err));
         }
         QVERIFY(written.err.isEmpty());
+    }
+
+    // A FIFO where an output goes (the image, the /B job of failed items)
+    // is left a FIFO: its item fails, or the /B line says why.
+    void outputsThatAreNotFilesAreLeftAlone_data()
+    {
+        QTest::addColumn<QString>("fifo");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("image output") << "page.png" << "not a regular file";
+        QTest::newRow("job of failed items") << "failed.KRJ"
+                                             << "Unable to create file. Try a different folder such as 'My Documents' - "
+                                                "{fifo}: not a regular file";
+    }
+
+    void outputsThatAreNotFilesAreLeftAlone()
+    {
+        QFETCH(QString, fifo);
+        QFETCH(QString, said);
+        TESSAVIEW_REQUIRE_CORPUS("pdf/minimal-document.pdf");
+        User user;
+        const QString path = user.path("work/" + fifo);
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        const bool image = fifo.endsWith(QLatin1String(".png"));
+        // The /B run asks for a page the document lacks, so it has a failed item.
+        const Run run = user.run({"/S", testutil::corpusFile("pdf/minimal-document.pdf"), "/T",
+                                  image ? path : user.path("work/other.png"), "/1", image ? "1" : "5", "/B",
+                                  user.path("work/" + (image ? QStringLiteral("failed.KRJ") : fifo)), "/L", "run.log",
+                                  "/P"});
+        QCOMPARE(run.status, 252);
+        const QString log = QString::fromUtf8(testutil::readFile(user.path("work/run.log")));
+        QVERIFY2(log.contains(said.replace(QStringLiteral("{fifo}"), path)), qPrintable(log));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QStringList left = QDir(user.path("work")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        left.removeOne(QStringLiteral("run.log"));
+        if (image)
+            left.removeOne(QStringLiteral("failed.KRJ"));
+        QCOMPARE(left, QStringList{fifo});
     }
 
     // With no program to open the help page, its path is printed instead;

@@ -494,6 +494,62 @@ private slots:
         QVERIFY(!h.timerEnabled);
         QVERIFY(!G_bSuppressControlEvents);
     }
+
+    // Open of a file that is not there or is no job keeps the job that was
+    // there whole: its tasks and marks, its file name, its unsaved changes,
+    // its log and where a Pause left it. A job, or a damaged one whose rows
+    // before the damage are loaded, takes its place.
+    void openKeepsTheJobUnlessAnotherTakesItsPlace_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "missing": no file at all
+        QTest::addColumn<QString>("name");     // the job's file name afterwards; "{path}" for the file opened
+        QTest::addColumn<QStringList>("inputs");
+        const QStringList kept = {"/in/a", "/in/b"};
+        QTest::newRow("missing") << QByteArray("missing") << "/jobs/kept.KRJ" << kept;
+        QTest::newRow("empty") << QByteArray() << "/jobs/kept.KRJ" << kept;
+        QTest::newRow("plain text") << QByteArray("Things to do:\n- call Ann\n") << "/jobs/kept.KRJ" << kept;
+        QTest::newRow("NUL bytes") << QByteArray(64, '\0') << "/jobs/kept.KRJ" << kept;
+        QTest::newRow("a job") << jobLines(1, 1) << "{path}" << QStringList{"/in/t1"};
+        const char nul[] = "\t\t1\tC\t/in/t1\t12\r\n\t\t2\tC\t/in/t\0002\t12\r\n";
+        QTest::newRow("damaged job") << QByteArray(nul, sizeof nul - 1) << "*" << QStringList{"/in/t1"};
+    }
+
+    void openKeepsTheJobUnlessAnotherTakesItsPlace()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QStringList, inputs);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("opened.KRJ"));
+        if (bytes != "missing")
+            QVERIFY(testutil::writeFile(path, bytes));
+        EngineHarness h;
+        h.addTask("/in/a", "/out/*.png", "C", "+");
+        h.addTask("/in/b");
+        clsConversionOptions failed;
+        failed.sErr = QStringLiteral("bad");
+        LogConversionError(h.form, 1, failed);
+        h.engine.lResumeRow = 2;
+        h.engine.lResumeFileIndex = 3;
+        h.form.sConversionJobFileName = QStringLiteral("/jobs/kept.KRJ");
+        h.form.bAskToSaveKRJFileBeforeExit = true;
+
+        const JobLoadResult loaded = ConversionJobOpen(h.engine, path);
+
+        QStringList loadedInputs;
+        for (int r = 1; r < h.form.fgToDo.Rows() - 1; ++r)
+            loadedInputs << h.form.fgToDo.TextMatrix(r, todocol::Input);
+        QCOMPARE(loadedInputs, inputs);
+        QCOMPARE(h.form.sConversionJobFileName, name.replace(QStringLiteral("{path}"), path));
+        const bool keptWhole = name == QLatin1String("/jobs/kept.KRJ");
+        QCOMPARE(loaded == JobLoadResult::Complete, bytes.startsWith("*^"));
+        QCOMPARE(h.form.bAskToSaveKRJFileBeforeExit, keptWhole);
+        QCOMPARE(h.logRows(), keptWhole ? 1 : 0);
+        QCOMPARE(h.engine.lResumeRow, keptWhole ? 2 : 0);
+        QCOMPARE(h.engine.lResumeFileIndex, keptWhole ? 3 : 0);
+        if (keptWhole)
+            QCOMPARE(h.passMarks(), (QStringList{"+", ""}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestJobLoop)

@@ -269,6 +269,8 @@ private slots:
     void refusesBadInput_data();
     void refusesBadInput();
     void failedSaveKeepsOldFile();
+    void leavesWhatIsNotAFileAlone_data();
+    void leavesWhatIsNotAFileAlone();
     void replacingKeepsPermissions();
     void loadsWhatItWrote_data();
     void loadsWhatItWrote();
@@ -552,6 +554,35 @@ void TestImageFile::failedSaveKeepsOldFile()
     QVERIFY2(error.contains(QStringLiteral("Unknown TIFF compression")), qPrintable(error));
     QCOMPARE(testutil::readFile(tif), QByteArray("old content"));
     QCOMPARE(FolderEntries(dir.path()).size(), 2);
+}
+
+// A FIFO where the image goes is not replaced by a file, nor read from
+// when a page is added to it: the save fails at once with that reason.
+void TestImageFile::leavesWhatIsNotAFileAlone_data()
+{
+    QTest::addColumn<int>("type"); // 0: a multi-page TIFF, -1: a page added to a TIFF
+    for (int type = 1; type <= 11; ++type)
+        QTest::addRow("type %d", type) << type;
+    QTest::newRow("multi-page TIFF") << 0;
+    QTest::newRow("page added to a TIFF") << -1;
+}
+
+void TestImageFile::leavesWhatIsNotAFileAlone()
+{
+    QFETCH(int, type);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("page"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QString error;
+    const bool saved = type > 0   ? SaveRasterImage(MakeRaster(), fifo, type, 75, &error)
+                       : type == 0 ? SaveMultiPageTiff({MakeRaster(), MakeRaster()}, fifo, TiffCompressionLzw, &error)
+                                   : AppendTiffPage(MakeRaster(), fifo, TiffCompressionLzw, &error);
+    QVERIFY(!saved);
+    QCOMPARE(error, QStringLiteral("Unable to write %1: not a regular file").arg(fifo));
+    struct stat st {};
+    QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("page")});
 }
 
 void TestImageFile::replacingKeepsPermissions()

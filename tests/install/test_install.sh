@@ -59,6 +59,16 @@ for switch in S F T C V R G M P L I B J O '?' Z W 1 2 3 4 5 6 7 8 9; do
     || fail "the manual page does not describe /$switch"
 done
 grep -q -- "--help" <<<"$page" || fail "the manual page does not describe --help"
+# A sentence that ends with a colon leads up to what follows it (an example,
+# a list, a table), never straight to a sentence of the next paragraph.
+lost=$(awk '
+  function indent(s) { match(s, /^ */); return RLENGTH }
+  pending != "" && NF { if (indent($0) == pendingIndent && $0 ~ /^ *[[:alpha:]]/) print pending; pending = "" }
+  /:$/ { pending = $0; pendingIndent = indent($0) }' <<<"$(col -x <<<"$page")")
+[ -z "$lost" ] || fail "the manual page lost what follows: $lost"
+grep -A3 -x "DESCRIPTION" <<<"$page" | grep -q "without opening a window:" \
+  && sed -n '/^DESCRIPTION$/,/^[A-Z]/p' <<<"$page" | grep -q "qvim /J job-file" \
+  || fail "the manual page's description does not show the command forms it introduces"
 grep -q "QVIM_SearchHistory.INI" <<<"$page" || fail "the manual page names no settings file"
 
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/run" "$tmp/nothing"

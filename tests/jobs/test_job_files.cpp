@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -373,10 +374,10 @@ private slots:
         MainFormState form;
         QVERIFY(testutil::writeFile(path("one.krj"), taskLines(1, 1)));
         LoadConversionJobFile(form, path("one.krj"), 1, form.fgToDo);
-        form.sConversionJobFileName = unreadable;
+        form.sConversionJobFileName = path("one.krj");
         QCOMPARE(LoadConversionJobFile(form, unreadable, 1, form.fgToDo), JobLoadResult::Failed);
         QCOMPARE(tasks(form.fgToDo), QStringList{"1=/in/1.docx"});
-        QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
+        QCOMPARE(form.sConversionJobFileName, path("one.krj"));
         QCOMPARE(m_sink.messages.size(), 1);
         QVERIFY(m_sink.messages.first().contains(unreadable));
     }
@@ -512,8 +513,33 @@ private slots:
         QCOMPARE(sErr, QString::fromLocal8Bit(std::strerror(ENOENT)));
     }
 
+    // A FIFO where the job or the log goes is not replaced by a file: the
+    // save fails with that reason.
+    void savesLeaveWhatIsNotAFileAlone()
+    {
+        const QString fifo = path("fifo.krj");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        MainFormState form;
+        clsConversionOptions o;
+        QVERIFY(AddOptionsToGrid(o, form.fgToDo));
+        QString sErr;
+        QVERIFY(!SaveConversionJobFile(form, fifo, form.fgToDo, &sErr));
+        QCOMPARE(sErr, fifo + QStringLiteral("\n\nnot a regular file"));
+
+        FlexGrid& log = form.fgLog;
+        log.AddItem(u"", log.Rows() - 1);
+        log.setTextMatrix(1, todocol::Do, QStringLiteral("C"));
+        QVERIFY(!SaveLogGridToFile(fifo, log, &sErr));
+        QCOMPARE(sErr, QStringLiteral("not a regular file"));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(m_dir.path()).entryList({"fifo.krj*", ".fifo.krj*"}, QDir::AllEntries | QDir::Hidden | QDir::System),
+                 QStringList{"fifo.krj"});
+    }
+
     // What is not a job file is refused with the reason, and leaves the
-    // job that was there; a job file without tasks is a job all the same. A NUL byte
+    // job that was there, its file name included; a job file without tasks
+    // is a job all the same. A NUL byte
     // in a job's line is a damaged job: the rows before it stay, nothing of
     // that line is taken with a blank or a cut in the NUL's place.
     void filesThatAreNoJob_data()
@@ -547,7 +573,7 @@ private slots:
         QFETCH(QStringList, rows);
         MainFormState form;
         form.fgToDo.AddItem(u"\t\t1\tC\t/in/kept.pdf", 1);
-        form.sConversionJobFileName = path("x.krj");
+        form.sConversionJobFileName = path("kept.krj");
         QVERIFY(testutil::writeFile(path("x.krj"), bytes));
         QString why = QStringLiteral("stale");
         const JobLoadResult loaded = LoadConversionJobFile(form, path("x.krj"), 1, form.fgToDo, &why);
@@ -562,7 +588,8 @@ private slots:
         QCOMPARE(why, reason.arg(path("x.krj")));
         QCOMPARE(m_sink.messages.size(), 1);
         QVERIFY(m_sink.messages.constFirst().contains(path("x.krj")));
-        QCOMPARE(form.sConversionJobFileName, QStringLiteral("*"));
+        // A damaged job's rows before the damage have no file of their own.
+        QCOMPARE(form.sConversionJobFileName, rows == QStringList{"1=/in/kept.pdf"} ? path("kept.krj") : QStringLiteral("*"));
     }
 };
 

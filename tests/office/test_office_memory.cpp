@@ -3,14 +3,53 @@
 // TESSAVIEW_OFFICE_MEMORY_BUDGET says; and the sizes its messages name.
 #include "office/OfficeMemory.h"
 
+#include <QTemporaryFile>
 #include <QTest>
 
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 GiB = qint64(1) << 30;
 constexpr qint64 MiB = qint64(1) << 20;
+
+// What this process writes to standard error while the object lives.
+class StderrCapture
+{
+public:
+    StderrCapture()
+    {
+        std::fflush(stderr);
+        if (m_file.open()) {
+            m_saved = ::dup(STDERR_FILENO);
+            ::dup2(m_file.handle(), STDERR_FILENO);
+        }
+    }
+    ~StderrCapture() { restore(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromUtf8(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
 
 } // namespace
 
@@ -61,7 +100,18 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(qint64, budget);
         qputenv("TESSAVIEW_OFFICE_MEMORY_BUDGET", value);
-        QCOMPARE(OfficeMemoryBudget(4), budget >= 0 ? budget : OfficeMemoryBudgetFor(MachineMemoryBytes(), 4));
+        const qint64 formula = OfficeMemoryBudgetFor(MachineMemoryBytes(), 4);
+        StderrCapture err;
+        // Every office asks; a value that is not read is said once.
+        for (int office = 0; office < 3; ++office)
+            QCOMPARE(OfficeMemoryBudget(4), budget >= 0 ? budget : formula);
+        const QString said = err.text();
+        if (budget >= 0 || value.isEmpty())
+            QCOMPARE(said, QString());
+        else
+            QCOMPARE(said, QStringLiteral("qvim: TESSAVIEW_OFFICE_MEMORY_BUDGET=%1 is not read (a number of bytes, or "
+                                          "one followed by K, M or G; 0 for no limit): each office may use %2\n")
+                               .arg(QString::fromUtf8(value), MemorySizeText(formula)));
     }
 
     void sizesInMessages_data()

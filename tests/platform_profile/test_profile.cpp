@@ -28,6 +28,15 @@ struct stat statOf(const QString& path)
     return st;
 }
 
+// A settings file in Shift-JIS: two Japanese paths and the language.
+// Several of its lead bytes (81, 8D, 8F, 90) are left undefined by
+// Windows-1252, which the file is read in.
+const QByteArray kShiftJisFixture = "[frmMain]\r\n"
+                                    "txtSource=/home/ann/\x8f\x91\x97\xde/\x90V\x82\xb5\x82\xa2\x95\xf1\x8d\x90\x8f\x91"
+                                    "\x81" "E\x8d\xa1\x8c\x8e/*.docx\r\n"
+                                    "txtTarget=/home/ann/\x8fo\x97\xcd/\x90\xbf\x8b\x81\x8f\x91\x81@\x8d\x87\x8cv/*.pdf\r\n"
+                                    "[Language]\r\nLanguage_Code=Japanese\r\n";
+
 // Read fixture: comments, odd lines, blanks, quotes and a section that
 // appears twice.
 const QByteArray kReadFixture =
@@ -444,6 +453,14 @@ private slots:
         QTest::newRow("UTF-16LE without a byte-order mark") << encoded(QStringConverter::Utf16LE, han);
         QTest::newRow("UTF-8 Japanese") << han.toUtf8();
         QTest::newRow("Windows-1252") << QByteArray("[Main]\r\nName=Caf\xE9 \x80 \x81\r\n");
+        // Double-byte code pages whose lead and trail bytes include those
+        // that Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D).
+        QTest::newRow("Shift-JIS paths and language") << kShiftJisFixture;
+        QTest::newRow("GBK paths")
+            << QByteArray("[frmMain]\r\n"
+                          "txtSource=/home/ann/\x8fV\x96| \x9dh\xd7\xd6/\x8c\x8d\xf2\x9e \x88\xf3\xb8\xe6/*.docx\r\n"
+                          "txtTarget=/home/ann/\x8f\x88\xcf\xc8\xc9\xfa/\x8du\xc9\xcf \x8f\xc4\xc7\xb0 \x8fV\x88\xf6/*.pdf\r\n"
+                          "txtLogFile=/home/ann/\x9dh\xd7\xd6 \xc8\xd5\xd5I/\x8fV\x88\xf6.log\r\n");
         QTest::newRow("a stray NUL in a value") << QByteArray("[Main]\nPartial=Level3\n[X]\nk=\0cut\n");
         QTest::newRow("a few control characters in a small file") << QByteArray("[M]\nk=\x01\x02\x03\x1B\x7F\n");
         QTest::newRow("emoji and private-use characters")
@@ -460,6 +477,29 @@ private slots:
         QVERIFY(WritePrivateProfileString("Added", "k", "v", file));
         QCOMPARE(GetPrivateProfileString("Added", "k", "", file), QStringLiteral("v"));
         QVERIFY(!IsDamagedProfile(file));
+        QVERIFY(testutil::readFile(file).startsWith(bytes));
+    }
+
+    // A file in a legacy code page that takes a value Windows-1252 cannot
+    // hold is written as UTF-8 from then on; it is still text and every
+    // value it held reads back as before.
+    void legacyCodePageFileTakesAnyValue()
+    {
+        const QString file = path("s.ini");
+        QVERIFY(testutil::writeFile(file, kShiftJisFixture));
+        const QString source = GetPrivateProfileString("frmMain", "txtSource", "", file);
+        const QString target = GetPrivateProfileString("frmMain", "txtTarget", "", file);
+        QVERIFY(source.startsWith(QStringLiteral("/home/ann/")) && source.endsWith(QStringLiteral("/*.docx")));
+        const QString japanese = QStringLiteral("/home/ann/日本語/*.pdf");
+        QVERIFY(WritePrivateProfileString("frmMain", "txtMoveTo", japanese, file));
+        QVERIFY(!IsDamagedProfile(file));
+        QCOMPARE(GetPrivateProfileString("frmMain", "txtMoveTo", "", file), japanese);
+        QCOMPARE(GetPrivateProfileString("frmMain", "txtSource", "", file), source);
+        QCOMPARE(GetPrivateProfileString("frmMain", "txtTarget", "", file), target);
+        QCOMPARE(GetPrivateProfileString("Language", "Language_Code", "", file), QStringLiteral("Japanese"));
+        // A value read from it can be written back as it was.
+        QVERIFY(WritePrivateProfileString("frmMain", "txtSource", source, file));
+        QCOMPARE(GetPrivateProfileString("frmMain", "txtSource", "", file), source);
     }
 
     void missingFileIsNotDamaged()

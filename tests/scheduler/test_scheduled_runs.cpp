@@ -191,13 +191,15 @@ private slots:
     }
 
     // A scheduled file that is no job (replaced by some other file) runs
-    // nothing and says so in the log, without a box.
+    // nothing and says so in the log, without a box; the job on screen
+    // keeps its name, its unsaved changes and its log.
     void aFileThatIsNoJobRunsNothingAndIsLogged()
     {
         ScheduledForm s;
         BlockRecorder blocks(s.engine.engine);
         s.engine.addTask(QStringLiteral("/in/on-screen.pdf"));
         s.engine.form.bAskToSaveKRJFileBeforeExit = false;
+        s.engine.form.sConversionJobFileName = QStringLiteral("/jobs/on-screen.KRJ");
         const QString job = s.dir.filePath(QStringLiteral("job.KRJ"));
         QVERIFY(writeJobFile(job, {"/in/scheduled.pdf"}, "/out/*.png"));
         s.beginDailyAtTen(job);
@@ -211,6 +213,12 @@ private slots:
                  QStringLiteral("The file is not a conversion job file: ") + job
                      + QStringLiteral(" none of its lines is a task or the job's new-task line."));
         QCOMPARE(taskInputs(s.engine.form.fgToDo), QStringList{"/in/on-screen.pdf"});
+        QCOMPARE(s.engine.form.sConversionJobFileName, QStringLiteral("/jobs/on-screen.KRJ"));
+
+        // The next day the failure of the day before is still in the log.
+        s.tick(wall(2024, 5, 7, 10, 0));
+        QCOMPARE(s.engine.logRows(), 2);
+        QCOMPARE(s.engine.form.sConversionJobFileName, QStringLiteral("/jobs/on-screen.KRJ"));
     }
 
     void unsavedChangesGoToARecoveryJobFileFirst()

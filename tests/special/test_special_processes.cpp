@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <chrono>
+#include <sys/stat.h>
 
 using specialtest::specialItem;
 
@@ -533,6 +534,38 @@ private slots:
         QCOMPARE(PerformSpecialProcessItem(h.engine, item), kReportNotWritten);
         QCOMPARE(item.sErr, QStringLiteral("The search-and-replace report could not be written. - ")
                                 + h.form.sRXHDReportFileName);
+    }
+
+    // An output path where a FIFO stands is no file to write: the item
+    // fails with that reason and the FIFO is left as it was.
+    void outputThatIsNotARegularFileIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("process");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("append") << 50 << "is not a file";
+        QTest::newRow("remove empty lines") << 55 << "not a regular file";
+        QTest::newRow("search and replace") << 56 << "not a regular file";
+    }
+
+    void outputThatIsNotARegularFileIsLeftAlone()
+    {
+        QFETCH(int, process);
+        QFETCH(QString, reason);
+        Files files;
+        EngineHarness h;
+        const QString in = files.write("@/in.txt", "one\n\ntwo\n");
+        const QString fifo = files.at("@/out.txt");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        clsConversionOptions item = specialItem(process, in, fifo);
+        item.sFindString = QStringLiteral("one");
+        item.sReplaceString = QStringLiteral("1");
+        QVERIFY(PerformSpecialProcessItem(h.engine, item) != 0);
+        QVERIFY2(item.sErr.contains(reason), qPrintable(item.sErr));
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(files.read("@/in.txt"), QByteArray("one\n\ntwo\n"));
+        QCOMPARE(QDir(files.at("@")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 (QStringList{"in.txt", "out.txt"}));
     }
 
     void launchLogsTheExitCode()

@@ -352,8 +352,8 @@ private slots:
         QCOMPARE(status, 0);
     }
 
-    // Opening a file that is no job says so and leaves the job on screen,
-    // which no longer has a file of its own.
+    // Opening a file that is no job says so and leaves the job on screen as
+    // it was, under its own name.
     void openingAFileThatIsNoJobSaysSo()
     {
         const QString pdf = testutil::corpusFile(QStringLiteral("pdf/minimal-document.pdf"));
@@ -373,8 +373,8 @@ private slots:
             QVERIFY(m_sink.shown.constFirst().contains(notes));
             QCOMPARE(main.form().fgToDo.Rows(), 3);
             QCOMPARE(main.form().fgToDo.TextMatrix(1, todocol::Input), pdf);
-            QCOMPARE(frame.mainFormWindow()->windowTitle(), QStringLiteral("*"));
-            QCOMPARE(main.form().sConversionJobFileName, QStringLiteral("*"));
+            QCOMPARE(frame.mainFormWindow()->windowTitle(), QStringLiteral("kept.KRJ"));
+            QCOMPARE(main.form().sConversionJobFileName, job);
             main.form().bAskToSaveKRJFileBeforeExit = false;
         });
         QCOMPARE(status, 0);

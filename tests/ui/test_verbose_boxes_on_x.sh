@@ -23,12 +23,23 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 "$(dirname "$0")/../../scripts/with-xvfb" dbus-run-session -- bash -c '
   set -euo pipefail
   fail() { echo "test_verbose_boxes_on_x: $*" >&2; exit 1; }
+  # Every wait below polls for what it waits for; the guard only ends a run
+  # that hangs, so a loaded machine takes longer but never fails a wait.
+  guard=120
+  # True while process $1 runs (an ended one that was not yet waited for
+  # does not).
+  running() {
+    local state
+    state=$(awk "{ print \$3 }" "/proc/$1/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+  }
 
   # Waits for a box of the program whose text holds $1 and leaves its
   # window id in $box.
   find_box() {
     local expected=$1 id text X Y WIDTH HEIGHT SCREEN WINDOW
-    for _ in $(seq 1 100); do
+    local end=$((SECONDS + guard))
+    while [ "$SECONDS" -lt "$end" ]; do
       for id in $(xdotool search --onlyvisible --name "^Tessaview\$" 2>/dev/null || true); do
         eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
         # The message stands above the box'"'"'s button.
@@ -73,7 +84,8 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     "$QVIM" /S "$WORK/missing.pdf" /T "$WORK/out.png" /P 2>"$WORK/first.err" &
   first=$!
   asked=""
-  for _ in $(seq 1 100); do
+  end=$((SECONDS + guard))
+  while [ "$SECONDS" -lt "$end" ] && running "$first"; do
     asked=$(xdotool search --onlyvisible --pid "$first" --name "^Language\$" 2>/dev/null | head -1 || true)
     [ -n "$asked" ] && break
     sleep 0.1
@@ -84,17 +96,24 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
   wait "$first" || status=$?
   [ "$status" -eq 253 ] || fail "the first run ended with $status after the question: $(cat "$WORK/first.err")"
   grep -q "missing.pdf does not exist" "$WORK/first.err" || fail "the first run did not go on in English: $(cat "$WORK/first.err")"
+  # Windows are looked for until the run has ended, however long it takes.
   "$QVIM" /S "$WORK/missing.pdf" /T "$WORK/out.png" /P 2>/dev/null &
   plain=$!
-  sleep 1
-  [ -z "$(xdotool search --pid "$plain" --name . 2>/dev/null || true)" ] || fail "a command-line run opened a window"
+  end=$((SECONDS + guard))
+  while running "$plain"; do
+    [ -z "$(xdotool search --pid "$plain" --name . 2>/dev/null || true)" ] || fail "a command-line run opened a window"
+    [ "$SECONDS" -lt "$end" ] || fail "a command-line run did not end"
+    sleep 0.05
+  done
   wait "$plain" || true
 
   # An automation call with /V: the reply comes when its boxes are answered.
   "$QVIM" -Embedding 2>"$WORK/server.err" &
   server=$!
-  for _ in $(seq 1 100); do
-    gdbus introspect --session --dest com.kestrova.Tessaview --object-path /clsTessaview >/dev/null 2>&1 && break
+  end=$((SECONDS + guard))
+  until gdbus introspect --session --dest com.kestrova.Tessaview --object-path /clsTessaview >/dev/null 2>&1; do
+    running "$server" || fail "the automation server ended before it served: $(cat "$WORK/server.err")"
+    [ "$SECONDS" -lt "$end" ] || fail "the automation server did not appear on the bus"
     sleep 0.1
   done
   gdbus call --session --timeout 120 --dest com.kestrova.Tessaview --object-path /clsTessaview \
