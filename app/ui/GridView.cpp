@@ -194,13 +194,22 @@ void FlexGridView::showGridSelection()
     m_syncing = true;
     const int row = m_grid.Row();
     if (row >= m_grid.FixedRows() && row < m_grid.Rows()) {
-        const QModelIndex index = m_model->index(FlexGridModel::modelRow(row), 0);
+        const QModelIndex index = m_model->index(FlexGridModel::modelRow(row), firstShownColumn());
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        // The view will not scroll to a cell of a hidden column.
         scrollTo(index);
     } else {
         selectionModel()->clearSelection();
     }
     m_syncing = false;
+}
+
+int FlexGridView::firstShownColumn() const
+{
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        if (!isColumnHidden(column))
+            return column;
+    return 0;
 }
 
 void FlexGridView::viewRowChanged(const QModelIndex& current)

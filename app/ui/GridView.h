@@ -57,6 +57,7 @@ protected:
 
 private:
     void showGridSelection();
+    int firstShownColumn() const;
     void viewRowChanged(const QModelIndex& current);
 
     FlexGrid& m_grid;

@@ -6,9 +6,12 @@
 #include "ui/frmMainMDI.h"
 #include "WindowTestDoubles.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 
@@ -47,4 +50,14 @@ inline int RunWithMainWindow(const QStringList& arguments, MessageSink& sink, Fi
     };
     const int status = Main(arguments, hooks);
     return shown ? status : -1;
+}
+
+// Types into an editable combo as a person would: selects all, then types.
+inline void typeInto(QComboBox* box, const QString& text)
+{
+    QLineEdit* edit = box->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
 }

@@ -96,16 +96,6 @@ void selectData(QComboBox* box, int data)
     box->setCurrentIndex(index);
 }
 
-// Types into an editable combo as a person would: selects all, then types.
-void typeInto(QComboBox* box, const QString& text)
-{
-    QLineEdit* edit = box->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
 void clickRow(FlexGridView* view, int gridRow)
 {
     const QRect cell = view->visualRect(view->model()->index(gridRow - 1, todocol::Input));
