@@ -165,6 +165,22 @@ void FlexGridView::layoutColumns()
     m_layingOut = false;
 }
 
+void FlexGridView::setMinimumRows(int rows)
+{
+    m_minimumRows = rows;
+    updateGeometry();
+}
+
+QSize FlexGridView::minimumSizeHint() const
+{
+    QSize size = QTableView::minimumSizeHint();
+    if (m_minimumRows > 0) {
+        const int rows = m_minimumRows * verticalHeader()->defaultSectionSize();
+        size.setHeight(std::max(size.height(), 2 * frameWidth() + horizontalHeader()->sizeHint().height() + rows));
+    }
+    return size;
+}
+
 void FlexGridView::keyReleaseEvent(QKeyEvent* event)
 {
     // Exactly Ctrl: Ctrl+Shift+U and the like do nothing.

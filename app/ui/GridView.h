@@ -40,6 +40,10 @@ public:
     // Gives the stretching columns their share of the view's width.
     void layoutColumns();
 
+    // The view never gets lower than the header and `rows` rows.
+    void setMinimumRows(int rows);
+    QSize minimumSizeHint() const override;
+
     // Asked before the user's move takes the grid off `fromRow`; False
     // keeps the grid on that row.
     std::function<bool(int fromRow)> leaveRow;
@@ -63,6 +67,7 @@ private:
     FlexGrid& m_grid;
     StyledFlexGridModel* m_model;
     Stretch m_stretch = Stretch::ToDoFileColumns;
+    int m_minimumRows = 0;
     bool m_syncing = false;
     bool m_layingOut = false;
 };

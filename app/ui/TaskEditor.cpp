@@ -68,20 +68,34 @@ struct PathRow
 };
 
 // A path combo with its open, folder and file buttons right-aligned after
-// it, as one row of the grid; the controls get the names given.
+// it, as one row of the grid; the controls get the names given. The
+// buttons keep their natural widths and their places when one of them is
+// hidden, so that the buttons of every path row stand under each other.
 PathRow addPathRow(QGridLayout* grid, int row, const char* path, const char* launch, const char* folder,
                    const char* file)
 {
     const PathRow r{pathCombo(path), launchButton(launch), pickerButton(folder, "    Folder..", QStyle::SP_DirIcon),
                     pickerButton(file, "   File..", QStyle::SP_FileIcon)};
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(4);
-    buttons->addWidget(r.launch);
-    buttons->addWidget(r.folder);
-    buttons->addWidget(r.file);
-    grid->addWidget(r.path, row, 0, 1, 3);
-    grid->addLayout(buttons, row, 3);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    line->addWidget(r.path, 1);
+    line->addSpacing(4);
+    for (QPushButton* button : {r.launch, r.folder, r.file}) {
+        QSizePolicy policy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        policy.setRetainSizeWhenHidden(true);
+        button->setSizePolicy(policy);
+        line->addWidget(button);
+    }
+    grid->addLayout(line, row, 0, 1, -1);
     return r;
+}
+
+// The frames' insides: close enough that every panel fits over the task
+// grid at the window's first size.
+void compact(QLayout* layout)
+{
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setSpacing(4);
 }
 
 QLabel* label(const QString& text, QWidget* buddy)
@@ -116,20 +130,18 @@ void TaskEditor::build()
         connect(rbActionToDo[i], &QRadioButton::clicked, this, [this, i] { emit rbActionToDoClicked(i); });
     }
     actions->addStretch(1);
-    column->addLayout(actions);
-
-    column->addWidget(buildConversionPanel());
-    column->addWidget(buildSpecialPanel());
-
-    auto* commands = new QHBoxLayout;
-    commands->addStretch(1);
+    // The command buttons share the choice's row, which leaves the panels
+    // and the task grid their height.
     cmdAdd = named(new QPushButton(QStringLiteral("&Add")), "cmdAdd");
     cmdRemove = named(new QPushButton(QStringLiteral("&Delete")), "cmdRemove");
     cmdUpdate = named(new QPushButton(QStringLiteral("&Update")), "cmdUpdate");
     cmdPause = named(new QPushButton(QStringLiteral("&Pause")), "cmdPause");
     for (QPushButton* b : {cmdAdd, cmdRemove, cmdUpdate, cmdPause})
-        commands->addWidget(b);
-    column->addLayout(commands);
+        actions->addWidget(b);
+    column->addLayout(actions);
+
+    column->addWidget(buildConversionPanel());
+    column->addWidget(buildSpecialPanel());
 
     connect(cmdSelectSourceFile, &QPushButton::clicked, this, &TaskEditor::cmdSelectSourceFile_Click);
     connect(cmdSelectTargetFile, &QPushButton::clicked, this, &TaskEditor::cmdSelectTargetFile_Click);
@@ -153,9 +165,11 @@ QWidget* TaskEditor::buildConversionPanel()
     m_conversionPanel = panel;
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
 
     frameSelectOriginal = named(new QGroupBox(QStringLiteral(" Select Input File(s)")), "frameSelectOriginal");
     auto* in = new QGridLayout(frameSelectOriginal);
+    compact(in);
     const PathRow input = addPathRow(in, 0, "cbOriginalFile", "cmdLaunchOriginal", "cmdSelectSourceFolder",
                                      "cmdSelectSourceFile");
     cbOriginalFile = input.path;
@@ -176,6 +190,7 @@ QWidget* TaskEditor::buildConversionPanel()
     frameTargetFile = named(new QWidget, "frameTargetFile");
     outer->addWidget(frameTargetFile);
     auto* out = new QGridLayout(frameTargetFile);
+    compact(out);
     const PathRow output = addPathRow(out, 0, "cbTargetFile", "cmdLaunchTarget", "cmdSelectTargetFolder",
                                       "cmdSelectTargetFile");
     cbTargetFile = output.path;
@@ -199,6 +214,7 @@ QWidget* TaskEditor::buildSpecialPanel()
     frameSpecializedAction = named(new QWidget, "frameSpecializedAction");
     auto* column = new QVBoxLayout(frameSpecializedAction);
     column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
 
     cbSpecialProcesses = listCombo("cbSpecialProcesses");
     auto* processRow = new QHBoxLayout;
@@ -209,6 +225,7 @@ QWidget* TaskEditor::buildSpecialPanel()
     frameSelectFilesForSpecialProcessing =
         named(new QGroupBox(QStringLiteral(" Select Input File(s)")), "frameSelectFilesForSpecialProcessing");
     auto* in = new QGridLayout(frameSelectFilesForSpecialProcessing);
+    compact(in);
     const PathRow input = addPathRow(in, 0, "cbOriginalFileSpecialized", "cmdLaunchOriginalSpecialized",
                                      "cmdSelectSourceFolderSpecialized", "cmdSelectSourceFileSpecialized");
     cbOriginalFileSpecialized = input.path;
@@ -226,6 +243,7 @@ QWidget* TaskEditor::buildSpecialPanel()
     frameTargetFileSpecialized =
         named(new QGroupBox(QStringLiteral(" Select Target File(s)")), "frameTargetFileSpecialized");
     auto* out = new QGridLayout(frameTargetFileSpecialized);
+    compact(out);
     const PathRow output = addPathRow(out, 0, "cbTargetFileSpecialized", "cmdLaunchTargetSpecialized",
                                       "cmdSelectTargetFolderSpecialized", "cmdSelectTargetFileSpecialized");
     cbTargetFileSpecialized = output.path;
@@ -239,6 +257,7 @@ QWidget* TaskEditor::buildSpecialPanel()
 
     frameCommandLine = named(new QGroupBox(QStringLiteral(" Launch (Run) a program")), "frameCommandLine");
     auto* launch = new QGridLayout(frameCommandLine);
+    compact(launch);
     cbCommandLine = pathCombo("cbCommandLine");
     cmdLaunchCommandLine = launchButton("cmdLaunchCommandLine");
     cmdCommandLineSelectApplication =
@@ -268,6 +287,7 @@ QWidget* TaskEditor::buildSpecialPanel()
 
     frameSearchAndReplace = named(new QGroupBox(QStringLiteral(" Search and Replace")), "frameSearchAndReplace");
     auto* search = new QGridLayout(frameSearchAndReplace);
+    compact(search);
     cbFindString = pathCombo("cbFindString");
     cbReplacementString = pathCombo("cbReplacementString");
     lblReplaceWithString = named(new QLabel(QStringLiteral("Replace with:")), "lblReplaceWithString");
@@ -287,6 +307,7 @@ QWidget* TaskEditor::buildSpecialPanel()
 
     frameConcatenate = named(new QGroupBox(QStringLiteral(" Append")), "frameConcatenate");
     auto* append = new QVBoxLayout(frameConcatenate);
+    compact(append);
     cbAddPageBrake = named(new QCheckBox(QStringLiteral("Add a Page Break")), "cbAddPageBrake");
     cbPlacePathAtTopOfEachFile = named(
         new QCheckBox(QStringLiteral("Add the file name and path at top of each file appended")),

@@ -129,6 +129,8 @@ void frmMain::buildWidgets()
     fgToDo = new FlexGridView(m_form.fgToDo, frameCF[0]);
     fgToDo->setObjectName(QStringLiteral("fgToDo"));
     fgToDo->setStretch(FlexGridView::Stretch::ToDoFileColumns);
+    // Three tasks and the new-task row, whichever panel the editor shows.
+    fgToDo->setMinimumRows(4);
     fgToDo->setAccessibleName(QStringLiteral("Conversion tasks"));
     fgToDo->setContextMenuPolicy(Qt::CustomContextMenu);
     taskPage->addWidget(fgToDo, 1);

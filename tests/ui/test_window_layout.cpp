@@ -45,6 +45,27 @@ namespace {
 // processes by their number.
 constexpr int kConversionPanel = 0;
 
+QString panelName(int panel)
+{
+    switch (panel) {
+    case kConversionPanel:
+        return QStringLiteral("conversion");
+    case specialprocess::Append:
+        return QStringLiteral("append");
+    case specialprocess::RemoveEmptyLines:
+        return QStringLiteral("remove-empty-lines");
+    case specialprocess::SearchAndReplace:
+        return QStringLiteral("search-and-replace");
+    case specialprocess::LaunchProgram:
+        return QStringLiteral("launch-program");
+    default:
+        return QString();
+    }
+}
+
+const int kPanels[] = {kConversionPanel, specialprocess::Append, specialprocess::RemoveEmptyLines,
+                       specialprocess::SearchAndReplace, specialprocess::LaunchProgram};
+
 // Lets the layouts settle as they do between two things a person does.
 void settle()
 {
@@ -121,6 +142,13 @@ void findLayoutFaults(const QWidget* container, QStringList& faults)
     }
 }
 
+// The task grid's rows that show whole.
+int wholeRowsShown(const FlexGridView* view)
+{
+    const int rowHeight = view->verticalHeader()->defaultSectionSize();
+    return rowHeight > 0 ? view->viewport()->height() / rowHeight : 0;
+}
+
 bool rowShown(const FlexGridView* view, int gridRow)
 {
     const QRect cell = view->visualRect(view->model()->index(FlexGridModel::modelRow(gridRow), todocol::Input));
@@ -181,13 +209,32 @@ class TestWindowLayout : public QObject
         });
     }
 
-    // Adds a Remove Empty Lines task of a text file in the user's folder.
-    void addTextTask(TaskEditor& editor, int number)
+    // Fills the panel with a task of a text file in the user's folder and
+    // adds it: Remove Empty Lines and Search and Replace each to a file of
+    // its own, Append all to one file, the conversion to a PDF.
+    void addTask(TaskEditor& editor, int panel, int number)
     {
         const QString input = userPath(QStringLiteral("in/%1.txt").arg(number));
         QVERIFY(testutil::writeFile(input, "line\n\n\nline\n"));
-        typeInto(editor.cbOriginalFileSpecialized, input);
-        typeInto(editor.cbTargetFileSpecialized, userPath(QStringLiteral("out/%1.txt").arg(number)));
+        const QString output = userPath(QStringLiteral("out/%1.txt").arg(panel == specialprocess::Append ? 0 : number));
+        switch (panel) {
+        case kConversionPanel:
+            editor.cbFileTypeTarget->setCurrentIndex(editor.cbFileTypeTarget->findData(12));   // PDF
+            typeInto(editor.cbOriginalFile, input);
+            typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/%1.pdf").arg(number)));
+            break;
+        case specialprocess::LaunchProgram:
+            typeInto(editor.cbCommandLine, QStringLiteral("/bin/true"));
+            break;
+        case specialprocess::SearchAndReplace:
+            typeInto(editor.cbFindString, QStringLiteral("line"));
+            typeInto(editor.cbReplacementString, QStringLiteral("row"));
+            [[fallthrough]];
+        default:
+            typeInto(editor.cbOriginalFileSpecialized, input);
+            typeInto(editor.cbTargetFileSpecialized, output);
+            break;
+        }
         QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
         settle();
     }
@@ -212,16 +259,131 @@ private slots:
         SetFileChooser(nullptr);
     }
 
-    // Each task added shows in the grid, however many there are.
+    // Every panel at the first size and at 1024 x 700: each box, button
+    // and caption at its whole height, inside its frame, covering nothing,
+    // above a task grid that shows three tasks and the new-task row.
+    void everyPanelFits_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<QSize>("size");
+        for (const QSize size : {QSize(), QSize(1024, 700)})
+            for (int panel : kPanels)
+                QTest::addRow("%s at %s", qPrintable(panelName(panel)),
+                              size.isValid() ? "1024x700" : "the first size")
+                    << panel << size;
+    }
+
+    void everyPanelFits()
+    {
+        QFETCH(int, panel);
+        QFETCH(QSize, size);
+        const int status = onPanel(panel, size, [&](frmMain& main) {
+            QVERIFY(main.editor->isVisible());
+            QStringList faults;
+            findLayoutFaults(main.frameCF[0], faults);
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n"))));
+            // The output row's buttons stand under the input row's, a hidden
+            // one leaving its place empty.
+            const TaskEditor& e = *main.editor;
+            const QPushButton* const underEachOther[][2] = {
+                {e.cmdLaunchOriginal, e.cmdLaunchTarget},
+                {e.cmdSelectSourceFolder, e.cmdSelectTargetFolder},
+                {e.cmdSelectSourceFile, e.cmdSelectTargetFile},
+                {e.cmdLaunchOriginalSpecialized, e.cmdLaunchTargetSpecialized},
+                {e.cmdSelectSourceFolderSpecialized, e.cmdSelectTargetFolderSpecialized},
+                {e.cmdSelectSourceFileSpecialized, e.cmdSelectTargetFileSpecialized},
+            };
+            for (const auto& pair : underEachOther) {
+                if (!pair[0]->isVisible() || !pair[1]->isVisible())
+                    continue;
+                const int left[2] = {pair[0]->mapTo(&e, QPoint(0, 0)).x(), pair[1]->mapTo(&e, QPoint(0, 0)).x()};
+                QVERIFY2(left[0] == left[1] && pair[0]->width() == pair[1]->width(),
+                         qPrintable(describe(pair[0]) + QStringLiteral(" over ") + describe(pair[1])));
+            }
+            QVERIFY2(wholeRowsShown(main.fgToDo) >= kRowsKept,
+                     qPrintable(QStringLiteral("%1 rows").arg(wholeRowsShown(main.fgToDo))));
+        });
+        QCOMPARE(status, 0);
+    }
+
+    // With TESSAVIEW_WINDOW_PICTURES set: a picture of the window showing
+    // each panel, over a job that holds a task of each kind, written there
+    // as window-<panel>.png.
+    void windowPictures()
+    {
+        const QString folder = qEnvironmentVariable("TESSAVIEW_WINDOW_PICTURES");
+        if (folder.isEmpty())
+            QSKIP("TESSAVIEW_WINDOW_PICTURES names no folder");
+        const int status = onPanel(kConversionPanel, QSize(), [&](frmMain& main) {
+            TaskEditor& e = *main.editor;
+            // The demo files the first start installed.
+            const QString demo = QStringLiteral("%APPDATA%/Kestrova, Inc/Tessaview/");
+            const QString notes = demo + QStringLiteral("Demo Data/");
+            const QString out = demo + QStringLiteral("Demo Output/");
+            e.cbFileTypeTarget->setCurrentIndex(e.cbFileTypeTarget->findData(12));   // PDF
+            typeInto(e.cbOriginalFile, notes + QStringLiteral("Sample Word Document.docx"));
+            typeInto(e.cbTargetFile, out + QStringLiteral("Sample Word Document.pdf"));
+            QTest::mouseClick(e.cmdAdd, Qt::LeftButton);
+            const struct
+            {
+                int process;
+                QString input, output;
+            } special[] = {
+                {specialprocess::Append, notes + QStringLiteral("*.txt"), out + QStringLiteral("All Text.txt")},
+                {specialprocess::RemoveEmptyLines, notes + QStringLiteral("Sample Text.txt"),
+                 out + QStringLiteral("Sample Text.txt")},
+                {specialprocess::SearchAndReplace, notes + QStringLiteral("*.txt"), out + QStringLiteral("*.txt")},
+                {specialprocess::LaunchProgram, QString(), QString()},
+            };
+            for (const auto& task : special) {
+                showPanel(e, task.process);
+                if (task.process == specialprocess::LaunchProgram) {
+                    typeInto(e.cbCommandLine, QStringLiteral("/usr/bin/gzip"));
+                    typeInto(e.cbCommandLineArguments, QStringLiteral("-k \"") + out + QStringLiteral("All Text.txt\""));
+                } else {
+                    typeInto(e.cbOriginalFileSpecialized, task.input);
+                    typeInto(e.cbTargetFileSpecialized, task.output);
+                }
+                if (task.process == specialprocess::SearchAndReplace) {
+                    typeInto(e.cbFindString, QStringLiteral("colour"));
+                    typeInto(e.cbReplacementString, QStringLiteral("color"));
+                }
+                QTest::mouseClick(e.cmdAdd, Qt::LeftButton);
+            }
+            QCOMPARE(main.form().fgToDo.Rows(), 7);
+            QWidget* frame = main.window();
+            for (int row = 1; row <= 5; ++row) {
+                const QRect cell =
+                    main.fgToDo->visualRect(main.fgToDo->model()->index(row - 1, todocol::Input));
+                QTest::mouseClick(main.fgToDo->viewport(), Qt::LeftButton, {}, cell.center());
+                settle();
+                const int panel = row == 1 ? kConversionPanel : special[row - 2].process;
+                const QString file = QDir(folder).filePath(QStringLiteral("window-%1.png").arg(panelName(panel)));
+                QVERIFY2(frame->grab().save(file), qPrintable(file));
+            }
+        });
+        QCOMPARE(status, 0);
+    }
+
+    // Each task added shows in the grid, however many there are, from
+    // every panel.
+    void theTaskAddedShows_data()
+    {
+        QTest::addColumn<int>("panel");
+        for (int panel : kPanels)
+            QTest::addRow("%s", qPrintable(panelName(panel))) << panel;
+    }
+
     void theTaskAddedShows()
     {
-        const int status = onPanel(specialprocess::RemoveEmptyLines, QSize(), [&](frmMain& main) {
+        QFETCH(int, panel);
+        const int status = onPanel(panel, QSize(), [&](frmMain& main) {
             TaskEditor& editor = *main.editor;
             FlexGrid& grid = main.form().fgToDo;
             int number = 0;
             // Until the grid has scrolled, and three more.
             for (int beyond = 0; beyond < 3 && number < 40;) {
-                addTextTask(editor, ++number);
+                addTask(editor, panel, ++number);
                 QCOMPARE(m_sink.shown, QStringList());
                 QCOMPARE(grid.Rows(), number + 2);
                 QCOMPARE(grid.Row(), number);
@@ -243,7 +405,7 @@ private slots:
             FlexGrid& grid = main.form().fgToDo;
             const int tasks = 16;
             for (int number = 1; number <= tasks; ++number)
-                addTextTask(editor, number);
+                addTask(editor, specialprocess::RemoveEmptyLines, number);
             QCOMPARE(grid.Rows(), tasks + 2);
             main.fgToDo->scrollToTop();
             grid.setRow(1);
