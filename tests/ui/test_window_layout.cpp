@@ -9,6 +9,7 @@
 #include "core/FileTypes.h"
 #include "jobs/FlexGrid.h"
 #include "jobs/GridSetup.h"
+#include "jobs/IniValues.h"
 #include "jobs/MainFormState.h"
 #include "ui/GridView.h"
 #include "ui/MainFormLayout.h"
@@ -170,6 +171,10 @@ class TestWindowLayout : public QObject
     ScriptedChooser m_chooser;
 
     QString userPath(const QString& sub) const { return m_user.filePath(sub); }
+    QString settingsFile() const
+    {
+        return userPath(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"));
+    }
 
     int withWindow(const std::function<void(frmMainMDI&)>& body)
     {
@@ -244,12 +249,16 @@ private slots:
     {
         SetUpWindowUser(m_user, {QStringLiteral("in"), QStringLiteral("out")});
         SetHelpOpener(&m_opener);
+        // The first start installs the languages.
+        QCOMPARE(withWindow([](frmMainMDI&) {}), 0);
     }
 
     void init()
     {
         m_sink.shown.clear();
         m_sink.answers.clear();
+        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), QStringLiteral("English"),
+                             settingsFile()));
     }
 
     void cleanupTestCase()
@@ -259,26 +268,33 @@ private slots:
         SetFileChooser(nullptr);
     }
 
-    // Every panel at the first size and at 1024 x 700: each box, button
-    // and caption at its whole height, inside its frame, covering nothing,
-    // above a task grid that shows three tasks and the new-task row.
+    // Every panel at the first size and at 1024 x 700, in each language:
+    // each box, button and caption at its whole height, inside its frame,
+    // covering nothing, above a task grid that shows three tasks and the
+    // new-task row.
     void everyPanelFits_data()
     {
+        QTest::addColumn<QString>("language");
         QTest::addColumn<int>("panel");
         QTest::addColumn<QSize>("size");
-        for (const QSize size : {QSize(), QSize(1024, 700)})
-            for (int panel : kPanels)
-                QTest::addRow("%s at %s", qPrintable(panelName(panel)),
-                              size.isValid() ? "1024x700" : "the first size")
-                    << panel << size;
+        for (const char* language : {"English", "French", "German", "Japanese"})
+            for (const QSize size : {QSize(), QSize(1024, 700)})
+                for (int panel : kPanels)
+                    QTest::addRow("%s, %s at %s", language, qPrintable(panelName(panel)),
+                                  size.isValid() ? "1024x700" : "the first size")
+                        << QString::fromLatin1(language) << panel << size;
     }
 
     void everyPanelFits()
     {
+        QFETCH(QString, language);
         QFETCH(int, panel);
         QFETCH(QSize, size);
+        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), language, settingsFile()));
         const int status = onPanel(panel, size, [&](frmMain& main) {
             QVERIFY(main.editor->isVisible());
+            // The window speaks the language.
+            QCOMPARE(main.ts->tabText(1) == QLatin1String("Log"), language == QLatin1String("English"));
             QStringList faults;
             findLayoutFaults(main.frameCF[0], faults);
             QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("\n"))));
