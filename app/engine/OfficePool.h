@@ -1,8 +1,10 @@
 #pragma once
 // Documents rendered ahead on several office processes at once. A task
 // block hands the pool the documents of its file list; each worker (a
-// thread with an office of its own) takes the next one in list order and
-// renders it into a PDF of the program's own. The item runner then takes
+// thread with an office of its own, no more of them than documents) starts
+// its office at once, then takes the next document in list order and
+// renders it into a PDF of the program's own, so the first documents go to
+// the offices that are ready first. The item runner then takes
 // each render in list order and puts it in place, so every effect (outputs,
 // post-steps, log rows) comes in the list's order, as on one office. A
 // worker whose office crashes or hangs fails that document alone; its next
@@ -53,6 +55,9 @@ public:
     // Renders job.sOriginalFile into `pdf`; sets the item's lErr and sErr
     // as the route does and returns lErr.
     virtual int Render(const OfficeJob& job, const QString& pdf, clsConversionOptions& item) = 0;
+    // Starts the office before the first document, where the worker can;
+    // a failure is left to Render to report.
+    virtual void Start() {}
     // The office process of the worker, 0 when none runs or it cannot tell.
     // Safe to ask from another thread.
     virtual pid_t ProcessId() const = 0;
@@ -69,7 +74,8 @@ public:
     OfficePool(const OfficePool&) = delete;
     OfficePool& operator=(const OfficePool&) = delete;
 
-    // Starts rendering `jobs` in list order on up to `workers` threads.
+    // Starts rendering `jobs` in list order on up to `workers` threads, and
+    // no more threads than jobs it renders.
     // Documents whose output comes in place before them (an earlier job's
     // output is their input) are left out: they are rendered when their
     // turn comes, after that output. A pool ends what it rendered before.
@@ -109,6 +115,9 @@ private:
     };
 
     void work(Worker& worker);
+    // The worker's office for a conversion method, made when first asked
+    // for; `lock` holds m_mutex, and is let go while the office is made.
+    OfficeWorker* officeFor(Worker& worker, int lConversionMethod, std::unique_lock<std::mutex>& lock);
     bool nextJob(int& index);
 
     OfficeWorkerFactory m_factory;
