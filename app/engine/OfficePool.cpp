@@ -52,6 +52,14 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
 
 } // namespace
 
+int OfficesForDocuments(int workers, int documents)
+{
+    int offices = 1;
+    while (offices < workers && (offices + 1) * (offices + 2) <= documents)
+        ++offices;
+    return offices;
+}
+
 OfficePool::OfficePool(OfficeWorkerFactory factory)
     : m_factory(std::move(factory))
 {
@@ -87,10 +95,8 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
         if (const auto id = fileIdentity(output))
             outputFiles.insert(*id);
     }
-    // An office costs as much to start as a dozen small documents: none is
-    // started that would have no document.
     const int pooled = int(std::count_if(fresh.begin(), fresh.end(), [](const Slot& slot) { return slot.pooled; }));
-    const int wanted = std::max(1, std::min(workers, pooled));
+    const int wanted = OfficesForDocuments(workers, pooled);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_jobs = std::move(jobs);
@@ -100,6 +106,7 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
         // Enough ahead that no worker waits while the runner puts the last
         // render in place.
         m_window = 2 * wanted;
+        m_wanted = wanted;
         m_feeding = true;
         m_quit = false;
         m_processors = UsableProcessors();
@@ -112,11 +119,26 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
     m_changed.notify_all();
 }
 
-bool OfficePool::nextJob(int& index)
+bool OfficePool::mayHaveOffice(Worker& worker, int lConversionMethod)
+{
+    const int kind = officeKind(lConversionMethod);
+    if (worker.holds[kind])
+        return true;
+    // Workers that have an office of the kind already take any document;
+    // others start one only while the batch's count is not reached.
+    if (m_offices[kind] >= m_wanted)
+        return false;
+    worker.holds[kind] = true;
+    ++m_offices[kind];
+    return true;
+}
+
+bool OfficePool::nextJob(Worker& worker, int& index)
 {
     while (m_next < m_slots.size() && !m_slots[m_next].pooled)
         ++m_next;
-    if (!m_feeding || m_next >= m_slots.size() || m_next >= m_taken + size_t(m_window))
+    if (!m_feeding || m_next >= m_slots.size() || m_next >= m_taken + size_t(m_window)
+        || !mayHaveOffice(worker, m_jobs[m_next].lConversionMethod))
         return false;
     index = int(m_next++);
     m_slots[index].started = true;
@@ -142,7 +164,7 @@ void OfficePool::work(Worker& worker)
     // The office starts before the worker asks for a document, all of them
     // at once: the documents go to the offices as they are ready, and none
     // waits for one that is slow to start.
-    if (!m_quit && m_feeding && m_next < m_jobs.size()) {
+    if (!m_quit && m_feeding && m_next < m_jobs.size() && mayHaveOffice(worker, m_jobs[m_next].lConversionMethod)) {
         if (OfficeWorker* office = officeFor(worker, m_jobs[m_next].lConversionMethod, lock)) {
             lock.unlock();
             office->Start();
@@ -151,7 +173,7 @@ void OfficePool::work(Worker& worker)
     }
     for (;;) {
         int index = -1;
-        m_changed.wait(lock, [&] { return m_quit || nextJob(index); });
+        m_changed.wait(lock, [&] { return m_quit || nextJob(worker, index); });
         if (index < 0)
             break;
         const OfficeJob job = m_jobs[index];
@@ -273,6 +295,7 @@ void OfficePool::Shutdown()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_quit = false;
     m_heldProcessors.clear();
+    m_offices[0] = m_offices[1] = 0;
 }
 
 std::vector<pid_t> OfficePool::ProcessIds() const

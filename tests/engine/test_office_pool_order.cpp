@@ -1,9 +1,9 @@
 // The office pool without an office: a document whose input is an earlier
 // document's output (by its name, or as the same file under another name)
 // is left to its turn instead of being rendered ahead, and telling that
-// costs a long list no more than its length; no more offices start than
-// there are documents to render ahead, and an office slow to start holds
-// up none of them.
+// costs a long list no more than its length; a batch starts no more
+// offices than each has more documents than there are offices, and an
+// office slow to start holds up none of them.
 #include "engine/OfficePool.h"
 
 #include "core/clsConversionOptions.h"
@@ -137,14 +137,16 @@ private slots:
         QTest::addColumn<int>("chained"); // of them, inputs that are the output before
         QTest::addColumn<int>("workers");
         QTest::addColumn<int>("offices"); // at most
-        QTest::newRow("fewer documents than workers") << 3 << 0 << 8 << 3;
+        QTest::newRow("fewer documents than workers") << 3 << 0 << 8 << 1;
         QTest::newRow("one document") << 1 << 0 << 8 << 1;
-        QTest::newRow("more documents than workers") << 20 << 0 << 4 << 4;
-        QTest::newRow("documents left to their turn need none") << 6 << 4 << 8 << 2;
+        QTest::newRow("six documents") << 6 << 0 << 8 << 2;
+        QTest::newRow("more documents than workers") << 40 << 0 << 4 << 4;
+        QTest::newRow("documents left to their turn count for none") << 10 << 4 << 8 << 2;
     }
 
     // Every document rendered ahead is rendered once and taken in its
-    // turn, on no more offices than the documents rendered ahead.
+    // turn, on no more offices than each has more documents than there are
+    // offices.
     void noMoreOfficesThanDocuments()
     {
         QFETCH(int, documents);
@@ -176,6 +178,69 @@ private slots:
         QVERIFY2(counts.made.load() >= 1 && counts.made.load() <= offices, qPrintable(QString::number(counts.made)));
         QCOMPARE(counts.started.load(), counts.made.load());
         QCOMPARE(counts.renders.load(), documents - chained);
+    }
+
+    // The tasks of a run share the pool: a later task renders on the
+    // offices started already, and starts offices of another kind (the
+    // Word route's) only as many as its own documents want.
+    void aLaterTaskKeepsToItsCount()
+    {
+        QTemporaryDir dir;
+        const auto batch = [&](const QString& name, int documents, int method) {
+            std::vector<OfficeJob> jobs;
+            for (int i = 0; i < documents; ++i) {
+                OfficeJob j = job(dir.filePath(QStringLiteral("%1/%2.docx").arg(name).arg(i)),
+                                  dir.filePath(QStringLiteral("%1-out/%2.pdf").arg(name).arg(i)));
+                j.lConversionMethod = method;
+                jobs.push_back(j);
+            }
+            return jobs;
+        };
+        OfficeCounts counts;
+        OfficePool pool(countedWorkers(counts));
+        const auto renderAll = [&](std::vector<OfficeJob> jobs) {
+            const int n = int(jobs.size());
+            pool.Begin(std::move(jobs), 8);
+            for (int i = 0; i < n; ++i) {
+                OfficeRender render;
+                QVERIFY(pool.Take(i, render, {}));
+            }
+            pool.End();
+        };
+        renderAll(batch(QStringLiteral("first"), 72, 2));
+        const int first = counts.made;
+        QVERIFY(first >= 1 && first <= 8);
+        renderAll(batch(QStringLiteral("second"), 6, 2));
+        QCOMPARE(counts.made.load(), first);
+        renderAll(batch(QStringLiteral("word"), 6, 1));
+        QVERIFY2(counts.made.load() - first >= 1 && counts.made.load() - first <= 2, qPrintable(QString::number(counts.made - first)));
+        QCOMPARE(counts.renders.load(), 72 + 6 + 6);
+    }
+
+    void officesForABatch_data()
+    {
+        QTest::addColumn<int>("workers");
+        QTest::addColumn<int>("documents");
+        QTest::addColumn<int>("offices");
+        QTest::newRow("none") << 8 << 0 << 1;
+        QTest::newRow("one") << 8 << 1 << 1;
+        QTest::newRow("five") << 8 << 5 << 1;
+        QTest::newRow("six") << 8 << 6 << 2;
+        QTest::newRow("twenty") << 8 << 20 << 4;
+        QTest::newRow("71") << 8 << 71 << 7;
+        QTest::newRow("72") << 8 << 72 << 8;
+        QTest::newRow("200 on eight") << 8 << 200 << 8;
+        QTest::newRow("200 on three") << 3 << 200 << 3;
+    }
+
+    // Each office has more documents than there are offices, and there are
+    // no more offices than workers.
+    void officesForABatch()
+    {
+        QFETCH(int, workers);
+        QFETCH(int, documents);
+        QFETCH(int, offices);
+        QCOMPARE(OfficesForDocuments(workers, documents), offices);
     }
 
     // The first office to start hangs in its start: the other offices
