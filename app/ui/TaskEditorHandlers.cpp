@@ -90,6 +90,21 @@ void TaskEditor::MarkTaskChanged()
 
 void TaskEditor::connectHandlers()
 {
+    // A run silences the change handlers below, but what the user types or
+    // picks meanwhile is still an edit of the task, which the end of the run
+    // must not replace.
+    const auto markDuringRun = [this] {
+        if (m_form.bRunning)
+            m_form.bCurrentActionItemDirty = true;
+    };
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, markDuringRun);
+    for (QComboBox* box : findChildren<QComboBox*>())
+        connect(box, &QComboBox::activated, this, markDuringRun);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button->isCheckable() && button != cbAddPageBrake && button != cbPlacePathAtTopOfEachFile)
+            connect(button, &QAbstractButton::clicked, this, markDuringRun);
+
     const auto mark = [this] { MarkTaskChanged(); };
     for (QCheckBox* box : {cbDoSubfolders, cbDoSubfoldersSpecialized})
         connect(box, &QCheckBox::stateChanged, this, mark);
