@@ -149,12 +149,15 @@ private slots:
     void updateChangesTheTaskShown_data()
     {
         QTest::addColumn<int>("clicked");        // the row clicked before the steps
-        QTest::addColumn<QString>("steps");      // F5 run, R Rewind, E edit B, P run paused at once
+        // F run, R Rewind, E edit the task shown, P a run paused at once, T a
+        // run during which the task shown is edited
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<int>("shown");          // the task the editor shows then
         QTest::newRow("run from task 1 ends on task 2") << 1 << "F" << 2;
         QTest::newRow("run then Rewind") << 2 << "FR" << 1;
         QTest::newRow("run paused in task 1") << 2 << "P" << 1;
         QTest::newRow("edit of task 2 kept over Rewind") << 2 << "FER" << 2;
+        QTest::newRow("edit of task 1 typed during the run") << 1 << "T" << 1;
     }
 
     void updateChangesTheTaskShown()
@@ -181,6 +184,11 @@ private slots:
                     QTimer::singleShot(0, &main, [&] { clickToolbar(main, "keyPause"); });
                     clickToolbar(main, "keyConvert");
                     QCOMPARE(frame.statusPanelText(6), QStringLiteral("Pause"));
+                } else if (step == u'T') {
+                    QTimer::singleShot(0, &main, [&] { typeInto(editor.cbTargetFile, edited); });
+                    clickToolbar(main, "keyConvert");
+                    QCOMPARE(column(grid, todocol::Pass), (QStringList{"+", "+"}));
+                    QCOMPARE(editor.cbTargetFile->currentText(), edited);
                 } else if (step == u'R') {
                     clickToolbar(main, "keyRewind");
                     QCOMPARE(grid.Row(), 1);
@@ -189,7 +197,7 @@ private slots:
                 }
             }
             QCOMPARE(editor.cbOriginalFile->currentText(), inputs.at(shown - 1));
-            if (!steps.contains(u'E'))
+            if (!steps.contains(u'E') && !steps.contains(u'T'))
                 typeInto(editor.cbTargetFile, edited);
             QVERIFY(editor.cmdUpdate->isEnabled());
             QTest::mouseClick(editor.cmdUpdate, Qt::LeftButton);
