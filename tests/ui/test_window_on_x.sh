@@ -91,7 +91,26 @@ unset QT_QPA_PLATFORM
     sleep 0.1
   done
   [ -s "$WORK/out/b.png" ] || { kill "$pid"; fail "F5 did not run the second task"; }
-  sleep 2
+  # The run is over once Ctrl+O, refused while a job runs, opens its dialog;
+  # Escape cancels it, which changes nothing.
+  before=$(windows_of "$pid")
+  opened=""
+  for _ in $(seq 1 120); do
+    xdotool key ctrl+o
+    for _ in $(seq 1 50); do
+      [ "$(windows_of "$pid")" -gt "$before" ] && { opened=1; break; }
+      sleep 0.1
+    done
+    [ -n "$opened" ] && break
+  done
+  [ -n "$opened" ] || { kill "$pid"; fail "the run did not end"; }
+  xdotool key Escape
+  for _ in $(seq 1 600); do
+    [ "$(windows_of "$pid")" -le "$before" ] && break
+    sleep 0.1
+  done
+  [ "$(windows_of "$pid")" -le "$before" ] || { kill "$pid"; fail "Escape did not close the open dialog"; }
+  window_of "$pid" >/dev/null
   # The editor now shows task 2, the one run last: its input box (the
   # next stop after the Convert button) takes a new path, Alt+U writes it
   # back and Ctrl+S saves the job.
