@@ -302,7 +302,8 @@ void frmMain::Form_Load()
 
 bool frmMain::Form_Unload()
 {
-    if (!CheckToSaveFileBeforeErasing())
+    // An edit of a task is asked for before the job is, as when leaving it.
+    if (!bCheckToUpdateDirtyConversionItem() || !CheckToSaveFileBeforeErasing())
         return false;
     releaseWordControl();
     SaveIniFile(m_form);

@@ -305,6 +305,35 @@ private slots:
         QCOMPARE(status, 0);
     }
 
+    // Closing the window with an edited task asks for the edit before the
+    // job: Cancel keeps the window and the edit, Yes writes it into its
+    // task, which the saved job then holds.
+    void closingAsksForTheEdit()
+    {
+        const QString job = twoTaskJob(QStringLiteral("closing.KRJ"));
+        const QString edited = userPath(QStringLiteral("out/closing.png"));
+        const int status = withWindow({}, [&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            main.ConversionJobOpen(job);
+            clickRow(main.fgToDo, 2);
+            typeInto(main.editor->cbTargetFile, edited);
+            m_sink.answers = {MessageAnswer::Cancel};
+            QVERIFY(!frame.close());
+            QCOMPARE(m_sink.shown.size(), 1);
+            QVERIFY(m_sink.shown.constFirst().startsWith(
+                QStringLiteral("Update Conversion Item: You've changed the current conversion item #2")));
+            QCOMPARE(main.editor->cbTargetFile->currentText(), edited);
+            m_sink.answers = {MessageAnswer::Yes, MessageAnswer::Yes};   // the edit, then the job
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(m_sink.shown.size(), 3);
+        const QList<QByteArray> lines = testutil::readFile(job).split('\n');
+        QVERIFY(lines.size() > 2);
+        QCOMPARE(lines.at(0).split('\t').value(7), userPath(QStringLiteral("out/a.png")).toUtf8());
+        QCOMPARE(lines.at(1).split('\t').value(7), edited.toUtf8());
+    }
+
     // A single task paused part way goes on from the file it stopped at:
     // no file converted before the Pause is written again.
     void pausedSingleTaskResumes()
