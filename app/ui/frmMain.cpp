@@ -352,7 +352,11 @@ bool frmMain::bPauseEnabled() const
 void frmMain::UpdateMenuToolbar()
 {
     const bool scheduled = m_engine.hooks.bSchedularEnabled && m_engine.hooks.bSchedularEnabled();
-    m_state = ::UpdateMenuToolbar(FactsOfForm(m_form, m_engine.lResumeFileIndex, selectedTab(), scheduled), m_state);
+    CommandFacts facts = FactsOfForm(m_form, m_engine.lResumeFileIndex, selectedTab(), scheduled);
+    // Update is offered while the editor differs from its task, not merely
+    // since it was last touched.
+    facts.bCurrentActionItemDirty = editorHoldsEdit();
+    m_state = ::UpdateMenuToolbar(facts, m_state);
     applyCommandState(m_state);
 }
 

@@ -193,6 +193,12 @@ private:
     // there is none, or that row no longer holds the task it held.
     int editorRow() const;
     void rememberEditorRow(int row);
+    // The editor was filled with its row's task, or wrote it: what it holds
+    // now is compared with that.
+    void rememberEditorState();
+    // True while the editor holds a change not yet written: marked changed,
+    // and not back to what it was filled with.
+    bool editorHoldsEdit() const;
     void applyCommandState(const CommandState& state);
     void setCaption(const QString& caption);
     void addToRecentJobs(const QString& path);
@@ -216,6 +222,7 @@ private:
     int m_runDepth = 0;
     int m_editorRow = 0;
     QStringList m_editorRowTexts;   // that row as it was shown or written
+    QStringList m_editorState;      // the editor as it was then
     long m_blinkCount = 0;
     std::unique_ptr<Prompter> m_ownPrompter;
     Prompter* m_prompter = nullptr;

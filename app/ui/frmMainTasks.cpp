@@ -79,6 +79,7 @@ bool frmMain::AddFileToConvertGUI()
         editor->UpdateMRUs();
         // The editor's task is now the new row's.
         rememberEditorRow(m_form.fgToDo.Row());
+        rememberEditorState();
         UpdateMenuToolbar();
         SelectTab(1);
         return true;
@@ -116,6 +117,7 @@ bool frmMain::ConversionJobUpdate()
                 editor->UpdateGridFromGUI_SpecializedItem(grid, options);
         }
         rememberEditorRow(row);
+        rememberEditorState();
         fgToDo->setFocus();
         m_form.bCurrentActionItemDirty = false;
         UpdateMenuToolbar();
@@ -174,7 +176,7 @@ bool frmMain::bCheckToUpdateDirtyConversionItem()
     // The task asked about is the one the editor's edit came from.
     const int row = editorRow();
     if (row != 0 && grid.TextMatrix(row, todocol::Number) != QLatin1String("*")
-        && grid.TextMatrix(1, todocol::Number) != QLatin1String("*") && m_form.bCurrentActionItemDirty) {
+        && grid.TextMatrix(1, todocol::Number) != QLatin1String("*") && editorHoldsEdit()) {
         MessageAnswer answer = MessageAnswer::Yes;
         if (grid.Rows() > 3)
             answer = ShowMessage(Translate(QStringLiteral("You've changed the current conversion item #"))
@@ -234,6 +236,7 @@ void frmMain::showRowInEditor()
         // The editor keeps its text, but no row is its own any more.
         m_editorRow = 0;
         m_editorRowTexts.clear();
+        m_editorState.clear();
         return;
     }
     const QString action = grid.TextMatrix(row, todocol::Do);
@@ -242,13 +245,24 @@ void frmMain::showRowInEditor()
     else if (action.contains(u'S'))
         editor->UpdateGUI_SpecializedToDOItemViaCellContents(grid);
     rememberEditorRow(row);
+    rememberEditorState();
     // The editor now equals the row.
     m_form.bCurrentActionItemDirty = false;
 }
 
+void frmMain::rememberEditorState()
+{
+    m_editorState = editor->shownTaskState();
+}
+
+bool frmMain::editorHoldsEdit() const
+{
+    return m_form.bCurrentActionItemDirty && (m_editorState.isEmpty() || editor->shownTaskState() != m_editorState);
+}
+
 void frmMain::showCurrentRowInEditor()
 {
-    if (!(m_form.bCurrentActionItemDirty && editorRow() != 0)) {
+    if (!(editorHoldsEdit() && editorRow() != 0)) {
         SelectWholeGridRow(m_form.fgToDo);
         showRowInEditor();
     }

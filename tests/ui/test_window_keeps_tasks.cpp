@@ -215,7 +215,8 @@ private slots:
     }
 
     // Leaving the task page and coming back keeps an edit not yet written;
-    // Update is enabled exactly while the editor differs from its row.
+    // Update is enabled exactly while the editor differs from its row, also
+    // when a change was typed back.
     void tabSwitchKeepsTheEdit()
     {
         const QString job = twoTaskJob(QStringLiteral("tabs.KRJ"));
@@ -248,6 +249,17 @@ private slots:
             QCOMPARE(grid.TextMatrix(2, todocol::Input), typed);
             QCOMPARE(grid.TextMatrix(1, todocol::Input), userPath(QStringLiteral("in/a.pdf")));
             QVERIFY(!editor.cmdUpdate->isEnabled());
+
+            // A change typed back is no change: Update goes off, and leaving
+            // the task asks nothing.
+            const QString output = grid.TextMatrix(2, todocol::Output);
+            typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/elsewhere.png")));
+            QVERIFY(editor.cmdUpdate->isEnabled());
+            typeInto(editor.cbTargetFile, output);
+            QVERIFY(!editor.cmdUpdate->isEnabled());
+            clickRow(main.fgToDo, 1);
+            QCOMPARE(m_sink.shown, QStringList());
+            clickRow(main.fgToDo, 2);
 
             // Leaving the task with No: the editor shows the row entered
             // and Update is off again.
