@@ -44,7 +44,8 @@ struct JobWindowHooks
     // Starts or stops the end-of-job blinker.
     std::function<void(bool enabled)> SetEndOfJobTimer;
     // The picture of the run-state panel: 0 none (and the blinker's state
-    // on), 9 the end-of-run picture.
+    // on), 9 the end-of-run picture, 11 that of a run in which items failed
+    // (the failed rows of the log).
     std::function<void(int image)> SetRunStatePicture;
     // Gives the task grid the focus after a Pause.
     std::function<void()> FocusTaskGrid;

@@ -13,6 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "ui/frmPromptWithDisableOption.h"
+#include "EditorInput.h"
 #include "MainWindowRun.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
@@ -94,22 +95,6 @@ void selectData(QComboBox* box, int data)
     const int index = box->findData(data);
     QVERIFY2(index >= 0, qPrintable(QString::number(data)));
     box->setCurrentIndex(index);
-}
-
-// Types into an editable combo as a person would: selects all, then types.
-void typeInto(QComboBox* box, const QString& text)
-{
-    QLineEdit* edit = box->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-void clickRow(FlexGridView* view, int gridRow)
-{
-    const QRect cell = view->visualRect(view->model()->index(gridRow - 1, todocol::Input));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 // Answers the modal dialog that the next step opens, once it is up.
