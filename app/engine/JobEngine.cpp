@@ -68,8 +68,9 @@ int JobEngine::OfficeWorkers() const
 {
     if (m_officeWorkers > 0)
         return m_officeWorkers;
-    // Half the processors this process may run on (taskset narrows them);
-    // each office's memory budget is shared out by the same count.
+    // One for each processor this process may run on (taskset narrows
+    // them), as far as the memory goes; each office's memory budget is
+    // shared out by the same count.
     return DefaultOfficeCount();
 }
 

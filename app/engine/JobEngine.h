@@ -44,7 +44,8 @@ struct JobWindowHooks
     // Starts or stops the end-of-job blinker.
     std::function<void(bool enabled)> SetEndOfJobTimer;
     // The picture of the run-state panel: 0 none (and the blinker's state
-    // on), 9 the end-of-run picture.
+    // on), 9 the end-of-run picture, 11 that of a run in which items failed
+    // (the failed rows of the log).
     std::function<void(int image)> SetRunStatePicture;
     // Gives the task grid the focus after a Pause.
     std::function<void()> FocusTaskGrid;
@@ -162,10 +163,11 @@ public:
     void SetQuaystone1(std::unique_ptr<DispatchClient> control);
 
     // While the speed setting is on, the documents of a task are converted
-    // on this many office processes at once (the office pool); 0, the
-    // default, means half the processors, and at least one. One set here
-    // means the form's own office alone (tests); the default renders on the
-    // pool even where it has one worker.
+    // on up to this many office processes at once (the office pool); 0, the
+    // default, means DefaultOfficeCount(): one for each processor, as far
+    // as the memory goes (office/OfficeMemory.h). One set here means the
+    // form's own office alone (tests); the default renders on the pool even
+    // where it has one worker.
     void SetOfficeWorkers(int count);
     int OfficeWorkers() const;
     bool RendersOnPool() const { return m_officeWorkers != 1; }

@@ -212,7 +212,8 @@ bool ConversionJobBegin(JobEngine& engine)
             setEndOfJobTimer(engine, true);
         form.SetStatusPanelText(statuspanel::RunState,
                                 QStringLiteral(" 100") + Translate(QStringLiteral(" Percent Complete ")));
-        setRunStatePicture(engine, 9);
+        // A run in which items failed does not end on the picture of success.
+        setRunStatePicture(engine, CountFailedLogRows(form.fgLog) > 0 ? 11 : 9);
     }
     if (!form.bRunning)
         form.SetStatusPanelText(statuspanel::RunState, Translate(QStringLiteral("Pause")));

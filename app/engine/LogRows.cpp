@@ -97,3 +97,12 @@ bool bLogRowFailed(const FlexGrid& log, int lRow)
 {
     return log.TextMatrix(lRow, todocol::Pass) != kPassMark;
 }
+
+int CountFailedLogRows(const FlexGrid& log)
+{
+    int failed = 0;
+    for (int r = 1; r <= log.Rows() - 2; ++r)
+        if (bLogRowFailed(log, r))
+            ++failed;
+    return failed;
+}

@@ -32,3 +32,5 @@ void UpdatePassedCell(MainFormState& form, FlexGrid& grid, int lRow, int lResult
 
 // True when a log row reports a failure (its pass cell is not "+").
 bool bLogRowFailed(const FlexGrid& log, int lRow);
+// How many rows of the log report a failure.
+int CountFailedLogRows(const FlexGrid& log);

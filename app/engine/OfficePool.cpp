@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -17,6 +18,12 @@
 namespace {
 
 constexpr int kWordMethod = 1;
+
+// Which of a worker's offices renders for a conversion method.
+int officeKind(int lConversionMethod)
+{
+    return lConversionMethod == kWordMethod ? 1 : 0;
+}
 
 // A file name well below the 255 bytes a name may have once the unique part
 // and the suffix are added.
@@ -44,6 +51,14 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path)
 }
 
 } // namespace
+
+int OfficesForDocuments(int workers, int documents)
+{
+    int offices = 1;
+    while (offices < workers && (offices + 1) * (offices + 2) <= documents)
+        ++offices;
+    return offices;
+}
 
 OfficePool::OfficePool(OfficeWorkerFactory factory)
     : m_factory(std::move(factory))
@@ -80,7 +95,8 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
         if (const auto id = fileIdentity(output))
             outputFiles.insert(*id);
     }
-    const int wanted = std::max(1, std::min<int>(workers, int(jobs.size())));
+    const int pooled = int(std::count_if(fresh.begin(), fresh.end(), [](const Slot& slot) { return slot.pooled; }));
+    const int wanted = OfficesForDocuments(workers, pooled);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_jobs = std::move(jobs);
@@ -90,6 +106,7 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
         // Enough ahead that no worker waits while the runner puts the last
         // render in place.
         m_window = 2 * wanted;
+        m_wanted = wanted;
         m_feeding = true;
         m_quit = false;
         m_processors = UsableProcessors();
@@ -102,11 +119,26 @@ void OfficePool::Begin(std::vector<OfficeJob> jobs, int workers)
     m_changed.notify_all();
 }
 
-bool OfficePool::nextJob(int& index)
+bool OfficePool::mayHaveOffice(Worker& worker, int lConversionMethod)
+{
+    const int kind = officeKind(lConversionMethod);
+    if (worker.holds[kind])
+        return true;
+    // Workers that have an office of the kind already take any document;
+    // others start one only while the batch's count is not reached.
+    if (m_offices[kind] >= m_wanted)
+        return false;
+    worker.holds[kind] = true;
+    ++m_offices[kind];
+    return true;
+}
+
+bool OfficePool::nextJob(Worker& worker, int& index)
 {
     while (m_next < m_slots.size() && !m_slots[m_next].pooled)
         ++m_next;
-    if (!m_feeding || m_next >= m_slots.size() || m_next >= m_taken + size_t(m_window))
+    if (!m_feeding || m_next >= m_slots.size() || m_next >= m_taken + size_t(m_window)
+        || !mayHaveOffice(worker, m_jobs[m_next].lConversionMethod))
         return false;
     index = int(m_next++);
     m_slots[index].started = true;
@@ -129,21 +161,25 @@ void OfficePool::work(Worker& worker)
         m_heldProcessors.insert(processor);
         KeepThreadOnProcessor(processor);
     }
+    // The office starts before the worker asks for a document, all of them
+    // at once: the documents go to the offices as they are ready, and none
+    // waits for one that is slow to start.
+    if (!m_quit && m_feeding && m_next < m_jobs.size() && mayHaveOffice(worker, m_jobs[m_next].lConversionMethod)) {
+        if (OfficeWorker* office = officeFor(worker, m_jobs[m_next].lConversionMethod, lock)) {
+            lock.unlock();
+            office->Start();
+            lock.lock();
+        }
+    }
     for (;;) {
         int index = -1;
-        m_changed.wait(lock, [&] { return m_quit || nextJob(index); });
+        m_changed.wait(lock, [&] { return m_quit || nextJob(worker, index); });
         if (index < 0)
             break;
         const OfficeJob job = m_jobs[index];
+        OfficeWorker* office = officeFor(worker, job.lConversionMethod, lock);
         lock.unlock();
 
-        const int kind = job.lConversionMethod == kWordMethod ? 1 : 0;
-        if (!worker.office[kind]) {
-            std::unique_ptr<OfficeWorker> made = m_factory(job.lConversionMethod);
-            lock.lock();
-            worker.office[kind] = std::move(made);
-            lock.unlock();
-        }
         OfficeRender render;
         clsConversionOptions item;
         QString error;
@@ -151,13 +187,13 @@ void OfficePool::work(Worker& worker)
             // As the route fails when it cannot write its output.
             render.lErr = job.lConversionMethod == kWordMethod ? -7 : -3;
             render.sErr = error;
-        } else if (worker.office[kind]) {
+        } else if (office) {
             item.sOriginalFile = job.sOriginalFile;
             item.lOriginalFileType = job.lOriginalFileType;
             item.sTargetFile = render.pdf.path();
             item.lTargetFileType = job.lTargetFileType;
             item.lConversionMethod = job.lConversionMethod;
-            render.lErr = worker.office[kind]->Render(job, render.pdf.path(), item);
+            render.lErr = office->Render(job, render.pdf.path(), item);
             render.sErr = item.sErr;
         }
         if (render.lErr != 0)
@@ -176,6 +212,20 @@ void OfficePool::work(Worker& worker)
     // The offices go on the thread that made them.
     for (auto& office : worker.office)
         office.reset();
+}
+
+OfficeWorker* OfficePool::officeFor(Worker& worker, int lConversionMethod, std::unique_lock<std::mutex>& lock)
+{
+    std::unique_ptr<OfficeWorker>& office = worker.office[officeKind(lConversionMethod)];
+    if (!office) {
+        // Made on the worker's thread, without the lock: a Word-conversion
+        // control loads its library.
+        lock.unlock();
+        std::unique_ptr<OfficeWorker> made = m_factory(lConversionMethod);
+        lock.lock();
+        office = std::move(made);
+    }
+    return office.get();
 }
 
 bool OfficePool::Started(int index) const
@@ -245,6 +295,7 @@ void OfficePool::Shutdown()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_quit = false;
     m_heldProcessors.clear();
+    m_offices[0] = m_offices[1] = 0;
 }
 
 std::vector<pid_t> OfficePool::ProcessIds() const

@@ -1,8 +1,10 @@
 #pragma once
 // Documents rendered ahead on several office processes at once. A task
 // block hands the pool the documents of its file list; each worker (a
-// thread with an office of its own) takes the next one in list order and
-// renders it into a PDF of the program's own. The item runner then takes
+// thread with an office of its own, as many as OfficesForDocuments gives)
+// starts its office at once, then takes the next document in list order
+// and renders it into a PDF of the program's own, so the first documents go
+// to the offices that are ready first. The item runner then takes
 // each render in list order and puts it in place, so every effect (outputs,
 // post-steps, log rows) comes in the list's order, as on one office. A
 // worker whose office crashes or hangs fails that document alone; its next
@@ -53,6 +55,9 @@ public:
     // Renders job.sOriginalFile into `pdf`; sets the item's lErr and sErr
     // as the route does and returns lErr.
     virtual int Render(const OfficeJob& job, const QString& pdf, clsConversionOptions& item) = 0;
+    // Starts the office before the first document, where the worker can;
+    // a failure is left to Render to report.
+    virtual void Start() {}
     // The office process of the worker, 0 when none runs or it cannot tell.
     // Safe to ask from another thread.
     virtual pid_t ProcessId() const = 0;
@@ -60,6 +65,15 @@ public:
 
 // Makes a worker for a conversion method, on the worker's own thread.
 using OfficeWorkerFactory = std::function<std::unique_ptr<OfficeWorker>(int lConversionMethod)>;
+
+// How many offices render `documents` on a pool of `workers`: all of them,
+// but no more than each has more documents than there are offices
+// (offices × (offices + 1) ≤ documents), and at least one: 2 for 6
+// documents, 4 for 20, 8 for 72. Offices that start at once slow each
+// other, and an office's first document costs as much as three later ones:
+// eight one-page documents took half as long again on eight offices as on
+// two.
+int OfficesForDocuments(int workers, int documents);
 
 class OfficePool
 {
@@ -69,7 +83,9 @@ public:
     OfficePool(const OfficePool&) = delete;
     OfficePool& operator=(const OfficePool&) = delete;
 
-    // Starts rendering `jobs` in list order on up to `workers` threads.
+    // Starts rendering `jobs` in list order on up to `workers` threads
+    // (OfficesForDocuments of the jobs it renders); workers that have an
+    // office already take part whatever their number.
     // Documents whose output comes in place before them (an earlier job's
     // output is their input) are left out: they are rendered when their
     // turn comes, after that output. A pool ends what it rendered before.
@@ -106,10 +122,17 @@ private:
     {
         std::thread thread;
         std::unique_ptr<OfficeWorker> office[2]; // text control, Word
+        bool holds[2] = {false, false};          // has, or is making, that office
     };
 
     void work(Worker& worker);
-    bool nextJob(int& index);
+    // The worker's office for a conversion method, made when first asked
+    // for; `lock` holds m_mutex, and is let go while the office is made.
+    OfficeWorker* officeFor(Worker& worker, int lConversionMethod, std::unique_lock<std::mutex>& lock);
+    bool nextJob(Worker& worker, int& index);
+    // Whether the worker may render with an office of the method's kind:
+    // it has one, or the batch has fewer than it wants (it then counts).
+    bool mayHaveOffice(Worker& worker, int lConversionMethod);
 
     OfficeWorkerFactory m_factory;
     mutable std::mutex m_mutex;
@@ -120,6 +143,8 @@ private:
     size_t m_next = 0;    // next job to give out
     size_t m_taken = 0;   // jobs before this were taken or dropped
     int m_window = 1;     // how far past m_taken jobs are started
+    int m_wanted = 1;     // offices the batch wants
+    int m_offices[2] = {0, 0}; // workers with an office of each kind
     int m_busy = 0;
     bool m_feeding = false;
     bool m_quit = false;

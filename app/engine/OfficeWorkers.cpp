@@ -22,14 +22,26 @@ public:
 
     int Render(const OfficeJob& job, const QString&, clsConversionOptions& item) override
     {
-        m_host.Engine().setLoadTimeLimit({m_limits.loadMs, m_limits.loadPerMegabyteMs});
-        m_host.Engine().setSaveTimeLimit({m_limits.saveMs, m_limits.savePerMegabyteMs});
+        applyLimits();
         return ConvertViaTextControl(m_host, m_form, item, job.bForRasteriser);
+    }
+
+    void Start() override
+    {
+        applyLimits();
+        m_host.Engine().setKeepAlive(m_form.bOptimizeForSpeed);
+        m_host.Engine().start();
     }
 
     pid_t ProcessId() const override { return const_cast<TextControlHost&>(m_host).Engine().processId(); }
 
 private:
+    void applyLimits()
+    {
+        m_host.Engine().setLoadTimeLimit({m_limits.loadMs, m_limits.loadPerMegabyteMs});
+        m_host.Engine().setSaveTimeLimit({m_limits.saveMs, m_limits.savePerMegabyteMs});
+    }
+
     const MainFormState& m_form;
     const OfficeWorkerLimits& m_limits;
     TextControlHost m_host;

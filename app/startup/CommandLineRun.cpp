@@ -19,13 +19,6 @@
 
 namespace {
 
-bool anyFailedLogRow(const FlexGrid& log)
-{
-    for (int r = 1; r <= log.Rows() - 2; ++r)
-        if (bLogRowFailed(log, r))
-            return true;
-    return false;
-}
 
 // Marks the single task's run on the form, however it ends.
 class TaskRunScope
@@ -128,7 +121,7 @@ int run(JobEngine& engine, clsConversionOptions& options, const StartupHooks& ho
                 G_sLastRunError = options.sErr;
                 return runcode::RunFailed;
             }
-            failed = anyFailedLogRow(form.fgLog);
+            failed = CountFailedLogRows(form.fgLog) > 0;
             stopped = !completed && !failed;
         }
     } else {

@@ -133,6 +133,9 @@ public:
 
     // Marks the edited task changed (nothing while events are silenced).
     void MarkTaskChanged();
+    // Everything of the editor that goes into a task row, to tell whether
+    // the editor still holds the task it was filled with.
+    QStringList shownTaskState() const;
 
     // Change handlers that other code runs too.
     void cbOriginalFile_Change();

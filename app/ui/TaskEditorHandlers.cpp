@@ -90,6 +90,21 @@ void TaskEditor::MarkTaskChanged()
 
 void TaskEditor::connectHandlers()
 {
+    // A run silences the change handlers below, but what the user types or
+    // picks meanwhile is still an edit of the task, which the end of the run
+    // must not replace.
+    const auto markDuringRun = [this] {
+        if (m_form.bRunning)
+            m_form.bCurrentActionItemDirty = true;
+    };
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, markDuringRun);
+    for (QComboBox* box : findChildren<QComboBox*>())
+        connect(box, &QComboBox::activated, this, markDuringRun);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button->isCheckable() && button != cbAddPageBrake && button != cbPlacePathAtTopOfEachFile)
+            connect(button, &QAbstractButton::clicked, this, markDuringRun);
+
     const auto mark = [this] { MarkTaskChanged(); };
     for (QCheckBox* box : {cbDoSubfolders, cbDoSubfoldersSpecialized})
         connect(box, &QCheckBox::stateChanged, this, mark);
@@ -124,6 +139,23 @@ void TaskEditor::connectHandlers()
             [this] { cbCharacter_Click(cbCharacter1, cbFindString); });
     connect(cbCharacter2, &QComboBox::currentIndexChanged, this,
             [this] { cbCharacter_Click(cbCharacter2, cbReplacementString); });
+
+    // Once a change and what it brought about are done, Update's state is
+    // brought up to date with them: connected after the handlers above, this
+    // runs after them.
+    const auto refresh = [this] {
+        if (!G_bSuppressControlEvents)
+            m_form.UpdateMenuToolbar();
+    };
+    for (QComboBox* box : findChildren<QComboBox*>()) {
+        connect(box, &QComboBox::editTextChanged, this, refresh);
+        connect(box, &QComboBox::currentIndexChanged, this, refresh);
+    }
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::stateChanged, this, refresh);
+    for (QRadioButton* button : findChildren<QRadioButton*>())
+        connect(button, &QRadioButton::toggled, this, refresh);
+    connect(txtCommandLineWaitTimeInSeconds, &QLineEdit::textChanged, this, refresh);
 }
 
 void TaskEditor::cbOriginalFile_Change()

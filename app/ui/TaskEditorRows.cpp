@@ -403,6 +403,28 @@ void TaskEditor::UpdateGUI_SpecializedToDOItemViaCellContents(FlexGrid& grid)
     RefreshFileFolderGUISpecialized();
 }
 
+QStringList TaskEditor::shownTaskState() const
+{
+    QStringList state;
+    for (const QComboBox* box : {cbOriginalFile, cbTargetFile, cbOriginalFileSpecialized, cbTargetFileSpecialized,
+                                 cbCommandLine, cbCommandLineArguments, cbFindString, cbReplacementString})
+        state << box->currentText();
+    for (const QComboBox* box : {cbFileTypeOriginal, cbFileTypeTarget, cbFileTypeOriginalSpecialized,
+                                 cbSpecialProcesses, cbCommandLineWindowState, cbCommandLineThreadPriority})
+        state << QString::number(box->currentIndex());
+    for (const QCheckBox* box :
+         {cbDoSubfolders, cbSaveToOriginalFolder, cbDoSubfoldersSpecialized, cbSaveToOriginalFolderSpecialized})
+        state << QString::number(int(box->checkState()));
+    const bool flags[] = {rbActionToDo[0]->isChecked(),   m_form.bRXHDCaseSensitive,    m_form.bRXHDUseRegularExpression,
+                          m_form.bRXHDWholeWordOnly,      m_form.bRXHDBeginningOfLine, m_form.bRXHDEndOfLine,
+                          m_form.bRXHDMultiLine,          m_form.bRXHDGenerateReportWhenDone};
+    for (const bool flag : flags)
+        state << QString::number(int(flag));
+    state << txtCommandLineWaitTimeInSeconds->text() << m_form.sImageConversionOptions
+          << QString::number(m_form.lConversionMethod);
+    return state;
+}
+
 void TaskEditor::UpdateMRUs()
 {
     struct Pair

@@ -6,6 +6,7 @@
 #include "core/Translator.h"
 #include "engine/WordRoute.h"
 #include "engine/JobLoop.h"
+#include "engine/LogRows.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormSettings.h"
 #include "jobs/MainFormState.h"
@@ -241,7 +242,7 @@ void frmMain::installHooks()
 
     JobWindowHooks& j = m_engine.hooks;
     j.bPauseEnabled = [this] { return bPauseEnabled(); };
-    j.SetRunStatePicture = [this](int image) { m_frame.SetRunStatePicture(image); };
+    j.SetRunStatePicture = [this](int image) { m_frame.SetRunStatePicture(image, CountFailedLogRows(m_form.fgLog)); };
     j.FocusTaskGrid = [this] { fgToDo->setFocus(); };
     j.bCheckToUpdateDirtyConversionItem = [this] { return bCheckToUpdateDirtyConversionItem(); };
     j.bCheckToZeroConversionItems = [this] { return bCheckToZeroConversionItems(); };
@@ -286,7 +287,11 @@ void frmMain::Form_Load()
         m_form.mruFileOpen.emplace();
         m_form.mruFileOpen->Setup(5, G_IniFilePath, QStringLiteral("mruFileOpen"), QStringLiteral("-1"));
     }
+    // A job the command line opened for the window is opened in the window.
+    if (m_form.sConversionJobFileName.size() >= 2)
+        addToRecentJobs(m_form.sConversionJobFileName);
     FillMRUMenu(*m_mnuMRU, *m_form.mruFileOpen);
+    showCurrentRowInEditor();
     LoadSchedulerForm();
     InstallOptionDialogs(*this);
     // A dialog that is not part of this window yet is not offered.
@@ -299,7 +304,8 @@ void frmMain::Form_Load()
 
 bool frmMain::Form_Unload()
 {
-    if (!CheckToSaveFileBeforeErasing())
+    // An edit of a task is asked for before the job is, as when leaving it.
+    if (!bCheckToUpdateDirtyConversionItem() || !CheckToSaveFileBeforeErasing())
         return false;
     releaseWordControl();
     SaveIniFile(m_form);
@@ -348,7 +354,11 @@ bool frmMain::bPauseEnabled() const
 void frmMain::UpdateMenuToolbar()
 {
     const bool scheduled = m_engine.hooks.bSchedularEnabled && m_engine.hooks.bSchedularEnabled();
-    m_state = ::UpdateMenuToolbar(FactsOfForm(m_form, m_engine.lResumeFileIndex, selectedTab(), scheduled), m_state);
+    CommandFacts facts = FactsOfForm(m_form, m_engine.lResumeFileIndex, selectedTab(), scheduled);
+    // Update is offered while the editor differs from its task, not merely
+    // since it was last touched.
+    facts.bCurrentActionItemDirty = editorHoldsEdit();
+    m_state = ::UpdateMenuToolbar(facts, m_state);
     applyCommandState(m_state);
 }
 
@@ -429,8 +439,9 @@ void frmMain::Form_KeyUp(int keyCode, int shift)
 void frmMain::ts_Click()
 {
     UpdateMenuToolbar();
-    if (selectedTab() == 1)
-        fgToDo_EnterCell();
+    // Back on the task page an edit not yet written is still there.
+    if (selectedTab() == 1 && !m_form.bRunning && !G_bSuppressControlEvents)
+        showCurrentRowInEditor();
 }
 
 void frmMain::rbActionToDo_Click(int index)

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -179,7 +180,25 @@ private:
     // The editor's task, validated; False when it was refused.
     bool collectValidatedTask(clsConversionOptions& options);
     void fgToDo_DblClick();
+    // Loads the current row into the editor, which then holds that row's
+    // task unchanged; the header and the "*" row leave it as it is.
     void showRowInEditor();
+    // After whatever moved the current row: the editor shows its task,
+    // unless it holds an edit not yet written, which stays with the row it
+    // came from.
+    void showCurrentRowInEditor();
+    // The status bar as before any run: no run state, picture or error.
+    void clearRunStatus();
+    // The task row the editor's task came from, which Update writes; 0 when
+    // there is none, or that row no longer holds the task it held.
+    int editorRow() const;
+    void rememberEditorRow(int row);
+    // The editor was filled with its row's task, or wrote it: what it holds
+    // now is compared with that.
+    void rememberEditorState();
+    // True while the editor holds a change not yet written: marked changed,
+    // and not back to what it was filled with.
+    bool editorHoldsEdit() const;
     void applyCommandState(const CommandState& state);
     void setCaption(const QString& caption);
     void addToRecentJobs(const QString& path);
@@ -201,6 +220,9 @@ private:
     std::unique_ptr<MRUMenu> m_mnuMRU;
     bool m_firstOpenDialog = true;
     int m_runDepth = 0;
+    int m_editorRow = 0;
+    QStringList m_editorRowTexts;   // that row as it was shown or written
+    QStringList m_editorState;      // the editor as it was then
     long m_blinkCount = 0;
     std::unique_ptr<Prompter> m_ownPrompter;
     Prompter* m_prompter = nullptr;

@@ -26,7 +26,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -189,6 +191,9 @@ void frmMain::buildMenus()
 
     connect(editor->cmdAdd, &QPushButton::clicked, this, cmdAdd);
     connect(editor->cmdRemove, &QPushButton::clicked, this, cmdRemove);
+    // Del in the task grid, as the Delete button's tip says.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), fgToDo, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, cmdRemove);
     connect(editor->cmdUpdate, &QPushButton::clicked, this, [this] { ConversionJobUpdate(); });
     connect(editor->cmdPause, &QPushButton::clicked, this, [this] { ConversionJobPause(); });
 }
@@ -290,7 +295,8 @@ bool frmMain::CheckToSaveFileBeforeErasing()
 
 void frmMain::ConversionJobNew()
 {
-    if (!CheckToSaveFileBeforeErasing())
+    // An edit of a task goes with its job: asked for first, as when leaving it.
+    if (!bCheckToUpdateDirtyConversionItem() || !CheckToSaveFileBeforeErasing())
         return;
     m_form.bAskToSaveKRJFileBeforeExit = false;
     SetUpToDoGrid(m_form.fgToDo);
@@ -298,12 +304,15 @@ void frmMain::ConversionJobNew()
     G_bSuppressControlEvents = false;
     m_form.sConversionJobFileName = QStringLiteral("*");
     setCaption(QStringLiteral("*"));
-    UpdateMenuToolbar();
+    // The editor keeps its text for the first task of the new job.
+    m_form.bCurrentActionItemDirty = false;
+    clearRunStatus();
+    showCurrentRowInEditor();
 }
 
 JobLoadResult frmMain::ConversionJobOpen(QString sPath)
 {
-    if (!CheckToSaveFileBeforeErasing())
+    if (!bCheckToUpdateDirtyConversionItem() || !CheckToSaveFileBeforeErasing())
         return JobLoadResult::NotFound;
     if (sPath.isEmpty()) {
         int index = 1;
@@ -330,8 +339,17 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
         return JobLoadResult::NotFound;
     }
     ++m_runDepth;
+    GridReplacedWatch watch(m_form.fgToDo);
     const JobLoadResult loaded = ::ConversionJobOpen(m_engine, sPath);
     --m_runDepth;
+    if (watch.replaced) {
+        // The editor shows the opened job's first task; the last job's
+        // status goes with its log.
+        m_editorRow = 0;
+        m_form.bCurrentActionItemDirty = false;
+        clearRunStatus();
+        showCurrentRowInEditor();
+    }
     if (loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial) {
         addToRecentJobs(sPath);
         // A job loaded in part has no file of its own ("*"): saving it asks
@@ -443,6 +461,8 @@ void frmMain::ConversionJobBegin()
     ++m_runDepth;
     ::ConversionJobBegin(m_engine);
     --m_runDepth;
+    // The run moved the current row through the job.
+    showCurrentRowInEditor();
     emit runEnded();
 }
 
@@ -454,6 +474,17 @@ void frmMain::ConversionJobPause()
 void frmMain::ConversionJobRewind()
 {
     ::ConversionJobRewind(m_engine);
+    if (!m_form.bRunning)
+        showCurrentRowInEditor();
+}
+
+void frmMain::clearRunStatus()
+{
+    Timer1->stop();
+    m_frame.SetRunStatePanelEnabled(true);
+    m_frame.SetRunStatePicture(0);
+    for (const int panel : {statuspanel::TaskRow, statuspanel::RunState, statuspanel::Status, statuspanel::Elapsed})
+        m_frame.SetStatusPanelText(panel, QString());
 }
 
 void frmMain::MoveTask(Move move)
@@ -477,9 +508,20 @@ void frmMain::MoveTask(Move move)
         target = grid.Rows() - 2;
         break;
     }
+    const int from = grid.Row();
+    const int shown = editorRow();
     G_bSuppressControlEvents = true;
-    MoveGridRow(m_form, grid, target);
+    const bool moved = MoveGridRow(m_form, grid, target);
     G_bSuppressControlEvents = false;
+    // The rows between moved by one; the editor's task keeps its row.
+    if (moved && shown != 0) {
+        if (shown == from)
+            rememberEditorRow(target);
+        else if (from < shown && shown <= target)
+            rememberEditorRow(shown - 1);
+        else if (target <= shown && shown < from)
+            rememberEditorRow(shown + 1);
+    }
     fgToDo->setFocus();
 }
 

@@ -16,10 +16,14 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFontMetrics>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -210,14 +214,44 @@ QString frmMainMDI::statusPanelText(int panel) const
     return label ? label->text() : QString();
 }
 
-void frmMainMDI::SetRunStatePicture(int image)
+namespace {
+
+// A red mark holding the number of failed items, so that a run with
+// failures never reads as a plain success.
+QPixmap failureMark(int failed, const QFont& font)
+{
+    const QString number = failed > 999 ? QStringLiteral("999+") : QString::number(failed);
+    QFont bold = font;
+    bold.setBold(true);
+    bold.setPixelSize(11);
+    const int width = std::max(16, QFontMetrics(bold).horizontalAdvance(number) + 8);
+    QPixmap pixmap(width, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xc6, 0x28, 0x28));
+    p.drawRoundedRect(QRectF(0.5, 0.5, width - 1, 15), 7.5, 7.5);
+    p.setPen(Qt::white);
+    p.setFont(bold);
+    p.drawText(QRect(0, 0, width, 16), Qt::AlignCenter, number);
+    return pixmap;
+}
+
+} // namespace
+
+void frmMainMDI::SetRunStatePicture(int image, int failed)
 {
     m_runStateImage = image;
-    const QIcon done = style()->standardIcon(QStyle::SP_DialogApplyButton);
-    if (image == 9)
-        m_runStatePictureLabel->setPixmap(done.pixmap(16, 16));
-    else if (image == 10)   // the blinker's other picture: the same, dimmed
-        m_runStatePictureLabel->setPixmap(done.pixmap(QSize(16, 16), QIcon::Disabled));
+    m_runStateFailures = image == 11 || image == 12 ? failed : 0;
+    const QIcon done = image == 11 || image == 12 ? QIcon(failureMark(failed, font()))
+                                                  : style()->standardIcon(QStyle::SP_DialogApplyButton);
+    const QSize size = image == 11 || image == 12 ? done.availableSizes().value(0, QSize(16, 16)) : QSize(16, 16);
+    m_runStatePictureLabel->setFixedWidth(size.width());
+    if (image == 9 || image == 11)
+        m_runStatePictureLabel->setPixmap(done.pixmap(size));
+    else if (image == 10 || image == 12)   // the blinker's other picture: the same, dimmed
+        m_runStatePictureLabel->setPixmap(done.pixmap(size, QIcon::Disabled));
     else
         m_runStatePictureLabel->clear();
 }

@@ -62,9 +62,12 @@ public:
     // Status-bar panels by number.
     void SetStatusPanelText(int panel, const QString& text);
     QString statusPanelText(int panel) const;
-    // 0: no picture; 9: the end-of-run picture; 10: the blinker's other one.
-    void SetRunStatePicture(int image);
+    // 0: no picture; 9: the end-of-run picture; 10: the blinker's other
+    // one; 11 and 12: the same two for a run in which `failed` items failed,
+    // a mark that shows their number.
+    void SetRunStatePicture(int image, int failed = 0);
     int runStatePicture() const { return m_runStateImage; }
+    int runStateFailures() const { return m_runStateFailures; }
     void SetRunStatePanelEnabled(bool enabled);
     bool runStatePanelEnabled() const;
 
@@ -84,6 +87,7 @@ private:
     QMap<int, QLabel*> m_panels;
     QLabel* m_runStatePictureLabel = nullptr;
     int m_runStateImage = 0;
+    int m_runStateFailures = 0;
     bool m_closeAfterRun = false;
     bool m_unloaded = false;
     QString m_caption;

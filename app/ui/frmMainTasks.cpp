@@ -10,6 +10,7 @@
 #include "core/Translator.h"
 #include "core/clsConversionOptions.h"
 #include "engine/JobLoop.h"
+#include "engine/LogRows.h"
 #include "jobs/GridSetup.h"
 #include "jobs/MainFormState.h"
 #include "jobs/TaskRowTexts.h"
@@ -30,6 +31,17 @@ namespace {
 bool isTaskRow(const FlexGrid& grid, int row)
 {
     return row >= 1 && row <= grid.Rows() - 2;
+}
+
+// A row's task as the editor sees it: its number and pass mark change
+// without the task changing.
+QStringList taskTexts(const FlexGrid& grid, int row)
+{
+    QStringList texts = grid.RowTexts(row);
+    for (const int column : {int(todocol::Number), int(todocol::Pass)})
+        if (column < texts.size())
+            texts[column].clear();
+    return texts;
 }
 
 void showFailure(const char* text, const std::exception& e)
@@ -65,6 +77,9 @@ bool frmMain::AddFileToConvertGUI()
             return false;
         }
         editor->UpdateMRUs();
+        // The editor's task is now the new row's.
+        rememberEditorRow(m_form.fgToDo.Row());
+        rememberEditorState();
         UpdateMenuToolbar();
         SelectTab(1);
         return true;
@@ -78,8 +93,10 @@ bool frmMain::AddFileToConvertGUI()
 bool frmMain::ConversionJobUpdate()
 {
     FlexGrid& grid = m_form.fgToDo;
-    // Only a task row takes the editor: never the header or the "*" row.
-    if (!isTaskRow(grid, grid.Row()))
+    // Only a task row takes the editor: never the header or the "*" row,
+    // and only the row the editor's task came from.
+    const int row = editorRow();
+    if (!isTaskRow(grid, grid.Row()) || row == 0)
         return false;
     m_form.bAskToSaveKRJFileBeforeExit = true;
     try {
@@ -88,11 +105,19 @@ bool frmMain::ConversionJobUpdate()
             return false;
         {
             SuppressControlEvents suppress;
+            // That row becomes the current one, so that what is selected is
+            // what the editor shows.
+            if (grid.Row() != row) {
+                grid.setRow(row);
+                SelectWholeGridRow(grid);
+            }
             if (options.sActionToDo.contains(u'C'))
                 editor->UpdateGridFromGUI_ConversionItem(grid);
             else if (options.sActionToDo.contains(u'S'))
                 editor->UpdateGridFromGUI_SpecializedItem(grid, options);
         }
+        rememberEditorRow(row);
+        rememberEditorState();
         fgToDo->setFocus();
         m_form.bCurrentActionItemDirty = false;
         UpdateMenuToolbar();
@@ -115,11 +140,21 @@ void frmMain::RemoveActionItem()
     if (grid.Row() == 1 && grid.Rows() == 2)
         return;
     if (grid.Row() > 0) {
-        if (grid.TextMatrix(grid.Row(), todocol::Number) == QLatin1String("*"))
+        const int removed = grid.Row();
+        if (grid.TextMatrix(removed, todocol::Number) == QLatin1String("*"))
             return;
-        RemoveAllFilesWithJobNumber(grid.Row());
+        const int shown = editorRow();
+        RemoveAllFilesWithJobNumber(removed);
+        // An edit of the removed task goes with it.
+        if (shown == removed) {
+            m_editorRow = 0;
+            m_form.bCurrentActionItemDirty = false;
+        } else if (shown > removed) {
+            m_editorRow = shown - 1;
+        }
     }
-    fgToDo_EnterCell();
+    if (!m_form.bRunning && !G_bSuppressControlEvents)
+        showCurrentRowInEditor();
     UpdateMenuToolbar();
 }
 
@@ -138,9 +173,10 @@ bool frmMain::bCheckToUpdateDirtyConversionItem()
     if (scheduled || m_form.bRunning)
         return true;
     FlexGrid& grid = m_form.fgToDo;
-    const int row = grid.Row();
-    if (isTaskRow(grid, row) && grid.TextMatrix(row, todocol::Number) != QLatin1String("*")
-        && grid.TextMatrix(1, todocol::Number) != QLatin1String("*") && m_form.bCurrentActionItemDirty) {
+    // The task asked about is the one the editor's edit came from.
+    const int row = editorRow();
+    if (row != 0 && grid.TextMatrix(row, todocol::Number) != QLatin1String("*")
+        && grid.TextMatrix(1, todocol::Number) != QLatin1String("*") && editorHoldsEdit()) {
         MessageAnswer answer = MessageAnswer::Yes;
         if (grid.Rows() > 3)
             answer = ShowMessage(Translate(QStringLiteral("You've changed the current conversion item #"))
@@ -196,13 +232,57 @@ void frmMain::showRowInEditor()
 {
     FlexGrid& grid = m_form.fgToDo;
     const int row = grid.Row();
-    if (!isTaskRow(grid, row) || grid.TextMatrix(row, todocol::Number).isEmpty())
+    if (!isTaskRow(grid, row) || grid.TextMatrix(row, todocol::Number).isEmpty()) {
+        // The editor keeps its text, but no row is its own any more.
+        m_editorRow = 0;
+        m_editorRowTexts.clear();
+        m_editorState.clear();
         return;
+    }
     const QString action = grid.TextMatrix(row, todocol::Do);
     if (action.contains(u'C'))
         editor->UpdateGUI_ConversionItemViaCellContents(grid);
     else if (action.contains(u'S'))
         editor->UpdateGUI_SpecializedToDOItemViaCellContents(grid);
+    rememberEditorRow(row);
+    rememberEditorState();
+    // The editor now equals the row.
+    m_form.bCurrentActionItemDirty = false;
+}
+
+void frmMain::rememberEditorState()
+{
+    m_editorState = editor->shownTaskState();
+}
+
+bool frmMain::editorHoldsEdit() const
+{
+    return m_form.bCurrentActionItemDirty && (m_editorState.isEmpty() || editor->shownTaskState() != m_editorState);
+}
+
+void frmMain::showCurrentRowInEditor()
+{
+    if (!(editorHoldsEdit() && editorRow() != 0)) {
+        SelectWholeGridRow(m_form.fgToDo);
+        showRowInEditor();
+    }
+    UpdateMenuToolbar();
+}
+
+int frmMain::editorRow() const
+{
+    const FlexGrid& grid = m_form.fgToDo;
+    if (!isTaskRow(grid, m_editorRow) || grid.TextMatrix(m_editorRow, todocol::Number).isEmpty())
+        return 0;
+    // A job loaded or a slice reloaded under the editor put another task there.
+    return taskTexts(grid, m_editorRow) == m_editorRowTexts ? m_editorRow : 0;
+}
+
+void frmMain::rememberEditorRow(int row)
+{
+    const FlexGrid& grid = m_form.fgToDo;
+    m_editorRow = isTaskRow(grid, row) ? row : 0;
+    m_editorRowTexts = m_editorRow != 0 ? taskTexts(grid, row) : QStringList();
 }
 
 void frmMain::cmdAdvancedOptions_Click()
@@ -240,7 +320,9 @@ void frmMain::Timer1_Timer()
             flashFrame();
     } else {
         const bool odd = m_blinkCount % 2 != 0;
-        m_frame.SetRunStatePicture(odd ? 9 : 10);
+        const int failed = CountFailedLogRows(m_form.fgLog);
+        const int done = failed > 0 ? 11 : 9;
+        m_frame.SetRunStatePicture(odd ? done : done + 1, failed);
         m_frame.SetRunStatePanelEnabled(odd);
     }
     ++m_blinkCount;

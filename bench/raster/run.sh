@@ -10,8 +10,9 @@
 # multi-page TIFF lines run pdf_save_pages on THREADS threads. The last
 # line is the program itself (qvim, end to end), which renders the pages of
 # an item on every core: GeoTopo to PNG per page at 150 dpi against the
-# faster of `mutool draw` on one thread and with -T 8 (target: at least 4
-# times faster), and one page at 150 dpi, the program's whole start
+# faster of `mutool draw` on one thread and with -T 8 (qvim / mutool, the
+# three run in turn $GEO_RUNS times (default 3), the fastest of each;
+# target: at most 0.12), and one page at 150 dpi, the program's whole start
 # included, against `mutool draw` (median of 20 runs each; target: no
 # slower); exit status 1 when one is missed. mutool draw has no JPEG or TIFF writer, so it writes PNG
 # (its compressed raster output) on every line; pdftoppm writes the format
@@ -148,16 +149,22 @@ printf '%s\n' "${lines[@]}"
 # The program keeps its settings in a home of the benchmark's own.
 mkdir -p "$work/home"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/home"
-qvim_s=$(measure "$qvim" /S "$geotopo" /T "$out/geo.png" /5 150 /P)
-mutool1_s=$(measure mutool draw -q -r 150 -o "$out/p%d.png" "$geotopo")
-mutool8_s=$(measure mutool draw -q -T 8 -r 150 -o "$out/p%d.png" "$geotopo")
-peer_s=$(awk -v a="$mutool1_s" -v b="$mutool8_s" 'BEGIN { print (a < b ? a : b) }')
+# In turn, so that a busy moment of the machine does not fall on one of
+# them alone.
+fastest() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b ? a : b) }'; }
+qvim_s="" mutool1_s="" mutool8_s=""
+for _ in $(seq 1 "${GEO_RUNS:-3}"); do
+  qvim_s=$(fastest "$(repeat=1 measure "$qvim" /S "$geotopo" /T "$out/geo.png" /5 150 /P)" "$qvim_s")
+  mutool1_s=$(fastest "$(repeat=1 measure mutool draw -q -r 150 -o "$out/p%d.png" "$geotopo")" "$mutool1_s")
+  mutool8_s=$(fastest "$(repeat=1 measure mutool draw -q -T 8 -r 150 -o "$out/p%d.png" "$geotopo")" "$mutool8_s")
+done
+peer_s=$(fastest "$mutool1_s" "$mutool8_s")
 echo
 echo "GeoTopo (117 pages) to PNG per page at 150 dpi, qvim on $(nproc) processors:"
 printf '%-22s %8.2f s\n' "qvim" "$qvim_s" "mutool draw" "$mutool1_s" "mutool draw -T 8" "$mutool8_s"
-printf 'faster mutool / qvim = %s   (target: at least 4)\n' "$(ratio "$peer_s" "$qvim_s")"
+printf 'qvim / faster mutool = %s   (target: at most 0.12)\n' "$(ratio "$qvim_s" "$peer_s")"
 status=0
-awk -v p="$peer_s" -v q="$qvim_s" 'BEGIN { exit !(p / q >= 4) }' || status=1
+awk -v p="$peer_s" -v q="$qvim_s" 'BEGIN { exit !(q / p <= 0.12) }' || status=1
 
 # One page to PNG at 150 dpi, as a script that converts a file at a time
 # pays for it: the program's whole start and end against mutool draw's,

@@ -18,9 +18,15 @@ qint64 MachineMemoryBytes()
     return pages > 0 && pageSize > 0 ? qint64(pages) * pageSize : 0;
 }
 
+int OfficeCountFor(int processors, qint64 machineBytes)
+{
+    const qint64 byMemory = machineBytes / (2 * kOfficeMemoryFloor);
+    return static_cast<int>(std::max<qint64>(1, std::min<qint64>(processors, byMemory)));
+}
+
 int DefaultOfficeCount()
 {
-    return std::max(1, static_cast<int>(UsableProcessors().size()) / 2);
+    return OfficeCountFor(static_cast<int>(UsableProcessors().size()), MachineMemoryBytes());
 }
 
 qint64 OfficeMemoryBudgetFor(qint64 machineBytes, int offices)

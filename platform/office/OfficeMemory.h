@@ -4,13 +4,24 @@
 // pid) and that document fails alone, so a document that would take all the
 // machine's memory cannot take the user's desktop with it.
 //
-// The budget: half the machine's memory shared by the offices that run at
-// once, but never below kOfficeMemoryFloor:
+// The offices a run keeps at once (the pool's size): one for each
+// processor the process may use, as many as the machine's memory can give
+// their budgets, at least one:
 //
-//     OfficeMemoryBudget(offices) = max(1 GiB, machine memory / (2 * offices))
+//     offices = max(1, min(processors, memory / (2 * 1 GiB)))
 //
-// with `offices` the pool's size, DefaultOfficeCount(). On a machine with
-// 24 GiB and 8 processors that is 24 GiB / (2 * 4) = 3 GiB per office.
+// A document costs the same on one office whatever the count, so the pool
+// gains with each processor until all are busy; each office keeps to a
+// processor of its own (see engine/OfficePool.h).
+//
+// The budget of one office: half the machine's memory shared by those
+// offices, but never below kOfficeMemoryFloor:
+//
+//     OfficeMemoryBudget(offices) = max(1 GiB, memory / (2 * offices))
+//
+// so the offices together are given half the memory, on any machine with
+// 2 GiB or more. On a machine with 24 GiB and 8 processors that is 8
+// offices of 24 GiB / (2 * 8) = 1.5 GiB each.
 // The environment variable TESSAVIEW_OFFICE_MEMORY_BUDGET replaces it: a
 // number of bytes, or a number followed by K, M or G (1024-based); 0 turns
 // the watch off.
@@ -24,8 +35,10 @@ constexpr qint64 kOfficeMemoryFloor = qint64(1) << 30;
 // The physical memory of the machine in bytes.
 qint64 MachineMemoryBytes();
 
-// The number of offices a run keeps at once by default (the pool's size):
-// half the processors this process may use, at least one.
+// The count above for a machine with `processors` the process may use and
+// `machineBytes` of memory.
+int OfficeCountFor(int processors, qint64 machineBytes);
+// The count on this machine.
 int DefaultOfficeCount();
 
 // The formula above for a machine with `machineBytes` of memory.

@@ -1,12 +1,15 @@
-// The memory budget of one office: half the machine's memory shared by the
-// offices that run at once, never below 1 GiB, or what
-// TESSAVIEW_OFFICE_MEMORY_BUDGET says; and the sizes its messages name.
+// How many offices a machine runs at once (one per processor, as far as
+// the memory gives each its budget) and the memory budget of one office:
+// half the machine's memory shared by the offices that run at once, never
+// below 1 GiB, or what TESSAVIEW_OFFICE_MEMORY_BUDGET says; and the sizes
+// its messages name.
 #include "office/OfficeMemory.h"
 
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <cstdio>
+#include <sched.h>
 #include <unistd.h>
 
 namespace {
@@ -60,12 +63,55 @@ class TestOfficeMemory : public QObject
 private slots:
     void cleanup() { qunsetenv("TESSAVIEW_OFFICE_MEMORY_BUDGET"); }
 
+    void officesOfAMachine_data()
+    {
+        QTest::addColumn<int>("processors");
+        QTest::addColumn<qint64>("machine");
+        QTest::addColumn<int>("offices");
+        QTest::addColumn<qint64>("budget");
+        QTest::newRow("24 GiB, 8 processors") << 8 << 24 * GiB << 8 << 3 * GiB / 2;
+        QTest::newRow("one processor") << 1 << 24 * GiB << 1 << 12 * GiB;
+        QTest::newRow("small machine: 2 processors, 4 GiB") << 2 << 4 * GiB << 2 << GiB;
+        QTest::newRow("little memory: 16 processors, 8 GiB") << 16 << 8 * GiB << 4 << GiB;
+        QTest::newRow("little memory: 8 processors, 3 GiB") << 8 << 3 * GiB << 1 << 3 * GiB / 2;
+        QTest::newRow("less than 2 GiB: one office at the floor") << 4 << GiB << 1 << GiB;
+        QTest::newRow("large machine") << 64 << 512 * GiB << 64 << 4 * GiB;
+        QTest::newRow("no processor counts as one") << 0 << 8 * GiB << 1 << 4 * GiB;
+    }
+
+    // One office per processor, bounded by memory, and the budgets of all
+    // of them together within half the machine's memory.
+    void officesOfAMachine()
+    {
+        QFETCH(int, processors);
+        QFETCH(qint64, machine);
+        QFETCH(int, offices);
+        QFETCH(qint64, budget);
+        QCOMPARE(OfficeCountFor(processors, machine), offices);
+        QCOMPARE(OfficeMemoryBudgetFor(machine, offices), budget);
+        if (machine >= 2 * GiB)
+            QVERIFY(offices * budget <= machine / 2);
+    }
+
+    // This machine's pool, no larger than the processors the process may
+    // use, and the budget that each of its offices is given.
+    void officesOfThisMachine()
+    {
+        cpu_set_t usable;
+        CPU_ZERO(&usable);
+        QCOMPARE(::sched_getaffinity(0, sizeof usable, &usable), 0);
+        const int offices = DefaultOfficeCount();
+        QVERIFY(offices >= 1);
+        QVERIFY(offices <= CPU_COUNT(&usable));
+        QCOMPARE(OfficeMemoryBudget(), OfficeMemoryBudgetFor(MachineMemoryBytes(), offices));
+    }
+
     void budgetOfOneOffice_data()
     {
         QTest::addColumn<qint64>("machine");
         QTest::addColumn<int>("offices");
         QTest::addColumn<qint64>("budget");
-        QTest::newRow("24 GiB, 8 processors: 4 offices") << 24 * GiB << 4 << 3 * GiB;
+        QTest::newRow("24 GiB shared by 4 offices") << 24 * GiB << 4 << 3 * GiB;
         QTest::newRow("one office has half") << 8 * GiB << 1 << 4 * GiB;
         QTest::newRow("never below 1 GiB") << 4 * GiB << 8 << GiB;
         QTest::newRow("no count counts as one") << 8 * GiB << 0 << 4 * GiB;

@@ -4,7 +4,8 @@
 // one output), also when one worker's office crashes and another's hangs;
 // the Word route on the pool; and a Pause in the middle of a pool run, then
 // Convert again, converts every document exactly once; each worker's office
-// runs on a processor of its own. Offices are crashed and hung by the pids
+// runs on a processor of its own; a small batch starts fewer offices than
+// documents. Offices are crashed and hung by the pids
 // the engine gives, never by name.
 #include "../engine/EngineHarness.h"
 #include "RouteTestSupport.h"
@@ -242,6 +243,34 @@ private slots:
         QVERIFY(!h.engine.HasQuaystone1());
     }
 
+    // Six documents on a pool of eight: two offices at most, so that each
+    // has more documents than there are offices, each started once (the
+    // pool's offices run until the run's end), and the form's own office
+    // not at all.
+    void aSmallBatchStartsFewOffices()
+    {
+        for (int i = 1; i <= 6; ++i)
+            write(QStringLiteral("few/doc-%1.rtf").arg(i), rtfDocument("Few document " + QByteArray::number(i) + "\\par"));
+        EngineHarness h;
+        h.form.bRunning = true;
+        h.engine.SetOfficeWorkers(8);
+        clsConversionOptions task = folderTask(path(QStringLiteral("few/*.rtf")), path(QStringLiteral("few-out/*.pdf")));
+        QCOMPARE(PerformBlock(h.engine, 1, task), 0);
+        QCOMPARE(h.logRows(), 0);
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(pdfText(path(QStringLiteral("few-out/doc-%1.pdf").arg(i))).contains(QStringLiteral("Few document %1").arg(i)));
+        const std::vector<pid_t> offices = h.engine.OfficeProcessIds();
+        QVERIFY2(!offices.empty() && offices.size() <= 2, qPrintable(QString::number(offices.size())));
+        QCOMPARE(h.engine.TextControls().Engine().processId(), pid_t(0));
+        // Each is an office process of this one, seen by the system.
+        for (const pid_t pid : offices) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            QVERIFY(stat.open(QIODevice::ReadOnly));
+            const QByteArray line = stat.readAll();
+            QVERIFY2(line.contains("(soffice.bin)"), line.constData());
+        }
+    }
+
     // Each worker's office, and every thread of it, stays on one processor,
     // and no two offices share one (on a machine with enough of them).
     void eachOfficeKeepsAProcessorOfItsOwn()
@@ -251,8 +280,11 @@ private slots:
         QCOMPARE(::sched_getaffinity(0, sizeof usable, &usable), 0);
         if (CPU_COUNT(&usable) < 3)
             QSKIP("needs three processors");
-        for (int i = 1; i <= 6; ++i)
-            write(QStringLiteral("placed/doc-%1.rtf").arg(i), slowRtf("Placed"));
+        // Twelve documents, so that the task has three offices; half of them
+        // keep their office busy a good while.
+        for (int i = 1; i <= 12; ++i)
+            write(QStringLiteral("placed/doc-%1.rtf").arg(i, 2, 10, QLatin1Char('0')),
+                  i % 2 ? slowRtf("Placed") : rtfDocument("Placed\\par"));
         EngineHarness h;
         h.form.bRunning = true;
         h.engine.SetOfficeWorkers(3);

@@ -6,12 +6,9 @@
 #include "ui/frmMainMDI.h"
 #include "WindowTestDoubles.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <functional>
 
@@ -50,14 +47,4 @@ inline int RunWithMainWindow(const QStringList& arguments, MessageSink& sink, Fi
     };
     const int status = Main(arguments, hooks);
     return shown ? status : -1;
-}
-
-// Types into an editable combo as a person would: selects all, then types.
-inline void typeInto(QComboBox* box, const QString& text)
-{
-    QLineEdit* edit = box->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
 }

@@ -13,6 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "ui/frmPromptWithDisableOption.h"
+#include "EditorInput.h"
 #include "MainWindowRun.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
@@ -94,12 +95,6 @@ void selectData(QComboBox* box, int data)
     const int index = box->findData(data);
     QVERIFY2(index >= 0, qPrintable(QString::number(data)));
     box->setCurrentIndex(index);
-}
-
-void clickRow(FlexGridView* view, int gridRow)
-{
-    const QRect cell = view->visualRect(view->model()->index(gridRow - 1, todocol::Input));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 // Answers the modal dialog that the next step opens, once it is up.

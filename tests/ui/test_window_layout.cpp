@@ -16,6 +16,7 @@
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
+#include "EditorInput.h"
 #include "MainWindowRun.h"
 #include "TestUtil.h"
 #include "WindowTestDoubles.h"
@@ -369,9 +370,7 @@ private slots:
             QCOMPARE(main.form().fgToDo.Rows(), 7);
             QWidget* frame = main.window();
             for (int row = 1; row <= 5; ++row) {
-                const QRect cell =
-                    main.fgToDo->visualRect(main.fgToDo->model()->index(row - 1, todocol::Input));
-                QTest::mouseClick(main.fgToDo->viewport(), Qt::LeftButton, {}, cell.center());
+                clickRow(main.fgToDo, row);
                 settle();
                 const int panel = row == 1 ? kConversionPanel : special[row - 2].process;
                 const QString file = QDir(folder).filePath(QStringLiteral("window-%1.png").arg(panelName(panel)));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real program on a real X display (Xvfb), used from the keyboard: a
 # start without arguments stays open until File > Exit closes it; a job
-# opened with /O runs from F5, and its PDF page becomes a PNG image.
+# opened with /O runs from F5, and its PDF page becomes a PNG image; after
+# the run the editor shows the task run last, and an edit of it, Update
+# and Ctrl+S change that task and no other.
 #   test_window_on_x.sh <qvim> <a one-page PDF>
 set -euo pipefail
 qvim=$1
@@ -13,10 +15,13 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-mkdir -p "$tmp/home" "$tmp/config" "$tmp/runtime" "$tmp/out"
+mkdir -p "$tmp/home" "$tmp/config" "$tmp/runtime" "$tmp/out" "$tmp/in"
 chmod 700 "$tmp/runtime"
-printf '*^0^FALSE^75^72^0^0^0^\t\t1\tC\t%s\t12\tPDF\t%s\t8\tpng\t\t\r\n\t\t*\t\t\t\t\t\t\t\t\t\r\n' \
-  "$pdf" "$tmp/out/page.png" > "$tmp/job.KRJ"
+cp "$pdf" "$tmp/in/b.pdf"
+cp "$pdf" "$tmp/in/edited.pdf"
+printf '*^0^FALSE^75^72^0^0^0^\t\t%s\tC\t%s\t12\tPDF\t%s\t8\tpng\t\t\r\n' \
+  1 "$pdf" "$tmp/out/page.png" 2 "$tmp/in/b.pdf" "$tmp/out/b.png" > "$tmp/job.KRJ"
+printf '\t\t*\t\t\t\t\t\t\t\t\t\r\n' >> "$tmp/job.KRJ"
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime QVIM=$qvim WORK=$tmp
 unset QT_QPA_PLATFORM
@@ -81,11 +86,52 @@ unset QT_QPA_PLATFORM
     sleep 0.1
   done
   [ -s "$WORK/out/page.png" ] || { kill "$pid"; fail "F5 did not convert the job: $(cat "$WORK/second.err")"; }
-  sleep 1
+  for _ in $(seq 1 1200); do
+    [ -s "$WORK/out/b.png" ] && break
+    sleep 0.1
+  done
+  [ -s "$WORK/out/b.png" ] || { kill "$pid"; fail "F5 did not run the second task"; }
+  # The run is over once Ctrl+O, refused while a job runs, opens its dialog;
+  # Escape cancels it, which changes nothing.
+  before=$(windows_of "$pid")
+  opened=""
+  for _ in $(seq 1 120); do
+    xdotool key ctrl+o
+    for _ in $(seq 1 50); do
+      [ "$(windows_of "$pid")" -gt "$before" ] && { opened=1; break; }
+      sleep 0.1
+    done
+    [ -n "$opened" ] && break
+  done
+  [ -n "$opened" ] || { kill "$pid"; fail "the run did not end"; }
+  xdotool key Escape
+  for _ in $(seq 1 600); do
+    [ "$(windows_of "$pid")" -le "$before" ] && break
+    sleep 0.1
+  done
+  [ "$(windows_of "$pid")" -le "$before" ] || { kill "$pid"; fail "Escape did not close the open dialog"; }
+  window_of "$pid" >/dev/null
+  # The editor now shows task 2, the one run last: its input box (the
+  # next stop after the Convert button) takes a new path, Alt+U writes it
+  # back and Ctrl+S saves the job.
+  xdotool key alt+c Tab ctrl+a
+  xdotool type --delay 20 "$WORK/in/edited.pdf"
+  sleep 0.5
+  xdotool key alt+u
+  sleep 0.5
+  xdotool key ctrl+s
+  for _ in $(seq 1 100); do
+    grep -q "edited.pdf" "$WORK/job.KRJ" && break
+    sleep 0.1
+  done
   exit_from_menu "$pid"
 '
 format=$(identify -format '%m' "$tmp/out/page.png") || fail "the output is not an image"
 [ "$format" = PNG ] || fail "the output is $format, not PNG"
+# Task 1 is as it was; task 2, the one the editor showed, took the edit.
+cut -f4,5,8 "$tmp/job.KRJ" | tr -d '\r' > "$tmp/tasks"
+printf 'C\t%s\t%s\nC\t%s\t%s\n' "$pdf" "$tmp/out/page.png" "$tmp/in/edited.pdf" "$tmp/in/edited.png" \
+  | diff - <(head -2 "$tmp/tasks") >&2 || fail "Update after the run did not change the task the editor showed, and it alone"
 grep -q '^WindowState=' "$tmp/config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI" \
   || fail "closing the window did not keep its placement"
-echo "test_window_on_x: the window stayed open, ran its job from F5 and closed from the File menu"
+echo "test_window_on_x: the window stayed open, ran its job from F5, updated the task it showed and closed from the File menu"
