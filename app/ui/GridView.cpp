@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QStyle>
 
@@ -201,6 +202,20 @@ void FlexGridView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     layoutColumns();
+    // The grid changes height as the editor changes panels: the current
+    // row stays in view.
+    if (event->size().height() != event->oldSize().height() && currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void FlexGridView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view moves its current cell off the rows going; where the grid's
+    // current row goes is the grid's to say, and the view follows it after.
+    const bool syncing = m_syncing;
+    m_syncing = true;
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+    m_syncing = syncing;
 }
 
 void FlexGridView::showGridSelection()

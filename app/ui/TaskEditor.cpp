@@ -130,18 +130,20 @@ void TaskEditor::build()
         connect(rbActionToDo[i], &QRadioButton::clicked, this, [this, i] { emit rbActionToDoClicked(i); });
     }
     actions->addStretch(1);
+    column->addLayout(actions);
+
+    column->addWidget(buildConversionPanel());
+    column->addWidget(buildSpecialPanel());
+
     // The command buttons share the choice's row, which leaves the panels
-    // and the task grid their height.
+    // and the task grid their height; made after the panels, they come
+    // after them in the Tab order, as under them.
     cmdAdd = named(new QPushButton(QStringLiteral("&Add")), "cmdAdd");
     cmdRemove = named(new QPushButton(QStringLiteral("&Delete")), "cmdRemove");
     cmdUpdate = named(new QPushButton(QStringLiteral("&Update")), "cmdUpdate");
     cmdPause = named(new QPushButton(QStringLiteral("&Pause")), "cmdPause");
     for (QPushButton* b : {cmdAdd, cmdRemove, cmdUpdate, cmdPause})
         actions->addWidget(b);
-    column->addLayout(actions);
-
-    column->addWidget(buildConversionPanel());
-    column->addWidget(buildSpecialPanel());
 
     connect(cmdSelectSourceFile, &QPushButton::clicked, this, &TaskEditor::cmdSelectSourceFile_Click);
     connect(cmdSelectTargetFile, &QPushButton::clicked, this, &TaskEditor::cmdSelectTargetFile_Click);

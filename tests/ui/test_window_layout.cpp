@@ -22,6 +22,7 @@
 #include "WindowTestDoubles.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -319,6 +320,44 @@ private slots:
             }
             QVERIFY2(wholeRowsShown(main.fgToDo) >= kRowsKept,
                      qPrintable(QStringLiteral("%1 rows").arg(wholeRowsShown(main.fgToDo))));
+        });
+        QCOMPARE(status, 0);
+    }
+
+    // Tab from the choice of action goes into the panel it shows, then on
+    // through the panel before it reaches Add, whichever row Add stands in.
+    void tabGoesFromTheChoiceIntoThePanel_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addRow("conversion") << kConversionPanel;
+        QTest::addRow("search-and-replace") << specialprocess::SearchAndReplace;
+    }
+
+    void tabGoesFromTheChoiceIntoThePanel()
+    {
+        QFETCH(int, panel);
+        const int status = onPanel(panel, QSize(), [&](frmMain& main) {
+            TaskEditor& e = *main.editor;
+            main.window()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(main.window()));
+            QRadioButton* choice = e.rbActionToDo[panel == kConversionPanel ? 0 : 1];
+            choice->setFocus();
+            QTest::keyClick(choice, Qt::Key_Tab);
+            QWidget* first = panel == kConversionPanel ? static_cast<QWidget*>(e.cbOriginalFile)
+                                                       : static_cast<QWidget*>(e.cbSpecialProcesses);
+            QWidget* focused = QApplication::focusWidget();
+            QVERIFY2(focused == first || focused->parentWidget() == first, qPrintable(describe(focused)));
+            // Add comes once the panel's last control is passed.
+            QVERIFY(e.cmdAdd->isEnabled());
+            QStringList passed;
+            for (int i = 0; i < 60 && QApplication::focusWidget() != e.cmdAdd; ++i) {
+                QWidget* w = QApplication::focusWidget();
+                passed << w->objectName();
+                QTest::keyClick(w, Qt::Key_Tab);
+            }
+            QCOMPARE(QApplication::focusWidget(), e.cmdAdd);
+            QVERIFY(passed.contains(panel == kConversionPanel ? QStringLiteral("cmdAdvancedOptions")
+                                                              : QStringLiteral("cmdAdvancedOptionsRexhound")));
         });
         QCOMPARE(status, 0);
     }
