@@ -1,0 +1,233 @@
+// What the window keeps exactly as the user gave it, on the offscreen
+// platform: the text typed into the editor's boxes (never swapped for a
+// recently used entry that differs in letter case), the name given to Save
+// As, the special panel's output folder, the title, the message boxes'
+// titles, the placement and column widths it read, and the scheduler's
+// tab keys wherever the focus is.
+#include "base/Profile.h"
+#include "core/Globals.h"
+#include "jobs/FlexGrid.h"
+#include "jobs/GridSetup.h"
+#include "jobs/IniValues.h"
+#include "jobs/MainFormState.h"
+#include "ui/TaskEditor.h"
+#include "ui/frmMain.h"
+#include "ui/frmMainMDI.h"
+#include "MainWindowRun.h"
+#include "TestUtil.h"
+#include "WindowTestDoubles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+void selectData(QComboBox* box, int data)
+{
+    const int index = box->findData(data);
+    QVERIFY2(index >= 0, qPrintable(QString::number(data)));
+    box->setCurrentIndex(index);
+}
+
+// Types into an editable combo as a person would: selects all, then types.
+void typeInto(QComboBox* box, const QString& text)
+{
+    QLineEdit* edit = box->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestWindowBoxes : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_user;
+    RecordingOpener m_opener;
+    ScriptedSink m_sink;
+    ScriptedChooser m_chooser;
+
+    QString userPath(const QString& sub) const { return m_user.filePath(sub); }
+    QString settingsFile() const
+    {
+        return userPath(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"));
+    }
+
+    int withWindow(const std::function<void(frmMainMDI&)>& body, const QStringList& arguments = {})
+    {
+        return RunWithMainWindow(arguments, m_sink, m_chooser, body);
+    }
+
+    // The window made active, so that typing and clicking move the focus
+    // as they do for a person.
+    static bool activate(frmMainMDI& frame)
+    {
+        frame.activateWindow();
+        return QTest::qWaitForWindowActive(&frame);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpWindowUser(m_user, {QStringLiteral("out"), QStringLiteral("in")});
+        SetHelpOpener(&m_opener);
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).path()));
+        for (const char* name : {"in/a.txt", "in/A.txt", "in/a.TXT", "in/notes.txt"})
+            QVERIFY(testutil::writeFile(userPath(QString::fromLatin1(name)), "text\r\n"));
+        TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/minimal-document.pdf"));
+        QVERIFY(QFile::copy(testutil::corpusFile(QStringLiteral("pdf/minimal-document.pdf")),
+                            userPath(QStringLiteral("in/doc.pdf"))));
+    }
+
+    void init()
+    {
+        m_sink.shown.clear();
+        m_sink.answers.clear();
+        m_chooser.clear();
+    }
+
+    void cleanup()
+    {
+        if (QTest::currentTestFailed())
+            qDebug() << "messages:" << m_sink.shown;
+    }
+
+    void cleanupTestCase()
+    {
+        SetHelpOpener(nullptr);
+        SetMessageSink(nullptr);
+        SetFileChooser(nullptr);
+    }
+
+    // A box takes the text as typed, letter case and all, although its
+    // recently used list holds the same text in other letters: Add and
+    // Update store it in the task and the saved job, and the list then
+    // holds both spellings as entries of their own.
+    void typedTextIsStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("list");      // the box's recently used list
+        QTest::addColumn<QString>("entry");     // already in that list
+        QTest::addColumn<QString>("added");     // typed, then Add
+        QTest::addColumn<QString>("updated");   // typed, then Update
+        QTest::addColumn<int>("process");       // 0: a conversion
+        QTest::addColumn<int>("column");        // where the task row keeps it
+
+        const QString in = userPath(QStringLiteral("in/"));
+        const QString out = userPath(QStringLiteral("out/"));
+        QTest::newRow("conversion output") << "mruTarget" << out + "report.png" << out + "Report.PNG"
+                                           << out + "REPORT.png" << 0 << todocol::Output;
+        QTest::newRow("conversion input") << "mruSource" << in + "doc.pdf" << in + "Doc.pdf" << in + "DOC.pdf" << 0
+                                          << todocol::Input;
+        QTest::newRow("special input") << "mruSourceSpecialized" << in + "a.txt" << in + "A.txt" << in + "a.TXT"
+                                       << 56 << todocol::Input;
+        QTest::newRow("special output") << "mruTargetSpecialized" << out + "b.txt" << out + "B.txt"
+                                        << out + "b.TXT" << 56 << todocol::Output;
+        QTest::newRow("find text") << "mruFindString" << "needle" << "Needle" << "NEEDLE" << 56 << todocol::Flags;
+        QTest::newRow("replacement") << "mruReplaceString" << "zzq" << "ZZQ" << "Zzq" << 56 << todocol::Flags;
+    }
+    void typedTextIsStoredAsTyped()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, entry);
+        QFETCH(QString, added);
+        QFETCH(QString, updated);
+        QFETCH(int, process);
+        QFETCH(int, column);
+        // "Doc.pdf" and "DOC.pdf" are other files than "doc.pdf".
+        for (const QString& path : {added, updated})
+            if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) && !QFile::exists(path))
+                QVERIFY(QFile::copy(userPath(QStringLiteral("in/doc.pdf")), path));
+
+        QFile::remove(settingsFile());
+        QVERIFY(testutil::writeFile(settingsFile(), QStringLiteral("[%1]\r\n%1%2=%3\r\n%1%4=MRU_DONE\r\n")
+                                                        .arg(list, QStringLiteral("1"), entry, QStringLiteral("2"))
+                                                        .toUtf8()));
+        const QString job = userPath(QStringLiteral("out/typed.KRJ"));
+        QFile::remove(job);
+        const QString in = userPath(QStringLiteral("in/"));
+        const QString out = userPath(QStringLiteral("out/"));
+
+        const int status = withWindow([&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            TaskEditor& editor = *main.editor;
+            FlexGrid& grid = main.form().fgToDo;
+            QVERIFY(activate(frame));
+            QComboBox* box = editor.comboOfList(list);
+            QVERIFY(box);
+            QCOMPARE(box->itemText(0), entry);
+
+            // A task whose other boxes hold ordinary texts.
+            if (process == 0) {
+                QTest::mouseClick(editor.rbActionToDo[0], Qt::LeftButton);
+                selectData(editor.cbFileTypeTarget, 8);   // PNG
+                if (box != editor.cbOriginalFile)
+                    typeInto(editor.cbOriginalFile, in + QStringLiteral("doc.pdf"));
+                if (box != editor.cbTargetFile)
+                    typeInto(editor.cbTargetFile, out + QStringLiteral("doc.png"));
+            } else {
+                QTest::mouseClick(editor.rbActionToDo[1], Qt::LeftButton);
+                selectData(editor.cbSpecialProcesses, process);
+                if (box != editor.cbOriginalFileSpecialized)
+                    typeInto(editor.cbOriginalFileSpecialized, in + QStringLiteral("notes.txt"));
+                if (box != editor.cbTargetFileSpecialized)
+                    typeInto(editor.cbTargetFileSpecialized, out + QStringLiteral("notes.txt"));
+                if (box != editor.cbFindString)
+                    typeInto(editor.cbFindString, QStringLiteral("text"));
+                if (box != editor.cbReplacementString)
+                    typeInto(editor.cbReplacementString, QStringLiteral("word"));
+            }
+
+            typeInto(box, added);
+            QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
+            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(grid.Rows(), 3);
+            QVERIFY2(grid.TextMatrix(1, column).contains(added, Qt::CaseSensitive),
+                     qPrintable(grid.TextMatrix(1, column)));
+            QCOMPARE(box->currentText(), added);
+
+            typeInto(box, updated);
+            QTest::mouseClick(editor.cmdUpdate, Qt::LeftButton);
+            QCOMPARE(m_sink.shown, QStringList());
+            QVERIFY2(grid.TextMatrix(1, column).contains(updated, Qt::CaseSensitive),
+                     qPrintable(grid.TextMatrix(1, column)));
+            QVERIFY(!grid.TextMatrix(1, column).contains(entry, Qt::CaseSensitive));
+
+            m_chooser.paths = {job};
+            main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+
+        const QString saved = fileText(job);
+        QVERIFY2(saved.contains(updated, Qt::CaseSensitive), qPrintable(saved));
+        QVERIFY(!saved.contains(entry, Qt::CaseSensitive));
+        // Entries that differ in letter case are entries of their own.
+        QStringList kept;
+        for (int i = 1; i <= 4; ++i)
+            kept << ReadIniText(list, list + QString::number(i), QString(), settingsFile());
+        QCOMPARE(kept, (QStringList{entry, added, updated, QStringLiteral("MRU_DONE")}));
+    }
+};
+
+QTEST_MAIN(TestWindowBoxes)
+#include "test_window_boxes.moc"
