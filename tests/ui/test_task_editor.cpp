@@ -13,6 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "ui/frmPromptWithDisableOption.h"
+#include "EditorInput.h"
 #include "MainWindowRun.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
@@ -87,23 +88,6 @@ QStringList numbers(const FlexGrid& grid)
     for (int r = 1; r < grid.Rows(); ++r)
         column << grid.TextMatrix(r, todocol::Number);
     return column;
-}
-
-void selectData(QComboBox* box, int data)
-{
-    const int index = box->findData(data);
-    QVERIFY2(index >= 0, qPrintable(QString::number(data)));
-    box->setCurrentIndex(index);
-}
-
-// Types into an editable combo as a person would: selects all, then types.
-void typeInto(QComboBox* box, const QString& text)
-{
-    QLineEdit* edit = box->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
 }
 
 void clickRow(FlexGridView* view, int gridRow)

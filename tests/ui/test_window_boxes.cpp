@@ -13,6 +13,7 @@
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
+#include "EditorInput.h"
 #include "MainWindowRun.h"
 #include "TestUtil.h"
 #include "WindowTestDoubles.h"
@@ -32,23 +33,6 @@
 #include <memory>
 
 namespace {
-
-void selectData(QComboBox* box, int data)
-{
-    const int index = box->findData(data);
-    QVERIFY2(index >= 0, qPrintable(QString::number(data)));
-    box->setCurrentIndex(index);
-}
-
-// Types into an editable combo as a person would: selects all, then types.
-void typeInto(QComboBox* box, const QString& text)
-{
-    QLineEdit* edit = box->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
 
 QString fileText(const QString& path)
 {
