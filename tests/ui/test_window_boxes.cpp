@@ -10,6 +10,7 @@
 #include "jobs/GridSetup.h"
 #include "jobs/IniValues.h"
 #include "jobs/MainFormState.h"
+#include "ui/QtDialogs.h"
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
@@ -22,17 +23,42 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
 
 namespace {
+
+// Answers the modal dialog that the next step opens, once it is up.
+void answerModal(const std::function<void(QWidget*)>& answer)
+{
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && ++*tries < 500)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (modal)
+            answer(modal);
+    });
+    poll->start(10);
+}
+
+// The title the window system shows, with Qt's placeholders resolved.
+QString shownTitle(const QWidget& window)
+{
+    return window.windowHandle() ? window.windowHandle()->title() : QString();
+}
 
 QString fileText(const QString& path)
 {
@@ -101,6 +127,64 @@ private slots:
         SetHelpOpener(nullptr);
         SetMessageSink(nullptr);
         SetFileChooser(nullptr);
+    }
+
+    // A one-task job the editor holds, added.
+    void addConversionTask(TaskEditor& editor)
+    {
+        QTest::mouseClick(editor.rbActionToDo[0], Qt::LeftButton);
+        selectData(editor.cbFileTypeTarget, 8);   // PNG
+        typeInto(editor.cbOriginalFile, userPath(QStringLiteral("in/doc.pdf")));
+        typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/doc.png")));
+        QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
+    }
+
+    // Save As in the file dialog: a name typed without an extension is
+    // saved as a job file ("name.KRJ"); a name with one is kept. The title
+    // shows the file's name and never ends in a dot.
+    void saveAsAddsTheJobExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << "myjob" << "myjob.KRJ";
+        QTest::newRow("the job extension in small letters") << "second.krj" << "second.krj";
+        QTest::newRow("an extension of its own") << "third.job" << "third.job";
+    }
+    void saveAsAddsTheJobExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        const QString folder = userPath(QStringLiteral("saved"));
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        QtFileChooser dialogs;
+        const int status = RunWithMainWindow({}, m_sink, dialogs, [&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            QVERIFY(activate(frame));
+            addConversionTask(*main.editor);
+            QCOMPARE(m_sink.shown, QStringList());
+            bool answered = false;
+            answerModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (!dialog)
+                    return;
+                dialog->setDirectory(folder);
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (!name)
+                    return dialog->reject();
+                QTest::keyClicks(name, typed);
+                answered = true;
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
+            QVERIFY(answered);
+            QCOMPARE(main.form().sConversionJobFileName, folder + u'/' + written);
+            QCOMPARE(shownTitle(frame), QStringLiteral("'Tessaview' - [%1]").arg(written));
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{written});
+        QVERIFY(fileText(folder + u'/' + written).contains(userPath(QStringLiteral("in/doc.pdf"))));
     }
 
     // A box takes the text as typed, letter case and all, although its
