@@ -13,7 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "ui/frmPromptWithDisableOption.h"
-#include "EditorInput.h"
+#include "PersonAtWindow.h"
 #include "MainWindowRun.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
@@ -94,23 +94,6 @@ void clickRow(FlexGridView* view, int gridRow)
 {
     const QRect cell = view->visualRect(view->model()->index(gridRow - 1, todocol::Input));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-}
-
-// Answers the modal dialog that the next step opens, once it is up.
-void answerModal(const std::function<void(QWidget*)>& answer)
-{
-    auto* poll = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, answer] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && ++*tries < 500)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (modal)
-            answer(modal);
-    });
-    poll->start(10);
 }
 
 } // namespace

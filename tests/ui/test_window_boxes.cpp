@@ -14,7 +14,7 @@
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
-#include "EditorInput.h"
+#include "PersonAtWindow.h"
 #include "MainWindowRun.h"
 #include "TestUtil.h"
 #include "WindowTestDoubles.h"
@@ -36,23 +36,6 @@
 #include <memory>
 
 namespace {
-
-// Answers the modal dialog that the next step opens, once it is up.
-void answerModal(const std::function<void(QWidget*)>& answer)
-{
-    auto* poll = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, answer] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && ++*tries < 500)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (modal)
-            answer(modal);
-    });
-    poll->start(10);
-}
 
 // The title the window system shows, with Qt's placeholders resolved.
 QString shownTitle(const QWidget& window)
