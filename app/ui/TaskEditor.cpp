@@ -413,5 +413,6 @@ void TaskEditor::cmdSelectTargetFolderSpecialized_Click()
 {
     const QString folder = pickFolderFor(cbTargetFileSpecialized);
     if (!folder.isEmpty())
-        cbTargetFileSpecialized->setCurrentText(JoinFolder(folder, QString()));
+        cbTargetFileSpecialized->setCurrentText(
+            SpecializedTargetFolderPath(folder, cbOriginalFileSpecialized->currentText()));
 }

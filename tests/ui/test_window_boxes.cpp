@@ -170,6 +170,49 @@ private slots:
         QVERIFY(fileText(folder + u'/' + written).contains(userPath(QStringLiteral("in/doc.pdf"))));
     }
 
+    // The special panel's output folder button gives a path that Add
+    // accepts: a pattern of the input's extension for an input pattern,
+    // the input's name for a single input.
+    void specialOutputFolderIsAccepted_data()
+    {
+        QTest::addColumn<int>("process");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output");
+        const QString in = userPath(QStringLiteral("in/"));
+        const QString out = userPath(QStringLiteral("out"));
+        QTest::newRow("remove empty lines, pattern") << 55 << in + "*.txt" << out + "/*.txt";
+        QTest::newRow("search and replace, pattern") << 56 << in + "*.TXT" << out + "/*.TXT";
+        QTest::newRow("a pattern without an extension") << 55 << in + "notes*" << out + "/*";
+        QTest::newRow("a single input") << 56 << in + "notes.txt" << out + "/notes.txt";
+    }
+    void specialOutputFolderIsAccepted()
+    {
+        QFETCH(int, process);
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        const int status = withWindow([&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            TaskEditor& editor = *main.editor;
+            QVERIFY(activate(frame));
+            QTest::mouseClick(editor.rbActionToDo[1], Qt::LeftButton);
+            selectData(editor.cbSpecialProcesses, process);
+            typeInto(editor.cbOriginalFileSpecialized, input);
+            if (process == 56)
+                typeInto(editor.cbFindString, QStringLiteral("text"));
+            QVERIFY(editor.cmdSelectTargetFolderSpecialized->isVisibleTo(&editor));
+            m_chooser.folders = {userPath(QStringLiteral("out"))};
+            QTest::mouseClick(editor.cmdSelectTargetFolderSpecialized, Qt::LeftButton);
+            QCOMPARE(editor.cbTargetFileSpecialized->currentText(), output);
+            QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
+            QCOMPARE(m_sink.shown, QStringList());
+            FlexGrid& grid = main.form().fgToDo;
+            QCOMPARE(grid.Rows(), 3);
+            QCOMPARE(grid.TextMatrix(1, todocol::Output), output);
+            main.form().bAskToSaveKRJFileBeforeExit = false;
+        });
+        QCOMPARE(status, 0);
+    }
+
     // A box takes the text as typed, letter case and all, although its
     // recently used list holds the same text in other letters: Add and
     // Update store it in the task and the saved job, and the list then
