@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include "core/FileSystem.h"
+#include "core/Translator.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -62,7 +63,9 @@ MessageAnswer answerOf(int button)
 MessageAnswer QtMessageSink::showMessage(const QString& text, const QString& title, MessageButtons buttons,
                                          MessageIcon icon)
 {
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+    // Without a title of the caller's, the box is the program's, not the
+    // executable's (Qt's default name).
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? G_sProductName : title, text,
                     standardButtons(buttons), QApplication::activeWindow());
     if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);

@@ -195,7 +195,11 @@ void frmMainMDI::setCaption(const QString& caption)
 void frmMainMDI::updateTitle()
 {
     const QString child = m_main ? m_main->windowTitle() : QString();
-    setWindowTitle(child.isEmpty() ? m_caption : m_caption + QStringLiteral(" - [") + child + u']');
+    QString title = child.isEmpty() ? m_caption : m_caption + QStringLiteral(" - [") + child + u']';
+    // Qt reads "[*]" (a new job's "*" in brackets) as the place of its
+    // modified mark and drops it; doubled, it is shown as written.
+    title.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    setWindowTitle(title);
 }
 
 void frmMainMDI::SetStatusPanelText(int panel, const QString& text)

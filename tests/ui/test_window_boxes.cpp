@@ -213,6 +213,68 @@ private slots:
         QCOMPARE(status, 0);
     }
 
+    // The frame's title is the program's name with the job's in brackets,
+    // "*" for a job without a file: after New, an open and a change,
+    // never a dangling " - " nor a dot the file name does not have.
+    void titleNamesTheJob()
+    {
+        const QString job = userPath(QStringLiteral("out/titled.KRJ"));
+        const QString plain = userPath(QStringLiteral("out/plain"));
+        QFile::remove(job);
+        QFile::remove(plain);
+        const int status = withWindow([&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            QVERIFY(activate(frame));
+            QStringList titles{shownTitle(frame)};
+            addConversionTask(*main.editor);
+            titles << shownTitle(frame);
+            m_chooser.paths = {job};
+            main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
+            titles << shownTitle(frame);
+            QVERIFY(QFile::copy(job, plain));
+
+            main.menuItem(QStringLiteral("mnuNewConversionJob"))->trigger();
+            titles << shownTitle(frame);
+            m_chooser.paths = {job};
+            main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
+            titles << shownTitle(frame);
+            addConversionTask(*main.editor);   // a change
+            titles << shownTitle(frame);
+            m_sink.answers = {MessageAnswer::No};   // "Save Conversion Job?"
+            m_chooser.paths = {plain};
+            main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
+            titles << shownTitle(frame);
+            QCOMPARE(titles, (QStringList{"'Tessaview' - [*]", "'Tessaview' - [*]", "'Tessaview' - [titled.KRJ]",
+                                          "'Tessaview' - [*]", "'Tessaview' - [titled.KRJ]",
+                                          "'Tessaview' - [titled.KRJ]", "'Tessaview' - [plain]"}));
+            main.form().bAskToSaveKRJFileBeforeExit = false;
+        });
+        QCOMPARE(status, 0);
+    }
+
+    // A message box is titled with the caller's title, or else with the
+    // program's name, never the executable's.
+    void messageBoxTitles_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no title of the caller's") << QString() << "'Tessaview'";
+        QTest::newRow("the caller's title") << "Save" << "Save";
+    }
+    void messageBoxTitles()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        QtMessageSink boxes;
+        QString seen;
+        answerModal([&](QWidget* modal) {
+            seen = shownTitle(*modal);
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        boxes.showMessage(QStringLiteral("Text"), title, MessageButtons::Ok, MessageIcon::Information);
+        QCOMPARE(seen, shown);
+    }
+
     // A box takes the text as typed, letter case and all, although its
     // recently used list holds the same text in other letters: Add and
     // Update store it in the task and the saved job, and the list then
