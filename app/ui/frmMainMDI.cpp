@@ -147,8 +147,10 @@ void frmMainMDI::applyPlacement(const FramePlacement& placement)
     }
     setWindowState(Qt::WindowNoState);
     const int dpi = screenDpi(this);
-    move(TwipsToPixels(placement.Left, dpi), TwipsToPixels(placement.Top, dpi));
-    resize(TwipsToPixels(placement.Width, dpi), TwipsToPixels(placement.Height, dpi));
+    m_placed = {PlacedTwips::place(placement.Left, dpi), PlacedTwips::place(placement.Top, dpi),
+                PlacedTwips::place(placement.Width, dpi), PlacedTwips::place(placement.Height, dpi)};
+    move(m_placed[0].pixels, m_placed[1].pixels);
+    resize(m_placed[2].pixels, m_placed[3].pixels);
 }
 
 FramePlacement frmMainMDI::currentPlacement() const
@@ -159,10 +161,10 @@ FramePlacement frmMainMDI::currentPlacement() const
     else if (isMaximized())
         p.WindowState = 2;
     const int dpi = screenDpi(this);
-    p.Left = PixelsToTwips(pos().x(), dpi);
-    p.Top = PixelsToTwips(pos().y(), dpi);
-    p.Width = PixelsToTwips(width(), dpi);
-    p.Height = PixelsToTwips(height(), dpi);
+    p.Left = m_placed[0].twipsOf(pos().x(), dpi);
+    p.Top = m_placed[1].twipsOf(pos().y(), dpi);
+    p.Width = m_placed[2].twipsOf(width(), dpi);
+    p.Height = m_placed[3].twipsOf(height(), dpi);
     return p;
 }
 

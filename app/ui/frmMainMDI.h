@@ -4,8 +4,12 @@
 // status bar the engine writes. It keeps its placement in section
 // "frmMainMDI" of the settings file, and leaving it goes through the main
 // form's unload, which may keep it open.
+#include "ui/MainFormLayout.h"
+
 #include <QMainWindow>
 #include <QMap>
+
+#include <array>
 
 class MainFormState;
 class QLabel;
@@ -46,6 +50,8 @@ public:
     void MDIForm_Load();
     // Sets the window state and, for a normal window, the placement.
     void applyPlacement(const FramePlacement& placement);
+    // The placement now; a value that did not change since applyPlacement
+    // is the one it was given.
     FramePlacement currentPlacement() const;
     // Writes the window state and, for a normal window, the placement;
     // nothing in command-line mode.
@@ -87,4 +93,6 @@ private:
     bool m_closeAfterRun = false;
     bool m_unloaded = false;
     QString m_caption;
+    // Left, Top, Width and Height as applyPlacement placed them.
+    std::array<PlacedTwips, 4> m_placed;
 };

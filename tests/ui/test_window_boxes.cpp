@@ -275,6 +275,62 @@ private slots:
         QCOMPARE(seen, shown);
     }
 
+    // A window opened and closed without a change writes back the
+    // placement and column widths it read, although twips are no whole
+    // number of pixels (13000 twips are 866.7 pixels at 96 dpi).
+    void placementAndWidthsComeBackAsRead_data()
+    {
+        QTest::addColumn<QList<int>>("placement");   // Left, Top, Width, Height
+        QTest::addColumn<QList<int>>("toDoWidths");  // fgToDo.ColWidth(2, 3, 6, 9, 10)
+        QTest::addColumn<QList<int>>("logWidths");   // fgLog.ColWidth(2, 3, 7, 9, 10)
+        QTest::newRow("the defaults") << QList<int>{150, 150, 13000, 8325} << QList<int>{450, 585, 675, 690, 690}
+                                      << QList<int>{450, 615, 3875, 555, 615};
+        QTest::newRow("odd values") << QList<int>{1001, 777, 12347, 8011} << QList<int>{451, 587, 679, 691, 697}
+                                    << QList<int>{449, 613, 3877, 551, 619};
+    }
+    void placementAndWidthsComeBackAsRead()
+    {
+        QFETCH(QList<int>, placement);
+        QFETCH(QList<int>, toDoWidths);
+        QFETCH(QList<int>, logWidths);
+        const QStringList placementKeys{"Left", "Top", "Width", "Height"};
+        const QList<int> columns[2] = {{2, 3, 6, 9, 10}, {2, 3, 7, 9, 10}};
+        QByteArray settings = "[frmMainMDI]\r\nWindowState=0\r\n";
+        for (int i = 0; i < 4; ++i)
+            settings += placementKeys[i].toLatin1() + '=' + QByteArray::number(placement[i]) + "\r\n";
+        settings += "[frmMain]\r\n";
+        for (int i = 0; i < 5; ++i) {
+            settings += "fgToDo.ColWidth(" + QByteArray::number(columns[0][i]) + ")=" + QByteArray::number(toDoWidths[i])
+                        + "\r\n";
+            settings += "fgLog.ColWidth(" + QByteArray::number(columns[1][i]) + ")=" + QByteArray::number(logWidths[i])
+                        + "\r\n";
+        }
+        QFile::remove(settingsFile());
+        QVERIFY(testutil::writeFile(settingsFile(), settings));
+
+        const int status = withWindow([&](frmMainMDI& frame) {
+            QVERIFY(!frame.isMaximized());
+            QVERIFY(frame.close());
+        });
+        QCOMPARE(status, 0);
+        const auto number = [this](const char* section, const QString& key) {
+            return ReadIniText(QString::fromLatin1(section), key, QString(), settingsFile()).toInt();
+        };
+        QCOMPARE(number("frmMainMDI", QStringLiteral("WindowState")), 0);
+        QList<int> after;
+        for (const QString& key : placementKeys)
+            after << number("frmMainMDI", key);
+        QCOMPARE(after, placement);
+        after.clear();
+        for (int column : columns[0])
+            after << number("frmMain", QStringLiteral("fgToDo.ColWidth(%1)").arg(column));
+        QCOMPARE(after, toDoWidths);
+        after.clear();
+        for (int column : columns[1])
+            after << number("frmMain", QStringLiteral("fgLog.ColWidth(%1)").arg(column));
+        QCOMPARE(after, logWidths);
+    }
+
     // A box takes the text as typed, letter case and all, although its
     // recently used list holds the same text in other letters: Add and
     // Update store it in the task and the saved job, and the list then
