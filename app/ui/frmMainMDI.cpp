@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -73,10 +72,7 @@ frmMainMDI::frmMainMDI(MainFormState& form)
     connect(m_main, &frmMain::runEnded, this, &frmMainMDI::closeAfterRun, Qt::QueuedConnection);
 }
 
-frmMainMDI::~frmMainMDI()
-{
-    qApp->removeEventFilter(this);
-}
+frmMainMDI::~frmMainMDI() = default;
 
 void frmMainMDI::buildStatusBar()
 {
@@ -130,7 +126,7 @@ void frmMainMDI::MDIForm_Load()
     m_mainWindow->showMaximized();
     // Installed after the MDI area has its window, so that Ctrl+Tab reaches
     // the tab strip before the area could cycle its windows with it.
-    qApp->installEventFilter(this);
+    m_tabKeys.install();
 }
 
 void frmMainMDI::applyPlacement(const FramePlacement& placement)
@@ -271,6 +267,11 @@ void frmMainMDI::closeAfterRun()
     close();
 }
 
+void frmMainMDI::tabKeyUp(int shift)
+{
+    m_main->Form_KeyUp(Qt::Key_Tab, shift);
+}
+
 void frmMainMDI::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -279,32 +280,4 @@ void frmMainMDI::resizeEvent(QResizeEvent* event)
     const int dpi = screenDpi(this);
     if (PixelsToTwips(pos().y(), dpi) > kOffScreenTop)
         applyPlacement(ReadFramePlacement());
-}
-
-bool frmMainMDI::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
-        return QMainWindow::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
-        return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    if (!tab || !(modifiers & Qt::ControlModifier))
-        return QMainWindow::eventFilter(watched, event);
-    // Every Ctrl+Tab is the form's: neither the MDI area nor a tab widget
-    // cycles with it, and only Ctrl+Tab and Ctrl+Shift+Tab do anything.
-    if (type == QEvent::ShortcutOverride) {
-        event->accept();
-        return true;
-    }
-    if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        if (modifiers == Qt::ControlModifier && key->key() == Qt::Key_Tab)
-            m_main->Form_KeyUp(Qt::Key_Tab, 2);
-        else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
-            m_main->Form_KeyUp(Qt::Key_Tab, 3);
-    }
-    return true;
 }

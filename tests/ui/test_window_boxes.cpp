@@ -10,6 +10,7 @@
 #include "jobs/GridSetup.h"
 #include "jobs/IniValues.h"
 #include "jobs/MainFormState.h"
+#include "scheduler/frmScheduler.h"
 #include "ui/QtDialogs.h"
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -329,6 +331,47 @@ private slots:
         for (int column : columns[1])
             after << number("frmMain", QStringLiteral("fgLog.ColWidth(%1)").arg(column));
         QCOMPARE(after, logWidths);
+    }
+
+    // The scheduler's Ctrl+Tab selects the next tab and Ctrl+Shift+Tab the
+    // previous one, wrapping at both ends, with the focus in the job-file
+    // box outside the tabs.
+    void schedulerTabKeysWhereverTheFocusIs()
+    {
+        const int status = withWindow([&](frmMainMDI& frame) {
+            frmMain& main = *frame.mainForm();
+            QVERIFY(activate(frame));
+            QList<int> tabs;
+            QWidget* focused = nullptr;
+            QWidget* focusedAfter = nullptr;
+            answerModal([&](QWidget* modal) {
+                auto* form = qobject_cast<frmScheduler*>(modal);
+                if (!form)
+                    return;
+                form->activateWindow();
+                if (!QTest::qWaitForWindowActive(form))
+                    return form->hide();
+                form->cbScheduledJobFile->lineEdit()->setFocus();
+                focused = QApplication::focusWidget();
+                tabs << form->TabStrip1->currentIndex();
+                for (const Qt::KeyboardModifiers keys :
+                     {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+                      Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::ShiftModifier}) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, keys);
+                    tabs << form->TabStrip1->currentIndex();
+                }
+                focusedAfter = QApplication::focusWidget();
+                QTest::mouseClick(form->cmdDone, Qt::LeftButton);
+            });
+            main.menuItem(QStringLiteral("mnuScheduleConversionJob"))->trigger();
+            // The job-file box has the focus throughout (the combo holds it
+            // for its text box).
+            QCOMPARE(focused, main.frmSched()->cbScheduledJobFile);
+            QCOMPARE(focusedAfter, focused);
+            QCOMPARE(tabs, (QList<int>{0, 1, 0, 1, 0}));
+            QVERIFY(!main.frmSched()->isVisible());
+        });
+        QCOMPARE(status, 0);
     }
 
     // A box takes the text as typed, letter case and all, although its
