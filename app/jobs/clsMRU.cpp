@@ -2,8 +2,6 @@
 
 #include "jobs/IniValues.h"
 
-#include <algorithm>
-
 namespace {
 
 QString keyOf(const QString& name, int i)
@@ -49,11 +47,9 @@ void clsMRU::AddUniqueItemToCollection(const QString& vNewValue)
     if (!IsStorableIniText(vNewValue) || vNewValue == kTerminator || vNewValue == kMissingKey)
         return;
     m_changed = true;
-    const auto existing = std::find_if(clnMRU.begin(), clnMRU.end(), [&](const QString& entry) {
-        return entry.compare(vNewValue, Qt::CaseInsensitive) == 0;
-    });
-    if (existing != clnMRU.end())
-        clnMRU.erase(existing);
+    const qsizetype existing = clnMRU.indexOf(vNewValue);
+    if (existing >= 0)
+        clnMRU.removeAt(existing);
     else if (Count() >= lMaxItems && !clnMRU.isEmpty())
         clnMRU.removeFirst();
     clnMRU.append(vNewValue);

@@ -2,8 +2,9 @@
 // A most-recently-used list of texts (paths, programs, arguments, search
 // texts, job files) kept in a section of the settings file named after the
 // list. Keys are the list's name followed by 1, 2, ... (the oldest first),
-// closed by a key holding "MRU_DONE". No two entries are equal when letter
-// case is ignored.
+// closed by a key holding "MRU_DONE". No two entries are equal; texts that
+// differ in letter case are different entries (they name different files,
+// and find or replace different text).
 #include <QString>
 #include <QStringList>
 
@@ -26,8 +27,8 @@ public:
     bool ShutDown();
 
     bool bItemExistsInMRU(const QString& sValue, bool bCaseSensitive) const;
-    // Adds the text as the newest entry: an entry equal but for letter case
-    // goes, and a full list drops its oldest. An empty text changes nothing,
+    // Adds the text as the newest entry: an equal entry goes, and a full
+    // list drops its oldest. An empty text changes nothing,
     // and so does a text the settings file would not give back whole (a
     // line break, more than 499 characters) or one that would end the list
     // when it is read ("MRU_DONE", "+-!#").

@@ -83,6 +83,18 @@ frmScheduler::~frmScheduler()
     m_model.hooks.FocusInputError = {};
 }
 
+void frmScheduler::showEvent(QShowEvent* event)
+{
+    m_tabKeys.install();
+    QDialog::showEvent(event);
+}
+
+void frmScheduler::hideEvent(QHideEvent* event)
+{
+    m_tabKeys.remove();
+    QDialog::hideEvent(event);
+}
+
 void frmScheduler::build()
 {
     setWindowTitle(QStringLiteral("Schedule a Job"));

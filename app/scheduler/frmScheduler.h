@@ -9,6 +9,7 @@
 // once it has loaded it; the value boxes keep their texts.
 #include "scheduler/SchedulerModel.h"
 #include "scheduler/SchedulerWindowHooks.h"
+#include "scheduler/frmTabKeys.h"
 
 #include <QDialog>
 
@@ -81,6 +82,12 @@ public:
     QPushButton* cmdEndTimer = nullptr;
     QPushButton* cmdDone = nullptr;
 
+protected:
+    // Ctrl+Tab and Ctrl+Shift+Tab cycle the tabs wherever the focus is
+    // while the form shows.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void build();
     void connectEdits();
@@ -91,6 +98,7 @@ private:
 
     SchedulerModel m_model;
     bool m_showing = false;
+    FormTabKeys m_tabKeys{this, [this](int shift) { CycleTabs(TabStrip1, shift); }};
 };
 
 // The schedule command of the main form: the recent job files read afresh,

@@ -1,5 +1,6 @@
 #include "EditorPickers.h"
 
+#include "core/FileSystem.h"
 #include "core/FileTypes.h"
 
 QString ImageFileFilter()
@@ -96,4 +97,13 @@ std::optional<QString> SourceFolderPattern(const QString& folder, int lConversio
 QString TargetFolderPattern(const QString& folder, int lOutputType)
 {
     return JoinFolder(folder, QStringLiteral("*.") + FindTheTargetExtension(lOutputType).value_or(QString()));
+}
+
+QString SpecializedTargetFolderPath(const QString& folder, const QString& input)
+{
+    const QString name = GetFileName(input);
+    if (!input.contains(u'*') && !input.contains(u'?'))
+        return JoinFolder(folder, name);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return JoinFolder(folder, dot < 0 ? QStringLiteral("*") : QStringLiteral("*.") + name.mid(dot + 1));
 }

@@ -32,3 +32,8 @@ std::optional<QString> SourceFolderPattern(const QString& folder, int lConversio
 // The output path after the conversion panel's folder button: the folder
 // with the pattern of the selected output type ("*.png").
 QString TargetFolderPattern(const QString& folder, int lOutputType);
+// The output path after the special-process panel's folder button, one
+// that the task's checks accept: for an input pattern the folder with a
+// pattern of the input's extension ("*.txt"; "*" when it names none), for
+// a single input the folder with the input's file name.
+QString SpecializedTargetFolderPath(const QString& folder, const QString& input);

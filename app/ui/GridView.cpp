@@ -124,14 +124,16 @@ void FlexGridView::setColumnWidthTwips(int column, int twips)
         return;
     }
     setColumnHidden(column, false);
-    setColumnWidth(column, TwipsToPixels(twips, logicalDpiX()));
+    const PlacedTwips placed = PlacedTwips::place(twips, logicalDpiX());
+    m_placedWidths.insert(column, placed);
+    setColumnWidth(column, placed.pixels);
 }
 
 int FlexGridView::columnWidthTwips(int column) const
 {
     if (isColumnHidden(column))
         return 0;
-    return PixelsToTwips(columnWidth(column), logicalDpiX());
+    return m_placedWidths.value(column).twipsOf(columnWidth(column), logicalDpiX());
 }
 
 int FlexGridView::widthTwips() const

@@ -5,6 +5,9 @@
 // pictures with their "+" or "-" text. The grid's current row and the
 // view's selection follow each other.
 #include "jobs/FlexGridModel.h"
+#include "ui/MainFormLayout.h"
+
+#include <QHash>
 
 #include <QTableView>
 
@@ -29,7 +32,8 @@ public:
     FlexGrid& grid() { return m_grid; }
     StyledFlexGridModel* gridModel() const { return m_model; }
 
-    // Column widths in twips; a width of 0 hides the column.
+    // Column widths in twips; a width of 0 hides the column. A width set
+    // here and not changed since reads back as it was set.
     void setColumnWidthTwips(int column, int twips);
     int columnWidthTwips(int column) const;
     int widthTwips() const;
@@ -67,6 +71,7 @@ private:
 
     FlexGrid& m_grid;
     StyledFlexGridModel* m_model;
+    QHash<int, PlacedTwips> m_placedWidths;
     Stretch m_stretch = Stretch::ToDoFileColumns;
     int m_minimumRows = 0;
     bool m_syncing = false;

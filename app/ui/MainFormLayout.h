@@ -16,6 +16,28 @@ int RoundTwips(double twips);
 int TwipsToPixels(int twips, int dotsPerInch);
 int PixelsToTwips(int pixels, int dotsPerInch);
 
+// A length placed on screen in twips, kept with the pixels it became, so
+// that a length nobody changed is given back as it was read: twips do not
+// survive the trip through pixels (13000 twips are 867 pixels at 96 dpi,
+// and 867 pixels are 13005 twips).
+struct PlacedTwips
+{
+    int twips = 0;
+    int pixels = -1;
+    int dotsPerInch = 0;
+
+    static PlacedTwips place(int twips, int dotsPerInch)
+    {
+        return {twips, TwipsToPixels(twips, dotsPerInch), dotsPerInch};
+    }
+    // The twips of what now measures `current` pixels.
+    int twipsOf(int current, int currentDotsPerInch) const
+    {
+        return current == pixels && currentDotsPerInch == dotsPerInch ? twips
+                                                                        : PixelsToTwips(current, currentDotsPerInch);
+    }
+};
+
 // Task grid: the width of column 4 ("Input File(s)") and of column 7
 // ("Output File(s)") for a grid of gridWidth twips whose columns 2, 3, 6,
 // 9 and 10 together take fixedColumns twips; no value when negative.

@@ -2,6 +2,8 @@
 // What every option dialog shares: it is modal, Escape cancels it, and
 // Ctrl+Tab and Ctrl+Shift+Tab cycle its tabs wherever the focus is,
 // wrapping at both ends.
+#include "scheduler/frmTabKeys.h"
+
 #include <QDialog>
 
 class QTabWidget;
@@ -21,10 +23,10 @@ protected:
     void setCycledTabs(QTabWidget* tabs) { m_tabs = tabs; }
     // Ctrl+Tab (shift 2) and Ctrl+Shift+Tab (shift 3).
     void cycleTabs(int shift);
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     QTabWidget* m_tabs = nullptr;
+    FormTabKeys m_tabKeys{this, [this](int shift) { cycleTabs(shift); }};
 };

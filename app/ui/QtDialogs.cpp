@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include "core/FileSystem.h"
+#include "core/Translator.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -62,7 +63,9 @@ MessageAnswer answerOf(int button)
 MessageAnswer QtMessageSink::showMessage(const QString& text, const QString& title, MessageButtons buttons,
                                          MessageIcon icon)
 {
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+    // Without a title of the caller's, the box is the program's, not the
+    // executable's (Qt's default name).
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? G_sProductName : title, text,
                     standardButtons(buttons), QApplication::activeWindow());
     if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);
@@ -104,6 +107,38 @@ QStringList QtNameFilters(const QString& filter)
     return filters;
 }
 
+QString DefaultSaveSuffix(const QString& filter, int filterIndex)
+{
+    const QStringList parts = filter.split(u'|');
+    const qsizetype patterns = qsizetype(filterIndex) * 2 - 1;
+    if (filterIndex < 1 || patterns >= parts.size())
+        return QString();
+    const QString first = parts[patterns].split(u';').constFirst().trimmed();
+    if (!first.startsWith(QLatin1String("*.")))
+        return QString();
+    const QString suffix = first.mid(2);
+    if (suffix.isEmpty() || suffix.contains(u'*') || suffix.contains(u'?') || suffix.contains(u'.'))
+        return QString();
+    return suffix;
+}
+
+namespace {
+
+// The pair (counted from 1) of the name filter the dialog reports, 0 for
+// none: with the details hidden it reports the filter without its pattern
+// part.
+int selectedPair(const QStringList& filters, const QString& selected)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters[i];
+        if (filter == selected || filter.left(filter.lastIndexOf(QLatin1String(" ("))) == selected)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 FileDialogAnswer QtFileChooser::chooseFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
@@ -129,14 +164,21 @@ FileDialogAnswer QtFileChooser::chooseFile(const FileDialogRequest& request)
     }
     if (!request.initialFolder.isEmpty())
         dialog.setDirectory(request.initialFolder);
+    if (request.mode == FileDialogMode::Save) {
+        // A name typed without an extension gets the selected type's.
+        const auto followFilter = [&dialog, &request, &filters](const QString& selected) {
+            dialog.setDefaultSuffix(DefaultSaveSuffix(request.filter, selectedPair(filters, selected)));
+        };
+        followFilter(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    }
 
     FileDialogAnswer answer{QString(), request.filterIndex};
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return answer;
     answer.path = dialog.selectedFiles().constFirst();
-    const int selected = int(filters.indexOf(dialog.selectedNameFilter()));
-    if (selected >= 0)
-        answer.filterIndex = selected + 1;
+    if (const int selected = selectedPair(filters, dialog.selectedNameFilter()))
+        answer.filterIndex = selected;
     return answer;
 }
 

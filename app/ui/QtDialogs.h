@@ -32,3 +32,8 @@ QString CaseInsensitivePattern(const QString& pattern);
 // patterns made case-insensitive in parentheses, which the dialog keeps
 // out of sight. An empty filter gives none.
 QStringList QtNameFilters(const QString& filter);
+
+// The extension a save dialog adds to a name typed without one: that of
+// the first pattern of the filter's pair (counted from 1), "KRJ" for
+// "*.KRJ"; none for a pattern such as "*.*" or "*".
+QString DefaultSaveSuffix(const QString& filter, int filterIndex);

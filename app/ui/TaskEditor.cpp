@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,6 +32,11 @@ QComboBox* pathCombo(const char* name)
     auto* box = named(new QComboBox, name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The box's own completer matches ignoring case and, when typing ends,
+    // puts the matching entry's spelling in place of the typed one: on a
+    // case-sensitive file system that is another file. Matched with case,
+    // it only suggests what the user goes on to type.
+    box->completer()->setCaseSensitivity(Qt::CaseSensitive);
     box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     box->setMinimumContentsLength(20);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -430,5 +436,6 @@ void TaskEditor::cmdSelectTargetFolderSpecialized_Click()
 {
     const QString folder = pickFolderFor(cbTargetFileSpecialized);
     if (!folder.isEmpty())
-        cbTargetFileSpecialized->setCurrentText(JoinFolder(folder, QString()));
+        cbTargetFileSpecialized->setCurrentText(
+            SpecializedTargetFolderPath(folder, cbOriginalFileSpecialized->currentText()));
 }

@@ -353,8 +353,9 @@ JobLoadResult frmMain::ConversionJobOpen(QString sPath)
     if (loaded == JobLoadResult::Complete || loaded == JobLoadResult::Partial) {
         addToRecentJobs(sPath);
         // A job loaded in part has no file of its own ("*"): saving it asks
-        // for a new name instead of writing the part over the whole.
-        setCaption(m_form.sConversionJobFileName.size() < 2 ? QStringLiteral("*") : GetFileNameFromPath(sPath));
+        // for a new name instead of writing the part over the whole. The
+        // caption is the file's own name, without a dot it does not have.
+        setCaption(m_form.sConversionJobFileName.size() < 2 ? QStringLiteral("*") : GetFileName(sPath));
         m_form.bCurrentActionItemDirty = false;
     } else if (loaded == JobLoadResult::Failed && m_form.sConversionJobFileName.size() < 2) {
         // The loader said why. A damaged job keeps the rows before the
@@ -407,7 +408,7 @@ bool frmMain::ConversionJobSaveAs()
     }
     m_form.sConversionJobFileName = path;
     m_form.bAskToSaveKRJFileBeforeExit = false;
-    setCaption(GetFileNameFromPath(path));
+    setCaption(GetFileName(path));
     addToRecentJobs(path);
     return true;
 }

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -77,10 +76,7 @@ frmMainMDI::frmMainMDI(MainFormState& form)
     connect(m_main, &frmMain::runEnded, this, &frmMainMDI::closeAfterRun, Qt::QueuedConnection);
 }
 
-frmMainMDI::~frmMainMDI()
-{
-    qApp->removeEventFilter(this);
-}
+frmMainMDI::~frmMainMDI() = default;
 
 void frmMainMDI::buildStatusBar()
 {
@@ -134,7 +130,7 @@ void frmMainMDI::MDIForm_Load()
     m_mainWindow->showMaximized();
     // Installed after the MDI area has its window, so that Ctrl+Tab reaches
     // the tab strip before the area could cycle its windows with it.
-    qApp->installEventFilter(this);
+    m_tabKeys.install();
 }
 
 void frmMainMDI::applyPlacement(const FramePlacement& placement)
@@ -151,8 +147,10 @@ void frmMainMDI::applyPlacement(const FramePlacement& placement)
     }
     setWindowState(Qt::WindowNoState);
     const int dpi = screenDpi(this);
-    move(TwipsToPixels(placement.Left, dpi), TwipsToPixels(placement.Top, dpi));
-    resize(TwipsToPixels(placement.Width, dpi), TwipsToPixels(placement.Height, dpi));
+    m_placed = {PlacedTwips::place(placement.Left, dpi), PlacedTwips::place(placement.Top, dpi),
+                PlacedTwips::place(placement.Width, dpi), PlacedTwips::place(placement.Height, dpi)};
+    move(m_placed[0].pixels, m_placed[1].pixels);
+    resize(m_placed[2].pixels, m_placed[3].pixels);
 }
 
 FramePlacement frmMainMDI::currentPlacement() const
@@ -163,10 +161,10 @@ FramePlacement frmMainMDI::currentPlacement() const
     else if (isMaximized())
         p.WindowState = 2;
     const int dpi = screenDpi(this);
-    p.Left = PixelsToTwips(pos().x(), dpi);
-    p.Top = PixelsToTwips(pos().y(), dpi);
-    p.Width = PixelsToTwips(width(), dpi);
-    p.Height = PixelsToTwips(height(), dpi);
+    p.Left = m_placed[0].twipsOf(pos().x(), dpi);
+    p.Top = m_placed[1].twipsOf(pos().y(), dpi);
+    p.Width = m_placed[2].twipsOf(width(), dpi);
+    p.Height = m_placed[3].twipsOf(height(), dpi);
     return p;
 }
 
@@ -199,7 +197,11 @@ void frmMainMDI::setCaption(const QString& caption)
 void frmMainMDI::updateTitle()
 {
     const QString child = m_main ? m_main->windowTitle() : QString();
-    setWindowTitle(child.isEmpty() ? m_caption : m_caption + QStringLiteral(" - [") + child + u']');
+    QString title = child.isEmpty() ? m_caption : m_caption + QStringLiteral(" - [") + child + u']';
+    // Qt reads "[*]" (a new job's "*" in brackets) as the place of its
+    // modified mark and drops it; doubled, it is shown as written.
+    title.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    setWindowTitle(title);
 }
 
 void frmMainMDI::SetStatusPanelText(int panel, const QString& text)
@@ -299,6 +301,11 @@ void frmMainMDI::closeAfterRun()
     close();
 }
 
+void frmMainMDI::tabKeyUp(int shift)
+{
+    m_main->Form_KeyUp(Qt::Key_Tab, shift);
+}
+
 void frmMainMDI::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -307,32 +314,4 @@ void frmMainMDI::resizeEvent(QResizeEvent* event)
     const int dpi = screenDpi(this);
     if (PixelsToTwips(pos().y(), dpi) > kOffScreenTop)
         applyPlacement(ReadFramePlacement());
-}
-
-bool frmMainMDI::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
-        return QMainWindow::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
-        return QMainWindow::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    if (!tab || !(modifiers & Qt::ControlModifier))
-        return QMainWindow::eventFilter(watched, event);
-    // Every Ctrl+Tab is the form's: neither the MDI area nor a tab widget
-    // cycles with it, and only Ctrl+Tab and Ctrl+Shift+Tab do anything.
-    if (type == QEvent::ShortcutOverride) {
-        event->accept();
-        return true;
-    }
-    if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        if (modifiers == Qt::ControlModifier && key->key() == Qt::Key_Tab)
-            m_main->Form_KeyUp(Qt::Key_Tab, 2);
-        else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
-            m_main->Form_KeyUp(Qt::Key_Tab, 3);
-    }
-    return true;
 }

@@ -4,8 +4,13 @@
 // status bar the engine writes. It keeps its placement in section
 // "frmMainMDI" of the settings file, and leaving it goes through the main
 // form's unload, which may keep it open.
+#include "scheduler/frmTabKeys.h"
+#include "ui/MainFormLayout.h"
+
 #include <QMainWindow>
 #include <QMap>
+
+#include <array>
 
 class MainFormState;
 class QLabel;
@@ -46,6 +51,8 @@ public:
     void MDIForm_Load();
     // Sets the window state and, for a normal window, the placement.
     void applyPlacement(const FramePlacement& placement);
+    // The placement now; a value that did not change since applyPlacement
+    // is the one it was given.
     FramePlacement currentPlacement() const;
     // Writes the window state and, for a normal window, the placement;
     // nothing in command-line mode.
@@ -74,11 +81,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildStatusBar();
     void closeAfterRun();
+    void tabKeyUp(int shift);
 
     MainFormState& m_form;
     QMdiArea* m_mdi = nullptr;
@@ -91,4 +98,8 @@ private:
     bool m_closeAfterRun = false;
     bool m_unloaded = false;
     QString m_caption;
+    // Ctrl+Tab for the main form's tab strip, wherever the focus is.
+    FormTabKeys m_tabKeys{this, [this](int shift) { tabKeyUp(shift); }};
+    // Left, Top, Width and Height as applyPlacement placed them.
+    std::array<PlacedTwips, 4> m_placed;
 };

@@ -1,5 +1,5 @@
-// Recently-used lists in the settings file: additions (duplicates ignoring
-// letter case, eviction at capacity, texts that could not come back), the
+// Recently-used lists in the settings file: additions (duplicates, texts
+// that differ only in letter case kept apart, eviction at capacity, texts that could not come back), the
 // stored form with its terminator, reading (a gap or the terminator ends
 // the list, duplicates collapse), and a list left unchanged is not written.
 #include "base/Profile.h"
@@ -60,12 +60,17 @@ private slots:
         const QStringList full = {"one", "two", "three", "four", "five"};
         QTest::newRow("new text is the newest") << QStringList{"a", "b"} << "c" << QStringList{"a", "b", "c"} << true;
         QTest::newRow("empty text changes nothing") << QStringList{"a"} << "" << QStringList{"a"} << false;
-        QTest::newRow("same but for case moves to the end in the new spelling")
-            << QStringList{"/In/A.doc", "/in/b.doc"} << "/in/a.DOC" << QStringList{"/in/b.doc", "/in/a.DOC"} << true;
+        QTest::newRow("a present text moves to the end")
+            << QStringList{"/in/a.doc", "/in/b.doc"} << "/in/a.doc" << QStringList{"/in/b.doc", "/in/a.doc"} << true;
+        QTest::newRow("same but for case is an entry of its own")
+            << QStringList{"/In/A.doc", "/in/b.doc"} << "/in/a.DOC" << QStringList{"/In/A.doc", "/in/b.doc", "/in/a.DOC"}
+            << true;
         QTest::newRow("a sixth text drops the oldest")
             << full << "six" << QStringList{"two", "three", "four", "five", "six"} << true;
         QTest::newRow("a present text in a full list evicts nothing")
-            << full << "ONE" << QStringList{"two", "three", "four", "five", "ONE"} << true;
+            << full << "two" << QStringList{"one", "three", "four", "five", "two"} << true;
+        QTest::newRow("a text in other letters in a full list drops the oldest")
+            << full << "TWO" << QStringList{"two", "three", "four", "five", "TWO"} << true;
         // Stored, these would end the list or come back cut on the next read.
         QTest::newRow("terminator refused") << QStringList{"a"} << "MRU_DONE" << QStringList{"a"} << false;
         QTest::newRow("missing-key marker refused") << QStringList{"a"} << "+-!#" << QStringList{"a"} << false;
@@ -140,8 +145,11 @@ private slots:
             << QByteArray("[mruFindString]\nmruFindString1=a\nmruFindString2=+-!#\nmruFindString3=c\n")
             << QStringList{"a"};
         QTest::newRow("one path twice collapses at the later place")
-            << QByteArray("[mruFindString]\nmruFindString1=/IN/A.DOC\nmruFindString2=b\nmruFindString3=/in/a.doc\n")
+            << QByteArray("[mruFindString]\nmruFindString1=/in/a.doc\nmruFindString2=b\nmruFindString3=/in/a.doc\n")
             << QStringList{"b", "/in/a.doc"};
+        QTest::newRow("paths that differ in case are both kept")
+            << QByteArray("[mruFindString]\nmruFindString1=/IN/A.DOC\nmruFindString2=b\nmruFindString3=/in/a.doc\n")
+            << QStringList{"/IN/A.DOC", "b", "/in/a.doc"};
         QTest::newRow("empty values are dropped")
             << QByteArray("[mruFindString]\nmruFindString1=\nmruFindString2=b\n") << QStringList{"b"};
         QTest::newRow("no more than the capacity is read")
@@ -181,8 +189,8 @@ private slots:
     void seedsFillOnlyAnEmptyList()
     {
         clsMRU seeded;
-        seeded.Setup(5, m_file, QStringLiteral("mruFindString"), QStringLiteral("x,y,X"));
-        QCOMPARE(seeded.clnMRU, (QStringList{"y", "X"}));
+        seeded.Setup(5, m_file, QStringLiteral("mruFindString"), QStringLiteral("x,y,x,X"));
+        QCOMPARE(seeded.clnMRU, (QStringList{"y", "x", "X"}));
         QVERIFY(!seeded.Changed());
 
         testutil::writeFile(m_file, "[mruFindString]\nmruFindString1=kept\n");

@@ -13,7 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
 #include "ui/frmPromptWithDisableOption.h"
-#include "EditorInput.h"
+#include "PersonAtWindow.h"
 #include "MainWindowRun.h"
 #include "QvimUser.h"
 #include "TestUtil.h"
@@ -88,30 +88,6 @@ QStringList numbers(const FlexGrid& grid)
     for (int r = 1; r < grid.Rows(); ++r)
         column << grid.TextMatrix(r, todocol::Number);
     return column;
-}
-
-void selectData(QComboBox* box, int data)
-{
-    const int index = box->findData(data);
-    QVERIFY2(index >= 0, qPrintable(QString::number(data)));
-    box->setCurrentIndex(index);
-}
-
-// Answers the modal dialog that the next step opens, once it is up.
-void answerModal(const std::function<void(QWidget*)>& answer)
-{
-    auto* poll = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, answer] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && ++*tries < 500)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (modal)
-            answer(modal);
-    });
-    poll->start(10);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include "ui/TaskEditor.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainMDI.h"
-#include "EditorInput.h"
+#include "PersonAtWindow.h"
 #include "MainWindowRun.h"
 #include "TestUtil.h"
 #include "WindowTestDoubles.h"
