@@ -90,7 +90,11 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     [ -n "$asked" ] && break
     sleep 0.1
   done
-  [ -n "$asked" ] || { kill "$first"; fail "the first run on a German locale did not ask for the language"; }
+  if [ -z "$asked" ]; then
+    kill "$first" 2>/dev/null || true
+    wait "$first" 2>/dev/null || true
+    fail "the first run on a German locale did not ask for the language: $(cat "$WORK/first.err")"
+  fi
   xdotool windowfocus --sync "$asked" key --clearmodifiers Escape
   status=0
   wait "$first" || status=$?
