@@ -52,7 +52,7 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
       done
       sleep 0.1
     done
-    fail "no box showed \"$expected\""
+    fail "no box showed \"$expected\" (program output: $(cat "$WORK"/run.err "$WORK"/server.err 2>/dev/null | head -c 2000))"
   }
   # Checks that process $1 still waits for the box, then answers it.
   answer_box() {
