@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 
@@ -48,3 +49,48 @@ inline int RunWithMainWindow(const QStringList& arguments, MessageSink& sink, Fi
     const int status = Main(arguments, hooks);
     return shown ? status : -1;
 }
+
+// What a window test keeps of its user: the folders, and the stand-ins that
+// answer the window's dialogs and record the pages it opens.
+struct WindowUser
+{
+    QTemporaryDir folder;
+    RecordingOpener opener;
+    ScriptedSink sink;
+    ScriptedChooser chooser;
+
+    QString path(const QString& sub) const { return folder.filePath(sub); }
+    QString settingsFile() const
+    {
+        return path(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"));
+    }
+    // The folders made, the help opener in place.
+    void setUp(const QStringList& extraFolders)
+    {
+        SetUpWindowUser(folder, extraFolders);
+        SetHelpOpener(&opener);
+    }
+    // The answers and messages of the test before forgotten.
+    void reset()
+    {
+        sink.shown.clear();
+        sink.answers.clear();
+        chooser.clear();
+    }
+    // A failed test shows the messages its window gave.
+    void reportIfFailed() const
+    {
+        if (QTest::currentTestFailed())
+            qDebug() << "messages:" << sink.shown;
+    }
+    void tearDown()
+    {
+        SetHelpOpener(nullptr);
+        SetMessageSink(nullptr);
+        SetFileChooser(nullptr);
+    }
+    int withWindow(const QStringList& arguments, const std::function<void(frmMainMDI&)>& body)
+    {
+        return RunWithMainWindow(arguments, sink, chooser, body);
+    }
+};

@@ -57,20 +57,11 @@ class TestWindowBoxes : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_user;
-    RecordingOpener m_opener;
-    ScriptedSink m_sink;
-    ScriptedChooser m_chooser;
-
-    QString userPath(const QString& sub) const { return m_user.filePath(sub); }
-    QString settingsFile() const
-    {
-        return userPath(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"));
-    }
+    WindowUser m_user;
 
     int withWindow(const std::function<void(frmMainMDI&)>& body, const QStringList& arguments = {})
     {
-        return RunWithMainWindow(arguments, m_sink, m_chooser, body);
+        return m_user.withWindow(arguments, body);
     }
 
     // The window made active, so that typing and clicking move the focus
@@ -84,43 +75,31 @@ class TestWindowBoxes : public QObject
 private slots:
     void initTestCase()
     {
-        SetUpWindowUser(m_user, {QStringLiteral("out"), QStringLiteral("in")});
-        SetHelpOpener(&m_opener);
-        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).path()));
+        m_user.setUp({QStringLiteral("out"), QStringLiteral("in")});
+        QVERIFY(QDir().mkpath(QFileInfo(m_user.settingsFile()).path()));
         for (const char* name : {"in/a.txt", "in/A.txt", "in/a.TXT", "in/notes.txt"})
-            QVERIFY(testutil::writeFile(userPath(QString::fromLatin1(name)), "text\r\n"));
+            QVERIFY(testutil::writeFile(m_user.path(QString::fromLatin1(name)), "text\r\n"));
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/minimal-document.pdf"));
         QVERIFY(QFile::copy(testutil::corpusFile(QStringLiteral("pdf/minimal-document.pdf")),
-                            userPath(QStringLiteral("in/doc.pdf"))));
+                            m_user.path(QStringLiteral("in/doc.pdf"))));
     }
 
     void init()
     {
-        m_sink.shown.clear();
-        m_sink.answers.clear();
-        m_chooser.clear();
+        m_user.reset();
     }
 
-    void cleanup()
-    {
-        if (QTest::currentTestFailed())
-            qDebug() << "messages:" << m_sink.shown;
-    }
+    void cleanup() { m_user.reportIfFailed(); }
 
-    void cleanupTestCase()
-    {
-        SetHelpOpener(nullptr);
-        SetMessageSink(nullptr);
-        SetFileChooser(nullptr);
-    }
+    void cleanupTestCase() { m_user.tearDown(); }
 
     // A one-task job the editor holds, added.
     void addConversionTask(TaskEditor& editor)
     {
         QTest::mouseClick(editor.rbActionToDo[0], Qt::LeftButton);
         selectData(editor.cbFileTypeTarget, 8);   // PNG
-        typeInto(editor.cbOriginalFile, userPath(QStringLiteral("in/doc.pdf")));
-        typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/doc.png")));
+        typeInto(editor.cbOriginalFile, m_user.path(QStringLiteral("in/doc.pdf")));
+        typeInto(editor.cbTargetFile, m_user.path(QStringLiteral("out/doc.png")));
         QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
     }
 
@@ -139,15 +118,15 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, written);
-        const QString folder = userPath(QStringLiteral("saved"));
+        const QString folder = m_user.path(QStringLiteral("saved"));
         QDir(folder).removeRecursively();
         QVERIFY(QDir().mkpath(folder));
         QtFileChooser dialogs;
-        const int status = RunWithMainWindow({}, m_sink, dialogs, [&](frmMainMDI& frame) {
+        const int status = RunWithMainWindow({}, m_user.sink, dialogs, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             QVERIFY(activate(frame));
             addConversionTask(*main.editor);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             bool answered = false;
             answerModal([&](QWidget* modal) {
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -169,7 +148,7 @@ private slots:
         });
         QCOMPARE(status, 0);
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{written});
-        QVERIFY(fileText(folder + u'/' + written).contains(userPath(QStringLiteral("in/doc.pdf"))));
+        QVERIFY(fileText(folder + u'/' + written).contains(m_user.path(QStringLiteral("in/doc.pdf"))));
     }
 
     // The special panel's output folder button gives a path that Add
@@ -180,8 +159,8 @@ private slots:
         QTest::addColumn<int>("process");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
-        const QString in = userPath(QStringLiteral("in/"));
-        const QString out = userPath(QStringLiteral("out"));
+        const QString in = m_user.path(QStringLiteral("in/"));
+        const QString out = m_user.path(QStringLiteral("out"));
         QTest::newRow("remove empty lines, pattern") << 55 << in + "*.txt" << out + "/*.txt";
         QTest::newRow("search and replace, pattern") << 56 << in + "*.TXT" << out + "/*.TXT";
         QTest::newRow("a pattern without an extension") << 55 << in + "notes*" << out + "/*";
@@ -202,11 +181,11 @@ private slots:
             if (process == 56)
                 typeInto(editor.cbFindString, QStringLiteral("text"));
             QVERIFY(editor.cmdSelectTargetFolderSpecialized->isVisibleTo(&editor));
-            m_chooser.folders = {userPath(QStringLiteral("out"))};
+            m_user.chooser.folders = {m_user.path(QStringLiteral("out"))};
             QTest::mouseClick(editor.cmdSelectTargetFolderSpecialized, Qt::LeftButton);
             QCOMPARE(editor.cbTargetFileSpecialized->currentText(), output);
             QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             FlexGrid& grid = main.form().fgToDo;
             QCOMPARE(grid.Rows(), 3);
             QCOMPARE(grid.TextMatrix(1, todocol::Output), output);
@@ -220,8 +199,8 @@ private slots:
     // never a dangling " - " nor a dot the file name does not have.
     void titleNamesTheJob()
     {
-        const QString job = userPath(QStringLiteral("out/titled.KRJ"));
-        const QString plain = userPath(QStringLiteral("out/plain"));
+        const QString job = m_user.path(QStringLiteral("out/titled.KRJ"));
+        const QString plain = m_user.path(QStringLiteral("out/plain"));
         QFile::remove(job);
         QFile::remove(plain);
         const int status = withWindow([&](frmMainMDI& frame) {
@@ -230,20 +209,20 @@ private slots:
             QStringList titles{shownTitle(frame)};
             addConversionTask(*main.editor);
             titles << shownTitle(frame);
-            m_chooser.paths = {job};
+            m_user.chooser.paths = {job};
             main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
             titles << shownTitle(frame);
             QVERIFY(QFile::copy(job, plain));
 
             main.menuItem(QStringLiteral("mnuNewConversionJob"))->trigger();
             titles << shownTitle(frame);
-            m_chooser.paths = {job};
+            m_user.chooser.paths = {job};
             main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
             titles << shownTitle(frame);
             addConversionTask(*main.editor);   // a change
             titles << shownTitle(frame);
-            m_sink.answers = {MessageAnswer::No};   // "Save Conversion Job?"
-            m_chooser.paths = {plain};
+            m_user.sink.answers = {MessageAnswer::No};   // "Save Conversion Job?"
+            m_user.chooser.paths = {plain};
             main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
             titles << shownTitle(frame);
             QCOMPARE(titles, (QStringList{"'Tessaview' - [*]", "'Tessaview' - [*]", "'Tessaview' - [titled.KRJ]",
@@ -307,8 +286,8 @@ private slots:
             settings += "fgLog.ColWidth(" + QByteArray::number(columns[1][i]) + ")=" + QByteArray::number(logWidths[i])
                         + "\r\n";
         }
-        QFile::remove(settingsFile());
-        QVERIFY(testutil::writeFile(settingsFile(), settings));
+        QFile::remove(m_user.settingsFile());
+        QVERIFY(testutil::writeFile(m_user.settingsFile(), settings));
 
         const int status = withWindow([&](frmMainMDI& frame) {
             QVERIFY(!frame.isMaximized());
@@ -316,7 +295,7 @@ private slots:
         });
         QCOMPARE(status, 0);
         const auto number = [this](const char* section, const QString& key) {
-            return ReadIniText(QString::fromLatin1(section), key, QString(), settingsFile()).toInt();
+            return ReadIniText(QString::fromLatin1(section), key, QString(), m_user.settingsFile()).toInt();
         };
         QCOMPARE(number("frmMainMDI", QStringLiteral("WindowState")), 0);
         QList<int> after;
@@ -387,8 +366,8 @@ private slots:
         QTest::addColumn<int>("process");       // 0: a conversion
         QTest::addColumn<int>("column");        // where the task row keeps it
 
-        const QString in = userPath(QStringLiteral("in/"));
-        const QString out = userPath(QStringLiteral("out/"));
+        const QString in = m_user.path(QStringLiteral("in/"));
+        const QString out = m_user.path(QStringLiteral("out/"));
         QTest::newRow("conversion output") << "mruTarget" << out + "report.png" << out + "Report.PNG"
                                            << out + "REPORT.png" << 0 << todocol::Output;
         QTest::newRow("conversion input") << "mruSource" << in + "doc.pdf" << in + "Doc.pdf" << in + "DOC.pdf" << 0
@@ -411,16 +390,16 @@ private slots:
         // "Doc.pdf" and "DOC.pdf" are other files than "doc.pdf".
         for (const QString& path : {added, updated})
             if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) && !QFile::exists(path))
-                QVERIFY(QFile::copy(userPath(QStringLiteral("in/doc.pdf")), path));
+                QVERIFY(QFile::copy(m_user.path(QStringLiteral("in/doc.pdf")), path));
 
-        QFile::remove(settingsFile());
-        QVERIFY(testutil::writeFile(settingsFile(), QStringLiteral("[%1]\r\n%1%2=%3\r\n%1%4=MRU_DONE\r\n")
+        QFile::remove(m_user.settingsFile());
+        QVERIFY(testutil::writeFile(m_user.settingsFile(), QStringLiteral("[%1]\r\n%1%2=%3\r\n%1%4=MRU_DONE\r\n")
                                                         .arg(list, QStringLiteral("1"), entry, QStringLiteral("2"))
                                                         .toUtf8()));
-        const QString job = userPath(QStringLiteral("out/typed.KRJ"));
+        const QString job = m_user.path(QStringLiteral("out/typed.KRJ"));
         QFile::remove(job);
-        const QString in = userPath(QStringLiteral("in/"));
-        const QString out = userPath(QStringLiteral("out/"));
+        const QString in = m_user.path(QStringLiteral("in/"));
+        const QString out = m_user.path(QStringLiteral("out/"));
 
         const int status = withWindow([&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
@@ -454,7 +433,7 @@ private slots:
 
             typeInto(box, added);
             QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             QCOMPARE(grid.Rows(), 3);
             QVERIFY2(grid.TextMatrix(1, column).contains(added, Qt::CaseSensitive),
                      qPrintable(grid.TextMatrix(1, column)));
@@ -462,12 +441,12 @@ private slots:
 
             typeInto(box, updated);
             QTest::mouseClick(editor.cmdUpdate, Qt::LeftButton);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             QVERIFY2(grid.TextMatrix(1, column).contains(updated, Qt::CaseSensitive),
                      qPrintable(grid.TextMatrix(1, column)));
             QVERIFY(!grid.TextMatrix(1, column).contains(entry, Qt::CaseSensitive));
 
-            m_chooser.paths = {job};
+            m_user.chooser.paths = {job};
             main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
             QVERIFY(frame.close());
         });
@@ -479,7 +458,7 @@ private slots:
         // Entries that differ in letter case are entries of their own.
         QStringList kept;
         for (int i = 1; i <= 4; ++i)
-            kept << ReadIniText(list, list + QString::number(i), QString(), settingsFile());
+            kept << ReadIniText(list, list + QString::number(i), QString(), m_user.settingsFile());
         QCOMPARE(kept, (QStringList{entry, added, updated, QStringLiteral("MRU_DONE")}));
     }
 };

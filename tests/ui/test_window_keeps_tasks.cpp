@@ -65,31 +65,27 @@ class TestWindowKeepsTasks : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_user;
-    ScriptedSink m_sink;
-    ScriptedChooser m_chooser;
-    RecordingOpener m_opener;
+    WindowUser m_user;
 
-    QString userPath(const QString& sub) const { return m_user.filePath(sub); }
     QString pdf() const { return testutil::corpusFile(QStringLiteral("pdf/minimal-document.pdf")); }
 
     int withWindow(const QStringList& arguments, const std::function<void(frmMainMDI&)>& body)
     {
-        return RunWithMainWindow(arguments, m_sink, m_chooser, body);
+        return m_user.withWindow(arguments, body);
     }
 
     QString writeJob(const QString& name, const QByteArray& lines)
     {
-        const QString path = userPath(QStringLiteral("home/") + name);
+        const QString path = m_user.path(QStringLiteral("home/") + name);
         return testutil::writeFile(path, lines + kNewTaskLine) ? path : QString();
     }
 
     // Tasks A and B, each one PDF to PNG.
     QString twoTaskJob(const QString& name)
     {
-        return writeJob(name, pdfTaskLine(1, userPath(QStringLiteral("in/a.pdf")), userPath(QStringLiteral("out/a.png")))
-                                  + pdfTaskLine(2, userPath(QStringLiteral("in/b.pdf")),
-                                                userPath(QStringLiteral("out/b.png"))));
+        return writeJob(name, pdfTaskLine(1, m_user.path(QStringLiteral("in/a.pdf")), m_user.path(QStringLiteral("out/a.png")))
+                                  + pdfTaskLine(2, m_user.path(QStringLiteral("in/b.pdf")),
+                                                m_user.path(QStringLiteral("out/b.png"))));
     }
 
     static void clickToolbar(frmMain& main, const char* key)
@@ -100,8 +96,8 @@ class TestWindowKeepsTasks : public QObject
     // Saves the job under a new name and gives back its task lines' inputs.
     QStringList savedInputs(frmMain& main, const QString& name)
     {
-        const QString path = userPath(QStringLiteral("home/") + name);
-        m_chooser.paths = {path};
+        const QString path = m_user.path(QStringLiteral("home/") + name);
+        m_user.chooser.paths = {path};
         main.menuItem(QStringLiteral("mnuSaveConversionJobAs"))->trigger();
         QStringList inputs;
         for (const QByteArray& line : testutil::readFile(path).split('\n')) {
@@ -115,32 +111,20 @@ class TestWindowKeepsTasks : public QObject
 private slots:
     void initTestCase()
     {
-        SetUpWindowUser(m_user, {QStringLiteral("out"), QStringLiteral("in")});
-        SetHelpOpener(&m_opener);
+        m_user.setUp({QStringLiteral("out"), QStringLiteral("in")});
         TESSAVIEW_REQUIRE_CORPUS(QStringLiteral("pdf/minimal-document.pdf"), QStringLiteral("pdf/pdflatex-4-pages.pdf"));
         for (const char* name : {"in/a.pdf", "in/b.pdf", "in/typed.pdf", "in/other.pdf"})
-            QVERIFY(QFile::copy(pdf(), userPath(QString::fromLatin1(name))));
+            QVERIFY(QFile::copy(pdf(), m_user.path(QString::fromLatin1(name))));
     }
 
     void init()
     {
-        m_sink.shown.clear();
-        m_sink.answers.clear();
-        m_chooser.clear();
+        m_user.reset();
     }
 
-    void cleanup()
-    {
-        if (QTest::currentTestFailed())
-            qDebug() << "messages:" << m_sink.shown;
-    }
+    void cleanup() { m_user.reportIfFailed(); }
 
-    void cleanupTestCase()
-    {
-        SetHelpOpener(nullptr);
-        SetMessageSink(nullptr);
-        SetFileChooser(nullptr);
-    }
+    void cleanupTestCase() { m_user.tearDown(); }
 
     // Whatever moved the current row, an edit and Update change the task
     // the editor showed and no other, and the job saved then holds every
@@ -166,7 +150,7 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(int, shown);
         const QString job = twoTaskJob(QStringLiteral("update.KRJ"));
-        const QString edited = userPath(QStringLiteral("out/edited.png"));
+        const QString edited = m_user.path(QStringLiteral("out/edited.png"));
         const int status = withWindow({}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             TaskEditor& editor = *main.editor;
@@ -201,7 +185,7 @@ private slots:
                 typeInto(editor.cbTargetFile, edited);
             QVERIFY(editor.cmdUpdate->isEnabled());
             QTest::mouseClick(editor.cmdUpdate, Qt::LeftButton);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
 
             QStringList expected = outputs;
             expected[shown - 1] = edited;
@@ -220,7 +204,7 @@ private slots:
     void tabSwitchKeepsTheEdit()
     {
         const QString job = twoTaskJob(QStringLiteral("tabs.KRJ"));
-        const QString typed = userPath(QStringLiteral("in/typed.pdf"));
+        const QString typed = m_user.path(QStringLiteral("in/typed.pdf"));
         const int status = withWindow({}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             TaskEditor& editor = *main.editor;
@@ -244,29 +228,29 @@ private slots:
             QCOMPARE(main.selectedTab(), 1);
             QCOMPARE(editor.cbOriginalFile->currentText(), typed);
             QVERIFY(editor.cmdUpdate->isEnabled());
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             QTest::mouseClick(editor.cmdUpdate, Qt::LeftButton);
             QCOMPARE(grid.TextMatrix(2, todocol::Input), typed);
-            QCOMPARE(grid.TextMatrix(1, todocol::Input), userPath(QStringLiteral("in/a.pdf")));
+            QCOMPARE(grid.TextMatrix(1, todocol::Input), m_user.path(QStringLiteral("in/a.pdf")));
             QVERIFY(!editor.cmdUpdate->isEnabled());
 
             // A change typed back is no change: Update goes off, and leaving
             // the task asks nothing.
             const QString output = grid.TextMatrix(2, todocol::Output);
-            typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/elsewhere.png")));
+            typeInto(editor.cbTargetFile, m_user.path(QStringLiteral("out/elsewhere.png")));
             QVERIFY(editor.cmdUpdate->isEnabled());
             typeInto(editor.cbTargetFile, output);
             QVERIFY(!editor.cmdUpdate->isEnabled());
             clickRow(main.fgToDo, 1);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             clickRow(main.fgToDo, 2);
 
             // Leaving the task with No: the editor shows the row entered
             // and Update is off again.
-            typeInto(editor.cbOriginalFile, userPath(QStringLiteral("in/other.pdf")));
-            m_sink.answers = {MessageAnswer::No};
+            typeInto(editor.cbOriginalFile, m_user.path(QStringLiteral("in/other.pdf")));
+            m_user.sink.answers = {MessageAnswer::No};
             clickRow(main.fgToDo, 1);
-            QCOMPARE(editor.cbOriginalFile->currentText(), userPath(QStringLiteral("in/a.pdf")));
+            QCOMPARE(editor.cbOriginalFile->currentText(), m_user.path(QStringLiteral("in/a.pdf")));
             QVERIFY(!editor.cmdUpdate->isEnabled());
             main.form().bAskToSaveKRJFileBeforeExit = false;
         });
@@ -280,37 +264,37 @@ private slots:
     {
         const QString first = twoTaskJob(QStringLiteral("first.KRJ"));
         const QString second = writeJob(QStringLiteral("second.KRJ"),
-                                        pdfTaskLine(1, userPath(QStringLiteral("in/b.pdf")),
-                                                    userPath(QStringLiteral("out/second.png"))));
+                                        pdfTaskLine(1, m_user.path(QStringLiteral("in/b.pdf")),
+                                                    m_user.path(QStringLiteral("out/second.png"))));
         int status = withWindow({QStringLiteral("/J"), first, QStringLiteral("/O")}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             TaskEditor& editor = *main.editor;
             QCOMPARE(main.form().fgToDo.Row(), 1);
-            QCOMPARE(editor.cbOriginalFile->currentText(), userPath(QStringLiteral("in/a.pdf")));
+            QCOMPARE(editor.cbOriginalFile->currentText(), m_user.path(QStringLiteral("in/a.pdf")));
             QVERIFY(main.form().mruFileOpen);
             QVERIFY(main.form().mruFileOpen->clnMRU.contains(first));
             QCOMPARE(CountMRUMenuItems(main.mruMenu()), 1);
             QVERIFY(main.mruMenu().items().constFirst()->text().contains(QStringLiteral("first.KRJ")));
 
             clickRow(main.fgToDo, 2);
-            typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/b-edited.png")));
-            m_sink.answers = {MessageAnswer::Cancel};
-            m_chooser.paths = {second};
+            typeInto(editor.cbTargetFile, m_user.path(QStringLiteral("out/b-edited.png")));
+            m_user.sink.answers = {MessageAnswer::Cancel};
+            m_user.chooser.paths = {second};
             main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
-            QCOMPARE(m_sink.shown.size(), 1);
-            QVERIFY(m_sink.shown.constFirst().startsWith(QStringLiteral("Update Conversion Item: ")));
+            QCOMPARE(m_user.sink.shown.size(), 1);
+            QVERIFY(m_user.sink.shown.constFirst().startsWith(QStringLiteral("Update Conversion Item: ")));
             QCOMPARE(main.form().sConversionJobFileName, first);
-            QCOMPARE(editor.cbTargetFile->currentText(), userPath(QStringLiteral("out/b-edited.png")));
+            QCOMPARE(editor.cbTargetFile->currentText(), m_user.path(QStringLiteral("out/b-edited.png")));
 
-            m_sink.shown.clear();
-            m_sink.answers = {MessageAnswer::No};   // the edit is not kept: the job is as it was
-            m_chooser.paths = {second};
+            m_user.sink.shown.clear();
+            m_user.sink.answers = {MessageAnswer::No};   // the edit is not kept: the job is as it was
+            m_user.chooser.paths = {second};
             main.menuItem(QStringLiteral("mnuOpenConversionJob"))->trigger();
-            QCOMPARE(m_sink.shown.size(), 1);
+            QCOMPARE(m_user.sink.shown.size(), 1);
             QCOMPARE(main.form().sConversionJobFileName, second);
             QCOMPARE(main.form().fgToDo.Row(), 1);
-            QCOMPARE(editor.cbOriginalFile->currentText(), userPath(QStringLiteral("in/b.pdf")));
-            QCOMPARE(editor.cbTargetFile->currentText(), userPath(QStringLiteral("out/second.png")));
+            QCOMPARE(editor.cbOriginalFile->currentText(), m_user.path(QStringLiteral("in/b.pdf")));
+            QCOMPARE(editor.cbTargetFile->currentText(), m_user.path(QStringLiteral("out/second.png")));
             QVERIFY(!editor.cmdUpdate->isEnabled());
             QVERIFY(main.form().mruFileOpen->clnMRU.contains(second));
         });
@@ -323,26 +307,26 @@ private slots:
     void closingAsksForTheEdit()
     {
         const QString job = twoTaskJob(QStringLiteral("closing.KRJ"));
-        const QString edited = userPath(QStringLiteral("out/closing.png"));
+        const QString edited = m_user.path(QStringLiteral("out/closing.png"));
         const int status = withWindow({}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             main.ConversionJobOpen(job);
             clickRow(main.fgToDo, 2);
             typeInto(main.editor->cbTargetFile, edited);
-            m_sink.answers = {MessageAnswer::Cancel};
+            m_user.sink.answers = {MessageAnswer::Cancel};
             QVERIFY(!frame.close());
-            QCOMPARE(m_sink.shown.size(), 1);
-            QVERIFY(m_sink.shown.constFirst().startsWith(
+            QCOMPARE(m_user.sink.shown.size(), 1);
+            QVERIFY(m_user.sink.shown.constFirst().startsWith(
                 QStringLiteral("Update Conversion Item: You've changed the current conversion item #2")));
             QCOMPARE(main.editor->cbTargetFile->currentText(), edited);
-            m_sink.answers = {MessageAnswer::Yes, MessageAnswer::Yes};   // the edit, then the job
+            m_user.sink.answers = {MessageAnswer::Yes, MessageAnswer::Yes};   // the edit, then the job
             QVERIFY(frame.close());
         });
         QCOMPARE(status, 0);
-        QCOMPARE(m_sink.shown.size(), 3);
+        QCOMPARE(m_user.sink.shown.size(), 3);
         const QList<QByteArray> lines = testutil::readFile(job).split('\n');
         QVERIFY(lines.size() > 2);
-        QCOMPARE(lines.at(0).split('\t').value(7), userPath(QStringLiteral("out/a.png")).toUtf8());
+        QCOMPARE(lines.at(0).split('\t').value(7), m_user.path(QStringLiteral("out/a.png")).toUtf8());
         QCOMPARE(lines.at(1).split('\t').value(7), edited.toUtf8());
     }
 
@@ -350,8 +334,8 @@ private slots:
     // no file converted before the Pause is written again.
     void pausedSingleTaskResumes()
     {
-        const QString in = userPath(QStringLiteral("in/single"));
-        const QString out = userPath(QStringLiteral("out/single"));
+        const QString in = m_user.path(QStringLiteral("in/single"));
+        const QString out = m_user.path(QStringLiteral("out/single"));
         QDir().mkpath(in);
         QDir().mkpath(out);
         const QStringList names = {"a", "b", "c", "d", "e", "f"};
@@ -412,8 +396,8 @@ private slots:
         QFETCH(int, broken);
         QFETCH(int, picture);
         const QString tag = QString::number(broken);
-        const QString in = userPath(QStringLiteral("in/failures-") + tag);
-        const QString out = userPath(QStringLiteral("out/failures-") + tag);
+        const QString in = m_user.path(QStringLiteral("in/failures-") + tag);
+        const QString out = m_user.path(QStringLiteral("out/failures-") + tag);
         QDir().mkpath(in);
         QDir().mkpath(out);
         QVERIFY(QFile::copy(pdf(), in + QStringLiteral("/good.pdf")));
@@ -455,9 +439,9 @@ private slots:
     {
         const QString job = writeJob(
             QStringLiteral("delete.KRJ"),
-            pdfTaskLine(1, userPath(QStringLiteral("in/a.pdf")), userPath(QStringLiteral("out/1.png")))
-                + pdfTaskLine(2, userPath(QStringLiteral("in/b.pdf")), userPath(QStringLiteral("out/2.png")))
-                + pdfTaskLine(3, userPath(QStringLiteral("in/a.pdf")), userPath(QStringLiteral("out/3.png"))));
+            pdfTaskLine(1, m_user.path(QStringLiteral("in/a.pdf")), m_user.path(QStringLiteral("out/1.png")))
+                + pdfTaskLine(2, m_user.path(QStringLiteral("in/b.pdf")), m_user.path(QStringLiteral("out/2.png")))
+                + pdfTaskLine(3, m_user.path(QStringLiteral("in/a.pdf")), m_user.path(QStringLiteral("out/3.png"))));
         const int status = withWindow({}, [&](frmMainMDI& frame) {
             frmMain& main = *frame.mainForm();
             const FlexGrid& grid = main.form().fgToDo;
@@ -468,7 +452,7 @@ private slots:
             clickRow(main.fgToDo, 2);
             QTest::keyClick(main.fgToDo, Qt::Key_Delete);
             QCOMPARE(column(grid, todocol::Output),
-                     (QStringList{userPath(QStringLiteral("out/1.png")), userPath(QStringLiteral("out/3.png"))}));
+                     (QStringList{m_user.path(QStringLiteral("out/1.png")), m_user.path(QStringLiteral("out/3.png"))}));
             QCOMPARE(column(grid, todocol::Number), (QStringList{"1", "2"}));
             // The editor shows the task that is now current.
             QCOMPARE(main.editor->cbTargetFile->currentText(), grid.TextMatrix(grid.Row(), todocol::Output));
@@ -481,7 +465,7 @@ private slots:
             QCOMPARE(grid.Rows(), 3);
             QTest::keyClick(main.fgToDo, Qt::Key_Delete);   // the last task
             QCOMPARE(grid.Rows(), 3);
-            QCOMPARE(grid.TextMatrix(1, todocol::Output), userPath(QStringLiteral("out/3.png")));
+            QCOMPARE(grid.TextMatrix(1, todocol::Output), m_user.path(QStringLiteral("out/3.png")));
             main.form().bAskToSaveKRJFileBeforeExit = false;
         });
         QCOMPARE(status, 0);

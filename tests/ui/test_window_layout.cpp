@@ -167,20 +167,11 @@ class TestWindowLayout : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_user;
-    RecordingOpener m_opener;
-    ScriptedSink m_sink;
-    ScriptedChooser m_chooser;
-
-    QString userPath(const QString& sub) const { return m_user.filePath(sub); }
-    QString settingsFile() const
-    {
-        return userPath(QStringLiteral("config/Kestrova, Inc/Tessaview/QVIM_SearchHistory.INI"));
-    }
+    WindowUser m_user;
 
     int withWindow(const std::function<void(frmMainMDI&)>& body)
     {
-        return RunWithMainWindow({}, m_sink, m_chooser, [&](frmMainMDI& frame) {
+        return m_user.withWindow({}, [&](frmMainMDI& frame) {
             body(frame);
             frame.mainForm()->form().bAskToSaveKRJFileBeforeExit = false;
         });
@@ -221,14 +212,14 @@ class TestWindowLayout : public QObject
     // its own, Append all to one file, the conversion to a PDF.
     void addTask(TaskEditor& editor, int panel, int number)
     {
-        const QString input = userPath(QStringLiteral("in/%1.txt").arg(number));
+        const QString input = m_user.path(QStringLiteral("in/%1.txt").arg(number));
         QVERIFY(testutil::writeFile(input, "line\n\n\nline\n"));
-        const QString output = userPath(QStringLiteral("out/%1.txt").arg(panel == specialprocess::Append ? 0 : number));
+        const QString output = m_user.path(QStringLiteral("out/%1.txt").arg(panel == specialprocess::Append ? 0 : number));
         switch (panel) {
         case kConversionPanel:
             editor.cbFileTypeTarget->setCurrentIndex(editor.cbFileTypeTarget->findData(12));   // PDF
             typeInto(editor.cbOriginalFile, input);
-            typeInto(editor.cbTargetFile, userPath(QStringLiteral("out/%1.pdf").arg(number)));
+            typeInto(editor.cbTargetFile, m_user.path(QStringLiteral("out/%1.pdf").arg(number)));
             break;
         case specialprocess::LaunchProgram:
             typeInto(editor.cbCommandLine, QStringLiteral("/bin/true"));
@@ -249,26 +240,19 @@ class TestWindowLayout : public QObject
 private slots:
     void initTestCase()
     {
-        SetUpWindowUser(m_user, {QStringLiteral("in"), QStringLiteral("out")});
-        SetHelpOpener(&m_opener);
+        m_user.setUp({QStringLiteral("in"), QStringLiteral("out")});
         // The first start installs the languages.
         QCOMPARE(withWindow([](frmMainMDI&) {}), 0);
     }
 
     void init()
     {
-        m_sink.shown.clear();
-        m_sink.answers.clear();
+        m_user.reset();
         QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), QStringLiteral("English"),
-                             settingsFile()));
+                             m_user.settingsFile()));
     }
 
-    void cleanupTestCase()
-    {
-        SetHelpOpener(nullptr);
-        SetMessageSink(nullptr);
-        SetFileChooser(nullptr);
-    }
+    void cleanupTestCase() { m_user.tearDown(); }
 
     // Every panel at the first size and at 1024 x 700, in each language:
     // each box, button and caption at its whole height, inside its frame,
@@ -292,7 +276,7 @@ private slots:
         QFETCH(QString, language);
         QFETCH(int, panel);
         QFETCH(QSize, size);
-        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), language, settingsFile()));
+        QVERIFY(WriteIniText(QStringLiteral("Language"), QStringLiteral("Language_Code"), language, m_user.settingsFile()));
         const int status = onPanel(panel, size, [&](frmMain& main) {
             QVERIFY(main.editor->isVisible());
             // The window speaks the language.
@@ -438,7 +422,7 @@ private slots:
             // Until the grid has scrolled, and three more.
             for (int beyond = 0; beyond < 3 && number < 40;) {
                 addTask(editor, panel, ++number);
-                QCOMPARE(m_sink.shown, QStringList());
+                QCOMPARE(m_user.sink.shown, QStringList());
                 QCOMPARE(grid.Rows(), number + 2);
                 QCOMPARE(grid.Row(), number);
                 QVERIFY2(rowShown(main.fgToDo, number), qPrintable(QStringLiteral("task %1").arg(number)));
@@ -480,7 +464,7 @@ private slots:
                               Qt::LeftButton);
             settle();
             disconnect(watch);
-            QCOMPARE(m_sink.shown, QStringList());
+            QCOMPARE(m_user.sink.shown, QStringList());
             for (int number = 1; number <= tasks; ++number)
                 QCOMPARE(grid.TextMatrix(number, todocol::Pass), QStringLiteral("+"));
             QVERIFY(current.contains(tasks));
